@@ -1,0 +1,176 @@
+#pragma once
+
+// The simulated Corvane host: several game clients in one process, each with its
+// own data folder, console, console variables, loaded plug-in modules, game-loop
+// queue and Dear ImGui settings window; matches whose objects every client that
+// takes part sees through its own replicas; one simulated clock.
+//
+// This is the host side. Plug-ins reach it only through the SDK (sdk/); tests,
+// the simulator command and the simulated peers use this header.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sdk/SdkApi.h"
+
+namespace sim {
+
+class Client;
+class Match;
+
+// How a client can get the NetcodePlugin module.
+enum class NetcodeAvailability {
+  Loaded,       // in the plugins folder and loaded at client start
+  Present,      // in the plugins folder, not loaded
+  Installable,  // not in the folder; "cpm_install 166" places it there after a delay
+  Unavailable,  // not in the folder and not installable
+};
+
+struct PlayerSpec {
+  std::string name;
+  int team = 0;           // 0, 1, or 255 (no team)
+  bool spectator = false;
+  int shortcut = 0;       // spectator shortcut number
+  bool hasCar = true;
+};
+
+// One player entry of a match (host-side, authoritative).
+struct Player {
+  PlayerSpec spec;
+  int id = 0;  // stable id within the match
+};
+
+class CORVANE_SDK_API Simulation {
+ public:
+  // root: folder under which each client's data folder is made.
+  // moduleDir: where built plug-in modules (Glimmerfade.so, NetcodePlugin.so) are found.
+  explicit Simulation(std::filesystem::path root, std::filesystem::path moduleDir = CORVANE_SIM_MODULE_DIR);
+  ~Simulation();
+  Simulation(const Simulation&) = delete;
+  Simulation& operator=(const Simulation&) = delete;
+
+  Client& AddClient(const std::string& name);
+  Client* FindClient(const std::string& name);
+  std::vector<Client*> Clients();
+
+  Match& CreateMatch(const std::string& name, int playlistId);
+  Match* FindMatch(const std::string& name);
+
+  // Simulated clock, seconds since start.
+  double Now() const;
+  // One physics tick (1/120 s): advance the clock, then for each client in
+  // creation order run due timers and queued game-thread tasks, then raise the
+  // vehicle-input event once per car of its match.
+  void Tick(int count = 1);
+  // Advance the clock by whole ticks covering the given seconds.
+  void AdvanceSeconds(double seconds);
+  // Run timers and tasks that are due without moving the clock or raising events.
+  void RunPending();
+
+  std::filesystem::path ModuleDir() const;
+  // Delay between a "cpm_install" and the file appearing, and network latency.
+  void SetInstallDelay(double seconds);
+  void SetNetworkDelay(double seconds);
+  double NetworkDelay() const;
+
+  struct Impl;
+  Impl& impl() { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+class CORVANE_SDK_API Match {
+ public:
+  const std::string& Name() const;
+  int PlaylistId() const;
+  void SetPlaylistId(int id);
+  // Adds a player entry; its objects appear in every client's replica.
+  Player& AddPlayer(const PlayerSpec& spec);
+  void RemovePlayer(const std::string& name);
+  Player* FindPlayer(const std::string& name);
+  std::vector<Player*> Players();
+  void UpdatePlayer(const std::string& name, const PlayerSpec& spec);
+  // Whether the match has a car array at all (true by default).
+  void SetHasCarArray(bool hasCars);
+
+  struct Impl;
+  explicit Match(std::unique_ptr<Impl> impl);
+  ~Match();
+  Impl& impl() { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+class CORVANE_SDK_API Client {
+ public:
+  const std::string& Name() const;
+  std::filesystem::path DataFolder() const;     // what GetCorvanePath returns
+  std::filesystem::path PluginsFolder() const;  // DataFolder()/"plugins"
+
+  // Console. Runs one line as the user typing it would: echoes it as "] LINE",
+  // then executes it.
+  void RunCommand(const std::string& line);
+  // Every console line of this client, in order.
+  const std::vector<std::string>& Console() const;
+  // Lines written since the given index.
+  std::vector<std::string> ConsoleSince(size_t index) const;
+
+  // Host-side view of console variables.
+  std::optional<std::string> CvarValue(const std::string& name) const;
+  bool SetCvar(const std::string& name, const std::string& value);
+
+  // Plug-in modules. Install copies moduleDir/NAME.so into the plugins folder.
+  bool InstallPluginFile(const std::string& name);
+  bool LoadPlugin(const std::string& name);    // as "plugin load NAME"
+  bool UnloadPlugin(const std::string& name);  // as "plugin unload NAME"
+  bool IsPluginLoaded(const std::string& name) const;
+  void SetNetcodeAvailability(NetcodeAvailability availability);
+  // Event hooks currently installed (event names), for tests.
+  std::vector<std::string> HookedEvents() const;
+  size_t PendingTimers() const;
+  size_t PendingTasks() const;
+
+  // World. Run: this client hosts the match (IsInGame, GetGameEventAsServer).
+  // Join: this client is in the match online (IsInOnlineGame, GetOnlineGame).
+  void RunMatch(Match& match);
+  void JoinMatch(Match& match);
+  void LeaveMatch();
+  Match* CurrentMatch() const;
+  bool IsOnline() const;
+  // The local player controller controls this player ("" : controller with no
+  // player entry, team 255). Without a controller: SetNoController().
+  void Control(const std::string& playerName);
+  void SetNoController();
+  // Overrides the controller's team number (defaults to the player's team).
+  void SetViewerTeam(int team);
+
+  // Per-client hidden flag of a player's car replica (nullopt: no such car).
+  std::optional<bool> CarHidden(const std::string& playerName) const;
+  // Address of this client's replica of a player's entry (0: none).
+  uintptr_t PriAddress(const std::string& playerName) const;
+  // Raises the vehicle-input event once on this client (runs post-hooks).
+  void RaiseVehicleInput();
+
+  // Settings window: draws every loaded plug-in's panel headless with this
+  // client's Dear ImGui context, and returns a readable description of what
+  // was drawn.
+  std::string DrawSettings(const std::string& pluginName = "Glimmerfade");
+  // Clicks the widget at the label path (e.g. {"Bob", "Visible to Opponents"})
+  // with simulated mouse input; false if it cannot be found.
+  bool ClickWidget(const std::string& pluginName, const std::vector<std::string>& labelPath);
+
+  struct Impl;
+  explicit Client(std::unique_ptr<Impl> impl);
+  ~Client();
+  Impl& impl() { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sim

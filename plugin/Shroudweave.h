@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "pluginsdk.h"
+
+class NetcodeManager;
+
+// The Glimmerfade plug-in object: hides chosen players' cars from chosen viewers.
+class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
+ public:
+  std::shared_ptr<NetcodeManager> netcode;
+
+  void onLoad() override;
+
+  // Settings window (plugin/SettingsPanel.cpp)
+  void DrawSettingsPanel() override;
+  std::string GetDisplayName() override;
+  void AttachImGuiContext(uintptr_t ctx) override;
+
+  // Visibility (visibility/)
+  void EnforceVisibility();
+  void onInvisJsonChanged(std::string oldValue, CVarWrapper variable);
+  void onNetcodeMessage(const std::string& message, PriWrapper sender);
+};

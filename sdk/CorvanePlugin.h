@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "PluginDescriptor.h"
+#include "SdkApi.h"
+
+class CVarManagerWrapper;
+class GameWrapper;
+
+namespace Corvane {
+namespace Plugin {
+
+// Base of every plug-in object. The host sets both members before onLoad.
+// Deliberately without a virtual destructor: the host never deletes through it.
+class CORVANE_PLUGIN_EXPORT CorvanePlugin {
+ public:
+  std::shared_ptr<CVarManagerWrapper> cvarManager;
+  std::shared_ptr<GameWrapper> gameWrapper;
+
+  virtual void onLoad() {}
+  virtual void onUnload() {}
+};
+
+// The host's settings-window interface: a plug-in that implements it gets a
+// page in the settings window.
+class CORVANE_PLUGIN_EXPORT PluginSettingsWindow {
+ public:
+  virtual ~PluginSettingsWindow() {}
+  virtual void DrawSettingsPanel() = 0;
+  virtual std::string GetDisplayName() = 0;
+  virtual void AttachImGuiContext(uintptr_t ctx) = 0;
+};
+
+// One entry of the host's list of loaded plug-ins.
+struct LoadedPlugin {
+  PluginDescriptor* _details = nullptr;
+  std::shared_ptr<CorvanePlugin> _plugin;
+  void* _module = nullptr;
+  std::string _filename;
+};
+
+}  // namespace Plugin
+}  // namespace Corvane
+
+// The module entry points every plug-in exports with plain names.
+#define CORVANE_PLUGIN_ENTRY extern "C" CORVANE_PLUGIN_EXPORT

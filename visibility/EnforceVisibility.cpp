@@ -1,0 +1,4 @@
+// Placeholder; replaced by the enforcement pass.
+#include "plugin/Shroudweave.h"
+
+void Shroudweave::EnforceVisibility() {}

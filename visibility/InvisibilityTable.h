@@ -1,0 +1,24 @@
+#pragma once
+
+#include <deque>
+#include <string>
+
+class CVarManagerWrapper;
+
+// Visibility table: one entry per spectator shortcut number (0 to 8), each
+// entry three flags: visible to teammates, to opponents, to spectators.
+using InvisibilityTable = std::deque<std::deque<bool>>;
+
+constexpr int kTableEntries = 9;
+constexpr int kEntryFlags = 3;
+
+// 9 entries, every flag true.
+InvisibilityTable DefaultInvisibilityTable();
+
+// Decodes the text of "invis_json". Throws nlohmann::json::parse_error for text
+// that is not JSON and nlohmann::json::type_error for JSON of the wrong shape;
+// playerInvisibilityStates is replaced only when the whole decode succeeds.
+void LoadInvisibilityStates(const std::string& text, InvisibilityTable& playerInvisibilityStates);
+
+// Writes the table's JSON form into "invis_json".
+void StoreInvisibilityStates(CVarManagerWrapper& cvarManager, InvisibilityTable playerInvisibilityStates);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+// Player names by spectator shortcut number, slots 0 to 8.
+using NameSlots = std::array<std::string, 9>;
+
+// "1,Alpha;2;3,Bravo;4;5;6;7;8;" — slots 1 to 8, slot 0 never written.
+std::string ComposeNamesList(const NameSlots& slots);
+
+// Reads the first 8 entries of a names list into slots.
+NameSlots ReadNamesList(const std::string& text);
