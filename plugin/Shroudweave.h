@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "pluginsdk.h"
@@ -23,4 +24,10 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   void EnforceVisibility();
   void onInvisJsonChanged(std::string oldValue, CVarWrapper variable);
   void onNetcodeMessage(const std::string& message, PriWrapper sender);
+
+  // The "invis_json" text whose wrong shape the pass last reported: reported
+  // once per distinct value, not on every pass.
+  std::optional<std::string> reportedMalformedInvisJson;
+  // Game-thread tasks hold this weakly and do nothing once the object is gone.
+  std::shared_ptr<int> aliveToken = std::make_shared<int>(0);
 };
