@@ -1,5 +1,7 @@
-// Placeholder bodies; the detection and messaging logic replaces them.
 #include "NetcodeManager.h"
+
+#include <ctime>
+#include <utility>
 
 NetcodeManager::NetcodeManager(std::shared_ptr<CVarManagerWrapper> cvarManager_,
                                std::shared_ptr<GameWrapper> gameWrapper_, PluginDescriptor pluginInfo_,
@@ -7,15 +9,26 @@ NetcodeManager::NetcodeManager(std::shared_ptr<CVarManagerWrapper> cvarManager_,
     : cvarManager(std::move(cvarManager_)),
       gameWrapper(std::move(gameWrapper_)),
       pluginInfo(pluginInfo_),
-      messageCallback(std::move(messageCallback_)) {}
+      messageCallback(std::move(messageCallback_)) {
+  NetcodeLoadLoop(true);
+}
 
+// Releasing aliveToken first disarms every timer and callback still held by the host.
 NetcodeManager::~NetcodeManager() = default;
-void NetcodeManager::NetcodeLoadLoop(bool) {}
-bool NetcodeManager::NetcodePluginFileExists() { return false; }
-void NetcodeManager::OnNetcodePluginDetected() {}
-bool NetcodeManager::CheckNetcodeLoaded(const char*) { return netcodeLoaded; }
-void NetcodeManager::SendNewMessage(const std::string&) {}
-void NetcodeManager::ReceiveMessage() {}
-NetcodeMessage NetcodeManager::ParseMessage(const std::string&) { return {}; }
-std::string NetcodeManager::ExtractBracketed(const std::string&, size_t, size_t&) { return {}; }
-void NetcodeManager::LogParsedMessage(NetcodeMessage) {}
+
+bool NetcodeManager::CheckNetcodeLoaded(const char* functionName) {
+  if (netcodeLoaded) return true;
+  LogPlain(std::string("NetcodeManager function (") + functionName +
+           ") failed. NetcodePlugin is not loaded.");
+  return false;
+}
+
+void NetcodeManager::LogPlain(const std::string& text) { cvarManager->log(text); }
+
+void NetcodeManager::LogA(const std::string& text) {
+  if (LevelAbove(0)) cvarManager->log("(A: " + std::to_string(clock()) + ")   " + text);
+}
+
+void NetcodeManager::LogC(const std::string& text) {
+  if (LevelAbove(2)) cvarManager->log("(C: " + std::to_string(clock()) + ")   " + text);
+}

@@ -19,14 +19,20 @@ struct NetcodeMessage {
 class NetcodeManager {
  public:
   NetcodeManager(std::shared_ptr<CVarManagerWrapper> cvarManager, std::shared_ptr<GameWrapper> gameWrapper,
-                 PluginDescriptor pluginInfo, std::function<void(const std::string&, PriWrapper)> messageCallback);
+                 PluginDescriptor pluginInfo,
+                 std::function<void(const std::string&, PriWrapper)> messageCallback);
   ~NetcodeManager();
+  // Timers and callbacks refer to this object; a copy would not be known to them.
+  NetcodeManager(const NetcodeManager&) = delete;
+  NetcodeManager& operator=(const NetcodeManager&) = delete;
 
+  // Detection (NetcodeDetection.cpp)
   void NetcodeLoadLoop(bool reset);
   bool NetcodePluginFileExists();
   void OnNetcodePluginDetected();
   bool CheckNetcodeLoaded(const char* functionName);
 
+  // Messages (NetcodeMessages.cpp)
   void SendNewMessage(const std::string& message);
   void ReceiveMessage();
   NetcodeMessage ParseMessage(const std::string& text);
@@ -36,10 +42,26 @@ class NetcodeManager {
   bool IsReady() const { return netcodeLoaded; }
 
  private:
+  bool IsNetcodePluginListed();
+  void ScheduleNextPass();
+  bool IsPlayerOfCurrentGame(const PriWrapper& player);
+  std::string SenderName(const PriWrapper& sender);
+
+  // Console lines: plain always, A lines from level 1, C lines from level 3.
+  void LogPlain(const std::string& text);
+  void LogA(const std::string& text);
+  void LogC(const std::string& text);
+  bool LevelAbove(int level) const { return logLevel && *logLevel > level; }
+
   std::shared_ptr<int> logLevel;
   std::shared_ptr<CVarManagerWrapper> cvarManager;
   std::shared_ptr<GameWrapper> gameWrapper;
   PluginDescriptor pluginInfo;
   std::function<void(const std::string&, PriWrapper)> messageCallback;
   bool netcodeLoaded = false;
+
+  // The host keeps timers and on-change callbacks after the bridge is gone;
+  // they hold a weak reference to this token and do nothing once it has expired.
+  // Declared last so that it is released first.
+  std::shared_ptr<NetcodeManager*> aliveToken = std::make_shared<NetcodeManager*>(this);
 };

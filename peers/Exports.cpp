@@ -1,0 +1,27 @@
+// Module entry points of the simulated NetcodePlugin.
+#include <memory>
+
+#include "NetcodePlugin.h"
+
+namespace {
+std::shared_ptr<NetcodePlugin> pluginInstance;
+}
+
+CORVANE_PLUGIN_ENTRY uintptr_t getPlugin();
+CORVANE_PLUGIN_ENTRY void deleteMe();
+CORVANE_PLUGIN_ENTRY PluginDescriptor exports;
+
+uintptr_t getPlugin() {
+  if (!pluginInstance) pluginInstance = std::shared_ptr<NetcodePlugin>(new NetcodePlugin());
+  return reinterpret_cast<uintptr_t>(&pluginInstance);
+}
+
+void deleteMe() {
+  std::shared_ptr<NetcodePlugin> last = std::move(pluginInstance);
+  last.reset();
+}
+
+PluginDescriptor exports = {
+    CORVANE_SDK_VERSION, __FILE__,   "NetcodePlugin", "NetcodePlugin", "1.0.0",
+    PLUGINTYPE_FREEPLAY, &getPlugin, &deleteMe,
+};

@@ -1,0 +1,38 @@
+#include "NetcodePlugin.h"
+
+#include <memory>
+
+#include "host/SimNetwork.h"
+
+namespace {
+const char* const kChannel = "netcode";
+}
+
+std::string IncomingEnvelope(uintptr_t senderPri, const std::string& payload) {
+  if (payload.empty() || payload[0] != '[') return {};
+  size_t close = payload.find(']');
+  if (close == std::string::npos) return {};
+  return payload.substr(0, close) + "][" + std::to_string(senderPri) + "]" + payload.substr(close + 1);
+}
+
+// The callbacks hold the host's own wrappers, not this object, so none of them
+// can reach a destroyed plug-in.
+void NetcodePlugin::onLoad() {
+  std::shared_ptr<CVarManagerWrapper> cvars = cvarManager;
+  std::shared_ptr<GameWrapper> game = gameWrapper;
+
+  cvars->registerCvar("NETCODE_Log_Level", "1", "NetcodePlugin log level", true, false, 0.0f, false, 0.0f,
+                      true);
+  cvars->registerCvar("NETCODE_Message_In", "", "Last message received", true, false, 0.0f, false, 0.0f,
+                      false);
+  cvars
+      ->registerCvar("NETCODE_Message_Out", "", "Message to send to the other players", true, false, 0.0f,
+                     false, 0.0f, false)
+      .addOnValueChanged(
+          [game](std::string, CVarWrapper cvar) { sim::NetSend(*game, kChannel, cvar.getStringValue()); });
+
+  sim::NetListen(*game, kChannel, [cvars](uintptr_t senderPri, const std::string& payload) {
+    std::string envelope = IncomingEnvelope(senderPri, payload);
+    if (!envelope.empty()) cvars->getCvar("NETCODE_Message_In").setValue(envelope);
+  });
+}
