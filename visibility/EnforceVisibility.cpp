@@ -1,4 +1,145 @@
-// Placeholder; replaced by the enforcement pass.
+#include <optional>
+#include <string>
+
+#include "InvisibilityTable.h"
+#include "NamesList.h"
 #include "plugin/Shroudweave.h"
 
-void Shroudweave::EnforceVisibility() {}
+// The enforcement pass: after every run of the vehicle-input function, hide or
+// show every qualifying car on this client, and keep the names list current.
+
+namespace {
+constexpr int kEnforcedOnlinePlaylist = 24;
+constexpr unsigned char kNoTeam = 255;
+
+// Who is looking: the local controller's team and the local player's entry.
+struct Viewer {
+  unsigned char team = kNoTeam;
+  bool hasLocalEntry = false;
+  int ownShortcut = 0;
+  bool hasOwnCar = false;
+};
+
+// Online only playlist 24 is enforced; a local match always is. Null: no pass.
+ServerWrapper ChooseGameEvent(GameWrapper& game) {
+  if (game.IsInOnlineGame()) {
+    ServerWrapper online = game.GetOnlineGame();
+    if (online.IsNull()) return ServerWrapper(0);
+    GameSettingPlaylistWrapper playlist = online.GetPlaylist();
+    if (!playlist || playlist.GetPlaylistId() != kEnforcedOnlinePlaylist) return ServerWrapper(0);
+    return online;
+  }
+  if (game.IsInGame()) return game.GetGameEventAsServer();
+  return ServerWrapper(0);
+}
+
+Viewer ReadViewer(const PlayerControllerWrapper& controller) {
+  Viewer viewer;
+  viewer.team = controller.GetTeamNum2();
+  PriWrapper local = controller.GetPRI();
+  viewer.hasLocalEntry = !local.IsNull();
+  if (viewer.hasLocalEntry) {
+    viewer.ownShortcut = local.GetSpectatorShortcut();
+    viewer.hasOwnCar = !local.GetCar().IsNull();
+  }
+  return viewer;
+}
+
+int RosterSize(const ArrayWrapper<PriWrapper>& roster) { return roster.IsNull() ? 0 : roster.Count(); }
+
+// The car of a qualifying entry (a player on a team, not spectating, with a
+// car); a null car for any other entry.
+CarWrapper QualifyingCar(const PriWrapper& pri) {
+  if (!pri || pri.IsSpectator() || pri.GetTeamNum() == kNoTeam) return CarWrapper(0);
+  return pri.GetCar();
+}
+
+bool IsNameSlot(int shortcut) { return shortcut >= 0 && shortcut < static_cast<int>(NameSlots().size()); }
+
+NameSlots CollectNames(const ArrayWrapper<PriWrapper>& roster) {
+  NameSlots slots;
+  for (int i = 0; i < RosterSize(roster); ++i) {
+    PriWrapper pri = roster.Get(i);
+    CarWrapper car = QualifyingCar(pri);
+    if (!car) continue;
+    const int shortcut = pri.GetSpectatorShortcut();
+    if (IsNameSlot(shortcut)) slots[shortcut] = car.GetOwnerName();
+  }
+  return slots;
+}
+
+// Emptied online, where this client does not edit the table; composed locally.
+void WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster) {
+  const std::string names = game.IsInOnlineGame() ? std::string() : ComposeNamesList(CollectNames(roster));
+  cvars.getCvar("names_specshortcuts").setValue(names);
+}
+
+// A wrong-shaped value is reported once, not on every pass that meets it.
+void ReportMalformedOnce(CVarManagerWrapper& cvars, const std::string& text, const std::string& error,
+                         std::optional<std::string>& reported) {
+  if (reported == text) return;
+  reported = text;
+  cvars.log("invis_json does not hold a visibility table: " + error);
+}
+
+// The table from "invis_json", or nothing when the pass must end here.
+std::optional<InvisibilityTable> ReadTable(CVarManagerWrapper& cvars, std::optional<std::string>& reported) {
+  const std::string text = cvars.getCvar("invis_json").getStringValue();
+  DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
+  if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return std::nullopt;
+  if (decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
+    ReportMalformedOnce(cvars, text, decoded.error, reported);
+    return std::nullopt;
+  }
+  if (decoded.table.size() < static_cast<size_t>(kTableEntries)) {
+    cvars.log("playerInvisibilityStates is not populated!");
+    return std::nullopt;
+  }
+  return std::move(decoded.table);
+}
+
+// The viewer always sees their own car; otherwise the flag for the car's
+// relation to the viewer's team decides.
+bool IsShownTo(const Viewer& viewer, int shortcut, const CarWrapper& car,
+               const std::deque<bool>& playerBools) {
+  if (viewer.hasOwnCar && shortcut == viewer.ownShortcut) return true;
+  if (viewer.team < 2) return playerBools[viewer.team == car.GetTeamNum2() ? 0 : 1];
+  return playerBools[2];
+}
+
+void ApplyToEntry(CVarManagerWrapper& cvars, const Viewer& viewer, const PriWrapper& pri, CarWrapper car,
+                  const InvisibilityTable& table) {
+  const int shortcut = pri.GetSpectatorShortcut();
+  if (shortcut < 0 || static_cast<size_t>(shortcut) >= table.size()) return;
+  const std::deque<bool>& playerBools = table[shortcut];
+  if (playerBools.size() < static_cast<size_t>(kEntryFlags)) {
+    cvars.log("playerBools is not populated for player " + std::to_string(shortcut));
+    return;
+  }
+  if (!viewer.hasLocalEntry) return;
+  car.SetHidden2(IsShownTo(viewer, shortcut, car, playerBools) ? 0 : 1);
+}
+
+// Every qualifying car is set on every pass, shown ones included.
+void ApplyTable(CVarManagerWrapper& cvars, const Viewer& viewer, const ArrayWrapper<PriWrapper>& roster,
+                const InvisibilityTable& table) {
+  for (int i = 0; i < RosterSize(roster); ++i) {
+    PriWrapper pri = roster.Get(i);
+    CarWrapper car = QualifyingCar(pri);
+    if (car) ApplyToEntry(cvars, viewer, pri, car, table);
+  }
+}
+}  // namespace
+
+void Shroudweave::EnforceVisibility() {
+  ServerWrapper event = ChooseGameEvent(*gameWrapper);
+  if (event.IsNull() || event.GetCars().IsNull()) return;
+  PlayerControllerWrapper controller = gameWrapper->GetPlayerController();
+  if (!controller) return;
+  const Viewer viewer = ReadViewer(controller);
+  ArrayWrapper<PriWrapper> roster = event.GetPRIs();
+
+  WriteNamesList(*cvarManager, *gameWrapper, roster);
+  std::optional<InvisibilityTable> table = ReadTable(*cvarManager, reportedMalformedInvisJson);
+  if (table) ApplyTable(*cvarManager, viewer, roster, *table);
+}

@@ -20,5 +20,20 @@ InvisibilityTable DefaultInvisibilityTable();
 // playerInvisibilityStates is replaced only when the whole decode succeeds.
 void LoadInvisibilityStates(const std::string& text, InvisibilityTable& playerInvisibilityStates);
 
+// The same decode without exceptions, for callers that must not let one escape.
+struct DecodedInvisibilityStates {
+  enum class Outcome { Decoded, NotJson, WrongShape };
+  Outcome outcome = Outcome::NotJson;
+  InvisibilityTable table;
+  std::string error;  // the JSON library's message when the decode failed
+};
+DecodedInvisibilityStates DecodeInvisibilityStates(const std::string& text);
+
+// The compact JSON form: {"invisDeque":[[true,true,true],...]}.
+std::string EncodeInvisibilityStates(const InvisibilityTable& playerInvisibilityStates);
+
 // Writes the table's JSON form into "invis_json".
 void StoreInvisibilityStates(CVarManagerWrapper& cvarManager, InvisibilityTable playerInvisibilityStates);
+
+// True when entries 0 to 8 exist and each holds at least 3 flags.
+bool IsCompleteInvisibilityTable(const InvisibilityTable& playerInvisibilityStates);

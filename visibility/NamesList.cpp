@@ -1,5 +1,47 @@
-// Placeholder bodies; replaced by the names-list grammar.
 #include "NamesList.h"
 
-std::string ComposeNamesList(const NameSlots&) { return {}; }
-NameSlots ReadNamesList(const std::string&) { return {}; }
+#include <algorithm>
+
+#include "LeadingInteger.h"
+
+namespace {
+constexpr int kListedEntries = 8;
+
+void AppendWithoutSemicolons(std::string& out, const std::string& name) {
+  std::copy_if(name.begin(), name.end(), std::back_inserter(out), [](char c) { return c != ';'; });
+}
+
+// One entry: "N" or "N,NAME". The name is everything after the first ",".
+void ReadEntry(const std::string& entry, NameSlots& slots) {
+  const size_t comma = entry.find(',');
+  const LeadingInteger number = ReadLeadingInteger(entry.substr(0, comma));
+  if (number.status != LeadingInteger::Status::Read) return;
+  if (number.value < 0 || number.value >= static_cast<int>(slots.size())) return;
+  slots[number.value] = comma == std::string::npos ? std::string() : entry.substr(comma + 1);
+}
+}  // namespace
+
+std::string ComposeNamesList(const NameSlots& slots) {
+  std::string list;
+  for (int n = 1; n <= kListedEntries; ++n) {
+    list += std::to_string(n);
+    if (!slots[n].empty()) {
+      list += ',';
+      AppendWithoutSemicolons(list, slots[n]);
+    }
+    list += ';';
+  }
+  return list;
+}
+
+NameSlots ReadNamesList(const std::string& text) {
+  NameSlots slots;
+  size_t start = 0;
+  for (int read = 0; read < kListedEntries && start < text.size(); ++read) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    ReadEntry(text.substr(start, end - start), slots);
+    start = end + 1;
+  }
+  return slots;
+}

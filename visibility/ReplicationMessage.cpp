@@ -1,0 +1,71 @@
+#include "ReplicationMessage.h"
+
+#include <array>
+
+#include "LeadingInteger.h"
+
+namespace {
+constexpr size_t kPieces = 9;
+constexpr size_t kFlagPartLength = 5;
+
+using Pieces = std::array<std::string, kPieces>;
+
+// Takes up to 8 pieces at the first ";"s; whatever remains is piece 9, further
+// ";" included. Pieces between the last one taken and piece 9 stay empty.
+Pieces SplitIntoPieces(std::string remaining) {
+  Pieces pieces;
+  for (size_t taken = 0; taken < kPieces - 1; ++taken) {
+    const size_t separator = remaining.find(';');
+    if (separator == std::string::npos) break;
+    pieces[taken] = remaining.substr(0, separator);
+    remaining.erase(0, separator + 1);
+  }
+  pieces[kPieces - 1] = remaining;
+  return pieces;
+}
+
+// Characters 0, 2 and 4 of the flag part clear flags 0, 1 and 2 when "0".
+void ClearFlags(const std::string& flagPart, std::deque<bool>& playerBools) {
+  for (int k = 0; k < kEntryFlags; ++k)
+    if (flagPart[2 * k] == '0') playerBools[k] = false;
+}
+
+// False when the piece spoils the whole message.
+bool ApplyPiece(const std::string& piece, InvisibilityTable& table) {
+  const size_t colon = piece.find(':');
+  if (colon == std::string::npos) return true;
+  const LeadingInteger row = ReadLeadingInteger(piece.substr(0, colon));
+  if (row.status == LeadingInteger::Status::NoNumber) return true;
+  if (row.status == LeadingInteger::Status::OutOfRange) return false;
+  const std::string flagPart = piece.substr(colon + 1);
+  if (flagPart.size() < kFlagPartLength) return false;
+  if (row.value < 0 || row.value >= kTableEntries) return true;
+  ClearFlags(flagPart, table[row.value]);
+  return true;
+}
+
+void AppendRow(int n, const std::deque<bool>& playerBools, std::string& message) {
+  message += std::to_string(n);
+  message += ':';
+  for (int k = 0; k < kEntryFlags; ++k) {
+    if (k > 0) message += ',';
+    message += playerBools[k] ? '1' : '0';
+  }
+}
+}  // namespace
+
+std::string ComposeReplicationMessage(const InvisibilityTable& playerInvisibilityStates) {
+  std::string message;
+  for (int n = 0; n < kTableEntries; ++n) {
+    if (n > 0) message += ';';
+    AppendRow(n, playerInvisibilityStates[n], message);
+  }
+  return message;
+}
+
+std::optional<InvisibilityTable> ParseReplicationMessage(const std::string& message) {
+  InvisibilityTable table = DefaultInvisibilityTable();
+  for (const std::string& piece : SplitIntoPieces(message))
+    if (!ApplyPiece(piece, table)) return std::nullopt;
+  return table;
+}
