@@ -25,8 +25,8 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   void onInvisJsonChanged(std::string oldValue, CVarWrapper variable);
   void onNetcodeMessage(const std::string& message, PriWrapper sender);
 
-  // The "invis_json" text whose wrong shape the pass last reported: reported
-  // once per distinct value, not on every pass.
+  // The "invis_json" text whose wrong shape was last reported, so that the
+  // enforcement pass reports a value once, not on every pass.
   std::optional<std::string> reportedMalformedInvisJson;
   // Game-thread tasks hold this weakly and do nothing once the object is gone.
   std::shared_ptr<int> aliveToken = std::make_shared<int>(0);

@@ -12,12 +12,15 @@
 
 namespace {
 // The table to send, or nothing (with a console line for a table that is JSON
-// but cannot be sent).
-std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const std::string& text) {
+// but cannot be sent). A wrong shape reported here is remembered, so that the
+// enforcement pass does not report the same value again.
+std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const std::string& text,
+                                             std::optional<std::string>& reportedMalformed) {
   DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return std::nullopt;
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
     cvars.log("invis_json does not hold a visibility table: " + decoded.error);
+    reportedMalformed = text;
     return std::nullopt;
   }
   if (!IsCompleteInvisibilityTable(decoded.table)) {
@@ -30,7 +33,8 @@ std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const st
 
 void Shroudweave::onInvisJsonChanged(std::string /*oldValue*/, CVarWrapper variable) {
   if (gameWrapper->IsInOnlineGame()) return;
-  std::optional<InvisibilityTable> table = TableToSend(*cvarManager, variable.getStringValue());
+  std::optional<InvisibilityTable> table =
+      TableToSend(*cvarManager, variable.getStringValue(), reportedMalformedInvisJson);
   if (!table) return;
 
   const std::string message = ComposeReplicationMessage(*table);
