@@ -1,6 +1,80 @@
-// Placeholder; replaced by the Dear ImGui panel.
-#include "Shroudweave.h"
+// The plug-in's page in the host's settings window: the enable switch and, for
+// each named player of the match, the three visibility flags of that player.
+#include <imgui.h>
 
-void Shroudweave::DrawSettingsPanel() {}
+#include <exception>
+
+#include "Shroudweave.h"
+#include "visibility/InvisibilityTable.h"
+#include "visibility/NamesList.h"
+
+namespace {
+const char* const kEnableLabel = "Enable plugin";
+const char* const kEnableTooltip = "Toggle having invisible opponents";
+const char* const kFlagLabels[kEntryFlags] = {"Visible to Teammates", "Visible to Opponents",
+                                              "Visible to Spectators"};
+const char* const kCredit = "Plugin made by Marrowby#0000 - DM me on discord for custom plugin commissions!";
+constexpr int kFirstListedSlot = 1;
+constexpr int kLastListedSlot = 8;
+
+// The panel's own copy of the visibility table, shared by every draw of this
+// module. Created by the first draw that lists players, all flags true, and
+// changed only by the panel's flag checkboxes.
+InvisibilityTable& PanelTable() {
+  static InvisibilityTable table = DefaultInvisibilityTable();  // initialised once, thread-safe
+  return table;
+}
+
+// Closes a tree node's scope even when the node's contents are left early.
+struct TreeNodeScope {
+  ~TreeNodeScope() { ImGui::TreePop(); }
+};
+
+void DrawEnableCheckbox(CVarWrapper enabled) {
+  bool value = enabled.getBoolValue();
+  if (ImGui::Checkbox(kEnableLabel, &value)) enabled.setValue(value ? 1 : 0);
+  if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", kEnableTooltip);
+}
+
+// One player's node. Every flag click stores the whole panel table, so the
+// other clients always receive a complete table.
+void DrawPlayerNode(CVarManagerWrapper& cvarManager, const std::string& name, int slot) {
+  if (!ImGui::TreeNode(name.c_str())) return;
+  TreeNodeScope scope;
+  InvisibilityTable& table = PanelTable();
+  for (int flag = 0; flag < kEntryFlags; ++flag) {
+    if (ImGui::Checkbox(kFlagLabels[flag], &table[slot][flag])) StoreInvisibilityStates(cvarManager, table);
+  }
+}
+
+void DrawPanel(CVarManagerWrapper& cvarManager) {
+  CVarWrapper enabled = cvarManager.getCvar("shroudweave_enabled");
+  if (!enabled) return;
+  DrawEnableCheckbox(enabled);
+
+  CVarWrapper namesList = cvarManager.getCvar("names_specshortcuts");
+  if (!namesList) return;
+  const NameSlots names = ReadNamesList(namesList.getStringValue());
+  PanelTable();
+  for (int slot = kFirstListedSlot; slot <= kLastListedSlot; ++slot) {
+    if (!names[slot].empty()) DrawPlayerNode(cvarManager, names[slot], slot);
+  }
+  ImGui::Separator();
+  ImGui::TextUnformatted(kCredit);
+}
+}  // namespace
+
+void Shroudweave::DrawSettingsPanel() {
+  if (!cvarManager) return;
+  try {
+    DrawPanel(*cvarManager);
+  } catch (const std::exception& e) {
+    cvarManager->log(std::string("Glimmerfade settings panel stopped: ") + e.what());
+  }
+}
+
 std::string Shroudweave::GetDisplayName() { return "Glimmerfade"; }
-void Shroudweave::AttachImGuiContext(uintptr_t) {}
+
+void Shroudweave::AttachImGuiContext(uintptr_t ctx) {
+  ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
+}
