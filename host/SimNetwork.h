@@ -17,7 +17,8 @@ namespace sim {
 // Sends a payload from the client behind gameWrapper to every other client of
 // the same match that listens on the channel. Delivery happens on each
 // receiver's game thread after the simulation's network delay, in send order.
-CORVANE_SDK_API void NetSend(GameWrapper& gameWrapper, const std::string& channel, const std::string& payload);
+CORVANE_SDK_API void NetSend(GameWrapper& gameWrapper, const std::string& channel,
+                             const std::string& payload);
 
 // Listens on a channel for the client behind gameWrapper. senderPri is the
 // address of this client's own replica of the sending client's player entry,

@@ -16,6 +16,9 @@
 
 #include "sdk/SdkApi.h"
 
+class CVarManagerWrapper;
+class GameWrapper;
+
 namespace sim {
 
 class Client;
@@ -31,10 +34,36 @@ enum class NetcodeAvailability {
 
 struct PlayerSpec {
   std::string name;
-  int team = 0;           // 0, 1, or 255 (no team)
+  int team = 0;  // 0, 1, or 255 (no team)
   bool spectator = false;
-  int shortcut = 0;       // spectator shortcut number
+  int shortcut = 0;  // spectator shortcut number
   bool hasCar = true;
+};
+
+// A console variable as the host keeps it.
+struct CvarInfo {
+  std::string name;
+  std::string value;
+  std::string defaultValue;
+  std::string description;
+  bool searchable = true;
+  bool hasMin = false;
+  float min = 0.0f;
+  bool hasMax = false;
+  float max = 0.0f;
+  bool saved = true;
+  size_t callbacks = 0;  // on-change callbacks attached
+  size_t boundInts = 0;  // integers kept equal to the value
+};
+
+// Everything plug-ins have registered with one client, counted.
+struct HostRegistrations {
+  size_t hooks = 0;
+  size_t cvarCallbacks = 0;
+  size_t boundInts = 0;
+  size_t timers = 0;
+  size_t tasks = 0;
+  size_t netListeners = 0;
 };
 
 // One player entry of a match (host-side, authoritative).
@@ -75,6 +104,10 @@ class CORVANE_SDK_API Simulation {
   void SetInstallDelay(double seconds);
   void SetNetworkDelay(double seconds);
   double NetworkDelay() const;
+
+  // Wrapper calls made with an address that held no live game object (a
+  // made-up or stale address); such calls read defaults. Counted over the process.
+  static size_t UnknownObjectLookups();
 
   struct Impl;
   Impl& impl() { return *impl_; }
@@ -155,6 +188,21 @@ class CORVANE_SDK_API Client {
   uintptr_t PriAddress(const std::string& playerName) const;
   // Raises the vehicle-input event once on this client (runs post-hooks).
   void RaiseVehicleInput();
+
+  // Host-owned wrappers for tests and tools; what is registered through them
+  // outside a plug-in call belongs to no plug-in.
+  std::shared_ptr<CVarManagerWrapper> CvarManager();
+  std::shared_ptr<GameWrapper> Game();
+  std::optional<CvarInfo> DescribeCvar(const std::string& name) const;
+  // Every console command run on this client (typed or by a plug-in), in order.
+  const std::vector<std::string>& CommandHistory() const;
+  // Exceptions from plug-in calls that the host caught and reported.
+  size_t EscapedExceptions() const;
+  HostRegistrations Registrations() const;
+  std::vector<std::string> LoadedPlugins() const;  // names, in load order
+  // Writes the saved console variables to DataFolder()/"config.cfg" now (the
+  // host also does it after every game-loop turn and console line that changed one).
+  void SaveConfig();
 
   // Settings window: draws every loaded plug-in's panel headless with this
   // client's Dear ImGui context, and returns a readable description of what

@@ -1,0 +1,23 @@
+#pragma once
+
+// The client's saved console variables, "config.cfg" in its data folder: one
+// line per variable, NAME "VALUE", with \\, \", \n, \r and \t escapes in VALUE.
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace sim {
+
+using ConfigValues = std::map<std::string, std::string>;
+
+std::string EscapeConfigValue(const std::string& value);
+std::string FormatConfig(const ConfigValues& values);
+// Lines that are not NAME "VALUE" are skipped.
+ConfigValues ParseConfig(const std::string& text);
+
+ConfigValues ReadConfigFile(const std::filesystem::path& path);
+// Writes through a temporary file and a rename, so a reader never sees half a file.
+bool WriteConfigFile(const std::filesystem::path& path, const ConfigValues& values);
+
+}  // namespace sim

@@ -1,0 +1,51 @@
+#pragma once
+
+// One console variable of a client, the object a CVarWrapper's address points at.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Simulation.h"
+#include "sdk/wrappers/CVarWrapper.h"
+
+namespace sim {
+
+struct PluginRecord;
+
+struct CvarCallback {
+  PluginRecord* owner = nullptr;  // nullptr: registered by the host or a test
+  std::function<void(std::string, CVarWrapper)> callback;
+  bool alive = true;
+};
+
+struct BoundInt {
+  PluginRecord* owner = nullptr;
+  std::shared_ptr<int> target;
+};
+
+struct Cvar {
+  Client::Impl* client = nullptr;
+  std::string name;
+  std::string value;
+  std::string defaultValue;
+  std::string description;
+  bool searchable = true;
+  bool hasMin = false;
+  float min = 0.0f;
+  bool hasMax = false;
+  float max = 0.0f;
+  bool saved = true;
+  std::vector<std::shared_ptr<CvarCallback>> callbacks;
+  std::vector<BoundInt> boundInts;
+};
+
+// Value rules shared by the wrapper and the console.
+int CvarIntValue(const std::string& value);
+float CvarFloatValue(const std::string& value);
+// The text stored for a new value: numbers outside the variable's bounds are
+// replaced by the bound; anything else is kept as given.
+std::string ClampToBounds(const Cvar& cvar, const std::string& value);
+
+}  // namespace sim

@@ -1,0 +1,238 @@
+// Console variables: the host side and the SDK wrappers CVarWrapper and
+// CVarManagerWrapper.
+
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+#include "host/ClientImpl.h"
+#include "host/ConfigFile.h"
+
+namespace sim {
+namespace {
+
+// The whole text as a finite number (surrounding white space allowed).
+bool ParseNumber(const std::string& value, double& number) {
+  const char* begin = value.c_str();
+  char* end = nullptr;
+  number = std::strtod(begin, &end);
+  if (end == begin || !std::isfinite(number)) return false;
+  while (*end != '\0' && std::isspace(static_cast<unsigned char>(*end))) ++end;
+  return *end == '\0';
+}
+
+std::string FormatBound(float bound) {
+  if (std::floor(bound) == bound && std::fabs(bound) < 1e9f) return std::to_string(static_cast<long>(bound));
+  std::ostringstream text;
+  text.imbue(std::locale::classic());
+  text << std::setprecision(9) << bound;
+  return text.str();
+}
+
+bool ValidCvarName(const std::string& name) {
+  if (name.empty()) return false;
+  for (char c : name) {
+    if (std::isspace(static_cast<unsigned char>(c)) || c == '"') return false;
+  }
+  return true;
+}
+
+Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
+
+HostHandle* LiveHandle(uintptr_t address) {
+  auto* handle = reinterpret_cast<HostHandle*>(address);
+  return handle && !handle->revoked ? handle : nullptr;
+}
+
+}  // namespace
+
+int CvarIntValue(const std::string& value) {
+  const char* begin = value.c_str();
+  char* end = nullptr;
+  double number = std::strtod(begin, &end);
+  if (end == begin || std::isnan(number)) return 0;
+  if (number >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (number <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(number);
+}
+
+float CvarFloatValue(const std::string& value) {
+  const char* begin = value.c_str();
+  char* end = nullptr;
+  double number = std::strtod(begin, &end);
+  return end == begin ? 0.0f : static_cast<float>(number);
+}
+
+std::string ClampToBounds(const Cvar& cvar, const std::string& value) {
+  double number = 0;
+  if (!(cvar.hasMin || cvar.hasMax) || !ParseNumber(value, number)) return value;
+  if (cvar.hasMin && number < cvar.min) return FormatBound(cvar.min);
+  if (cvar.hasMax && number > cvar.max) return FormatBound(cvar.max);
+  return value;
+}
+
+Cvar* Client::Impl::FindCvar(const std::string& cvarName) {
+  auto found = cvars.find(cvarName);
+  return found == cvars.end() ? nullptr : found->second.get();
+}
+
+Cvar& Client::Impl::RegisterCvar(const std::string& cvarName, const std::string& defaultValue,
+                                 const std::string& description, bool searchable, bool hasMin, float min,
+                                 bool hasMax, float max, bool saved) {
+  std::unique_ptr<Cvar>& slot = cvars[cvarName];
+  if (!slot) {
+    slot = std::make_unique<Cvar>();
+    slot->client = this;
+    slot->name = cvarName;
+    slot->defaultValue = defaultValue;
+    slot->description = description;
+    slot->searchable = searchable;
+    slot->hasMin = hasMin;
+    slot->min = min;
+    slot->hasMax = hasMax;
+    slot->max = max;
+    slot->saved = saved;
+    slot->value = ClampToBounds(*slot, defaultValue);
+    if (saved) configDirty = true;
+  }
+  return *slot;
+}
+
+void Client::Impl::SetCvarValue(Cvar& cvar, const std::string& value) {
+  std::string oldValue = std::move(cvar.value);
+  cvar.value = ClampToBounds(cvar, value);
+  if (cvar.saved && cvar.value != oldValue) configDirty = true;
+  const int asInt = CvarIntValue(cvar.value);
+  for (BoundInt& bound : cvar.boundInts) *bound.target = asInt;
+  // Callbacks added or removed while these run take effect from the next change.
+  std::vector<std::shared_ptr<CvarCallback>> snapshot = cvar.callbacks;
+  const uintptr_t address = reinterpret_cast<uintptr_t>(&cvar);
+  for (const std::shared_ptr<CvarCallback>& entry : snapshot) {
+    if (!entry->alive) continue;
+    Guarded(entry->owner, "cvar", cvar.name, [&] { entry->callback(oldValue, CVarWrapper(address)); });
+  }
+}
+
+void Client::Impl::LoadConfig() { savedValues = ReadConfigFile(ConfigPath()); }
+
+void Client::Impl::SaveConfig() {
+  for (const auto& [cvarName, cvar] : cvars) {
+    if (cvar->saved) savedValues[cvarName] = cvar->value;
+  }
+  if (WriteConfigFile(ConfigPath(), savedValues)) {
+    configDirty = false;
+  } else {
+    Log("Cannot write " + ConfigPath().string());
+  }
+}
+
+void Client::Impl::RestoreSavedValues(PluginRecord& record) {
+  std::vector<std::string> names = std::move(record.registeredCvars);
+  record.registeredCvars.clear();
+  for (const std::string& cvarName : names) {
+    Cvar* cvar = FindCvar(cvarName);
+    auto saved = savedValues.find(cvarName);
+    if (cvar && cvar->saved && saved != savedValues.end()) {
+      const std::string value = saved->second;
+      SetCvarValue(*cvar, value);
+    }
+  }
+}
+
+}  // namespace sim
+
+using sim::Client;
+using sim::Cvar;
+
+// ---- CVarWrapper ----
+
+CVarWrapper::CVarWrapper(uintptr_t mem) : memory_address(mem) {}
+
+std::string CVarWrapper::getCVarName() const {
+  return memory_address ? sim::CvarAt(memory_address)->name : "";
+}
+
+std::string CVarWrapper::getDescription() const {
+  return memory_address ? sim::CvarAt(memory_address)->description : "";
+}
+
+std::string CVarWrapper::getStringValue() const {
+  return memory_address ? sim::CvarAt(memory_address)->value : "";
+}
+
+int CVarWrapper::getIntValue() const {
+  return memory_address ? sim::CvarIntValue(sim::CvarAt(memory_address)->value) : 0;
+}
+
+float CVarWrapper::getFloatValue() const {
+  return memory_address ? sim::CvarFloatValue(sim::CvarAt(memory_address)->value) : 0.0f;
+}
+
+bool CVarWrapper::getBoolValue() const { return getIntValue() != 0; }
+
+void CVarWrapper::setValue(std::string value) {
+  if (!memory_address) return;
+  Cvar* cvar = sim::CvarAt(memory_address);
+  cvar->client->SetCvarValue(*cvar, value);
+}
+
+void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
+
+void CVarWrapper::addOnValueChanged(std::function<void(std::string oldValue, CVarWrapper cvar)> callback) {
+  if (!memory_address || !callback) return;
+  Cvar* cvar = sim::CvarAt(memory_address);
+  auto entry = std::make_shared<sim::CvarCallback>();
+  entry->owner = cvar->client->current;
+  entry->callback = std::move(callback);
+  cvar->callbacks.push_back(std::move(entry));
+}
+
+void CVarWrapper::bindTo(std::shared_ptr<int> var) {
+  if (!memory_address || !var) return;
+  Cvar* cvar = sim::CvarAt(memory_address);
+  *var = sim::CvarIntValue(cvar->value);
+  cvar->boundInts.push_back({cvar->client->current, std::move(var)});
+}
+
+bool CVarWrapper::IsNull() const { return memory_address == 0; }
+
+// ---- CVarManagerWrapper ----
+
+CVarManagerWrapper::CVarManagerWrapper(uintptr_t mem) : memory_address(mem) {}
+
+CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue,
+                                             std::string description, bool searchable, bool hasMin, float min,
+                                             bool hasMax, float max, bool saveToCfg) {
+  sim::HostHandle* handle = sim::LiveHandle(memory_address);
+  if (!handle) return CVarWrapper(0);
+  Client::Impl& client = *handle->client;
+  if (!sim::ValidCvarName(name)) {
+    client.Log("Cannot register console variable \"" + name + "\": invalid name");
+    return CVarWrapper(0);
+  }
+  Cvar& cvar =
+      client.RegisterCvar(name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg);
+  if (sim::PluginRecord* owner = client.OwnerFor(*handle)) owner->registeredCvars.push_back(name);
+  return CVarWrapper(reinterpret_cast<uintptr_t>(&cvar));
+}
+
+CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
+  sim::HostHandle* handle = sim::LiveHandle(memory_address);
+  if (!handle) return CVarWrapper(0);
+  return CVarWrapper(reinterpret_cast<uintptr_t>(handle->client->FindCvar(name)));
+}
+
+void CVarManagerWrapper::executeCommand(std::string command, bool log) {
+  sim::HostHandle* handle = sim::LiveHandle(memory_address);
+  if (!handle) return;
+  if (log) handle->client->Log("] " + command);
+  handle->client->ExecuteCommand(command);
+}
+
+void CVarManagerWrapper::log(std::string text) {
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) handle->client->Log(std::move(text));
+}

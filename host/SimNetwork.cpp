@@ -1,0 +1,47 @@
+// The simulated network between the clients of one match.
+
+#include "host/SimNetwork.h"
+
+#include "host/ClientImpl.h"
+#include "host/SimulationImpl.h"
+
+namespace sim {
+namespace {
+
+HostHandle* LiveHandle(const GameWrapper& gameWrapper) {
+  auto* handle = reinterpret_cast<HostHandle*>(gameWrapper.memory_address);
+  return handle && !handle->revoked ? handle : nullptr;
+}
+
+}  // namespace
+
+void Simulation::Impl::Broadcast(Client::Impl& sender, const std::string& channel,
+                                 const std::string& payload) {
+  if (!sender.replica) return;
+  const std::string senderPlayer =
+      sender.hasController && sender.controller.pri ? sender.controlledPlayer : "";
+  for (const auto& client : clients) {
+    Client::Impl& receiver = client->impl();
+    if (&receiver == &sender || !receiver.replica || receiver.replica->match != sender.replica->match)
+      continue;
+    receiver.inbox.push_back(NetDelivery{Now() + networkDelay, channel, senderPlayer, payload});
+  }
+}
+
+void NetSend(GameWrapper& gameWrapper, const std::string& channel, const std::string& payload) {
+  if (HostHandle* handle = LiveHandle(gameWrapper))
+    handle->client->sim.Broadcast(*handle->client, channel, payload);
+}
+
+void NetListen(GameWrapper& gameWrapper, const std::string& channel,
+               std::function<void(uintptr_t senderPri, const std::string& payload)> listener) {
+  HostHandle* handle = LiveHandle(gameWrapper);
+  if (!handle || !listener) return;
+  auto entry = std::make_shared<NetListenerEntry>();
+  entry->channel = channel;
+  entry->owner = handle->client->OwnerFor(*handle);
+  entry->callback = std::move(listener);
+  handle->client->netListeners.push_back(std::move(entry));
+}
+
+}  // namespace sim
