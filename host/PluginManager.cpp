@@ -183,7 +183,10 @@ void Client::Impl::UnloadNow(PluginRecord* record) {
   DropRegistrations(record);
   record->cvarManager.reset();
   record->gameWrapper.reset();
-  if (watch.expired()) {
+  // The weak reference's control block belongs to the module: let go of it first.
+  const bool released = watch.expired();
+  watch.reset();
+  if (released) {
     dlclose(record->module);
   } else {
     Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
