@@ -1,0 +1,111 @@
+#pragma once
+
+// One client's settings window: a Dear ImGui context of the host's own copy of
+// Dear ImGui, run headless, in which the page of each loaded plug-in that has a
+// settings window is drawn frame by frame with simulated mouse input.
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <cfloat>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/ClientImpl.h"
+
+namespace sim {
+
+// Mouse position meaning "no mouse" to Dear ImGui.
+inline const ImVec2 kNoMouse(-FLT_MAX, -FLT_MAX);
+
+class SettingsWindow {
+ public:
+  explicit SettingsWindow(Client::Impl& client);
+  ~SettingsWindow();
+  SettingsWindow(const SettingsWindow&) = delete;
+  SettingsWindow& operator=(const SettingsWindow&) = delete;
+
+  // Draws the named page once (every page when the name is empty) and
+  // returns what it shows, one line per widget.
+  std::string Describe(const std::string& pluginName);
+  // Moves the mouse to the widget at the label path, then presses and
+  // releases the button on two frames. False when the widget is not shown.
+  bool Click(const std::string& pluginName, const std::vector<std::string>& labelPath);
+
+  // Also draws the settings window of a plug-in object that the host did not
+  // load itself (one a test made from a module it opened), under the given
+  // name; its calls are guarded as the host's own.
+  void AddPage(const std::string& name, std::shared_ptr<Corvane::Plugin::CorvanePlugin> plugin);
+  void RemovePage(const std::string& name);
+
+ private:
+  // A plug-in object that has a settings window.
+  struct Page {
+    PluginRecord* owner = nullptr;  // nullptr: not loaded by the host
+    // Host-made object that lives exactly as long as the plug-in object is
+    // offered here. The plug-in's own shared pointer is not held: its control
+    // block belongs to the module and must not outlive it.
+    std::shared_ptr<const void> identity;
+    Corvane::Plugin::PluginSettingsWindow* panel = nullptr;
+    std::string name;   // as in "plugin load NAME"
+    std::string title;  // the plug-in's display name
+  };
+  struct Input {
+    ImVec2 mouse;
+    bool mouseDown = false;
+    float deltaTime = 1.0f / 60.0f;
+    bool capture = false;  // record the rendered text
+  };
+  struct Frame {
+    bool pageFound = false;
+    bool drawn = false;  // the page's draw returned normally
+    ImGuiID windowId = 0;
+    ImRect rect;        // the page window
+    ImVec2 contentMax;  // lower right corner of what the page drew
+    ImGuiID hoveredId = 0;
+    std::string text;       // rendered text, when captured
+    bool cutShort = false;  // another window (a tooltip) ended the capture early
+  };
+
+  // Pages (host/SettingsWindow.cpp)
+  std::vector<Page> Pages();
+  std::optional<Page> MakePage(PluginRecord* owner, std::shared_ptr<const void> identity,
+                               const std::string& name, Corvane::Plugin::CorvanePlugin* plugin);
+  std::optional<Page> FindPage(const std::string& pluginName);
+  void AttachOnce(const Page& page);
+  Frame RunFrame(const std::string& pluginName, const Input& input);
+  bool DrawPanel(const Page& page);
+  void RecoverScopes(ImGuiWindow* pageWindow);
+
+  // Text (host/SettingsWindowText.cpp)
+  std::string DescribePage(const std::string& pluginName);
+  static std::string TooltipText(const std::string& hovered, const std::string& unhovered);
+  std::string Annotate(const std::string& text, ImGuiID windowId) const;
+  static void OnClipboardSet(void* user, const char* text);
+  static const char* OnClipboardGet(void* user);
+
+  // Mouse (host/SettingsWindowClick.cpp)
+  std::optional<ImVec2> FindWidget(const std::string& pluginName, ImGuiID target, const ImRect& rect);
+
+  Client::Impl& client_;
+  ImGuiContext* context_ = nullptr;
+  ImVec2 mouse_;
+  std::vector<std::weak_ptr<const void>> attached_;  // identities of pages handed the context
+  struct ExtraPage {
+    std::string name;
+    std::shared_ptr<Corvane::Plugin::CorvanePlugin> plugin;
+    std::shared_ptr<const void> identity;
+  };
+  std::vector<ExtraPage> extraPages_;
+  bool capturing_ = false;
+  std::string captured_;
+  std::string clipboard_;
+};
+
+// The client's settings window, made on first use.
+SettingsWindow& SettingsWindowOf(Client::Impl& client);
+
+}  // namespace sim
