@@ -1,0 +1,46 @@
+// A plug-in whose settings page can be made to throw half-way through a tree
+// node, to see the host's settings window report it and recover its scopes.
+#include <imgui.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "pluginsdk.h"
+
+namespace {
+
+class FaultyPanel : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
+ public:
+  void DrawSettingsPanel() override {
+    ImGui::Checkbox("Throw inside the node", &armed_);
+    if (!ImGui::TreeNode("Node")) return;
+    if (armed_) throw std::runtime_error("page fault on purpose");
+    ImGui::TextUnformatted("inside");
+    ImGui::TreePop();
+  }
+  std::string GetDisplayName() override { return "Faulty panel"; }
+  void AttachImGuiContext(uintptr_t ctx) override {
+    ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
+  }
+
+ private:
+  bool armed_ = false;
+};
+
+std::shared_ptr<FaultyPanel> pluginInstance;
+
+}  // namespace
+
+CORVANE_PLUGIN_ENTRY uintptr_t getPlugin();
+CORVANE_PLUGIN_ENTRY void deleteMe();
+CORVANE_PLUGIN_ENTRY PluginDescriptor exports;
+
+uintptr_t getPlugin() {
+  if (!pluginInstance) pluginInstance = std::shared_ptr<FaultyPanel>(new FaultyPanel());
+  return reinterpret_cast<uintptr_t>(&pluginInstance);
+}
+
+void deleteMe() { pluginInstance.reset(); }
+
+PluginDescriptor exports = {CORVANE_SDK_VERSION, __FILE__,   "FaultyPanel", "Faulty panel", "0.0.1",
+                            PLUGINTYPE_FREEPLAY, &getPlugin, &deleteMe};

@@ -1,0 +1,98 @@
+// Clicking the settings page with the host's simulated mouse: what the enable
+// switch and the flag boxes write, and what they leave alone.
+#include <algorithm>
+
+#include "panel_fixture.h"
+
+namespace panel_test {
+namespace {
+
+bool Hooked(const sim::Client& target) {
+  const std::vector<std::string> events = target.HookedEvents();
+  return std::find(events.begin(), events.end(), kEnabledEvent) != events.end();
+}
+
+TEST_F(PanelTest, EnableSwitchSetsTheVariableInTheClickingDraw) {
+  ASSERT_TRUE(Click({"Enable plugin"}));
+  EXPECT_EQ(Value("shroudweave_enabled"), "1");
+  EXPECT_TRUE(Hooked(client));
+  ASSERT_TRUE(Click({"Enable plugin"}));
+  EXPECT_EQ(Value("shroudweave_enabled"), "0");
+  EXPECT_FALSE(Hooked(client));
+}
+
+TEST_F(PanelTest, FlagClickWritesTheWholePanelTableOnce) {
+  SetNames("1,Ann;3,Bob");
+  ASSERT_TRUE(client.SetCvar("invis_json", EncodeInvisibilityStates(AllHidden())));
+  ASSERT_TRUE(Click({"Ann"}));
+  ASSERT_TRUE(Click({"Bob"}));
+  const size_t before = client.Console().size();
+
+  ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
+  EXPECT_EQ(WritesSince(before), 1u);
+  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 1}})));
+
+  ASSERT_TRUE(Click({"Ann", "Visible to Spectators"}));
+  EXPECT_EQ(WritesSince(before), 2u);
+  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 1}, {1, 2}})));
+
+  ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
+  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{1, 2}})));
+  EXPECT_EQ(WritesSince(before), 3u);
+}
+
+TEST_F(PanelTest, ReceivedTableChangesNoBoxAndIsOverwrittenByTheNextClick) {
+  SetNames("2,Cy");
+  ASSERT_TRUE(Click({"Cy"}));
+  ASSERT_TRUE(Click({"Cy", "Visible to Teammates"}));
+  const std::string received = EncodeInvisibilityStates(AllHidden());
+  ASSERT_TRUE(client.SetCvar("invis_json", received));
+
+  const std::string page = Draw();
+  EXPECT_NE(page.find("    [ ] Visible to Teammates\n    [x] Visible to Opponents\n    [x] Visible to "
+                      "Spectators\n"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(Value("invis_json"), received);
+
+  ASSERT_TRUE(Click({"Cy", "Visible to Spectators"}));
+  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{2, 0}, {2, 2}})));
+}
+
+// The table belongs to slots, not names: a new player in the slot inherits it.
+TEST_F(PanelTest, PanelTableOutlivesTheNamesList) {
+  SetNames("3,Bob");
+  ASSERT_TRUE(Click({"Bob"}));
+  ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
+  SetNames("3,Cat");
+  ASSERT_TRUE(Click({"Cat"}));
+  ASSERT_TRUE(Click({"Cat", "Visible to Teammates"}));
+  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 0}, {3, 1}})));
+}
+
+TEST_F(PanelTest, EachClientModuleKeepsItsOwnPanelTable) {
+  sim::Client& other = simulation.AddClient("other");
+  LoadGlimmerfade(other);
+  for (sim::Client* each : {&client, &other}) {
+    ASSERT_TRUE(each->SetCvar("names_specshortcuts", "4,Dee"));
+    ASSERT_TRUE(each->ClickWidget("Glimmerfade", {"Dee"}));
+  }
+  ASSERT_TRUE(client.ClickWidget("Glimmerfade", {"Dee", "Visible to Spectators"}));
+  ASSERT_TRUE(other.ClickWidget("Glimmerfade", {"Dee", "Visible to Teammates"}));
+  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{4, 2}})));
+  EXPECT_EQ(other.CvarValue("invis_json"), EncodeInvisibilityStates(TableWithCleared({{4, 0}})));
+}
+
+TEST_F(PanelTest, WidgetsNotShownCannotBeClicked) {
+  SetNames("1,Ann");
+  const size_t before = client.Console().size();
+  EXPECT_FALSE(Click({"Ann", "Visible to Opponents"}));  // node closed
+  EXPECT_FALSE(Click({"Zed"}));
+  EXPECT_FALSE(Click({"Visible to Opponents"}));  // only inside a node
+  EXPECT_FALSE(client.ClickWidget("NoSuchPlugin", {"Enable plugin"}));
+  EXPECT_EQ(WritesSince(before), 0u);
+  EXPECT_EQ(Value("shroudweave_enabled"), "0");
+}
+
+}  // namespace
+}  // namespace panel_test

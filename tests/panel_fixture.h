@@ -1,0 +1,102 @@
+#pragma once
+
+// A client of the simulated host with the real Glimmerfade module loaded, whose
+// settings page is drawn and clicked through the host's Dear ImGui window.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/Simulation.h"
+#include "visibility/InvisibilityTable.h"
+
+namespace panel_test {
+namespace fs = std::filesystem;
+
+const char* const kEnabledEvent = "Function TAGame.Car_TA.SetVehicleInput";
+const char* const kCredit = "Plugin made by Marrowby#0000 - DM me on discord for custom plugin commissions!";
+const char* const kSeparator = "--------------------------------";
+const char* const kSendLine = "Sending netcode message ";
+
+// A fresh data folder per test, removed afterwards.
+struct ScratchFolder {
+  fs::path path;
+  ScratchFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name) {
+      if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
+    }
+    path = fs::temp_directory_path() / ("glimmerfade-panel-" + name);
+    fs::remove_all(path);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
+// The tree node labels of a page description, in order.
+inline std::vector<std::string> NodeLabels(const std::string& description) {
+  std::vector<std::string> labels;
+  std::istringstream lines(description);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("> ", 0) != 0) continue;
+    line = line.substr(2);
+    for (const char* state : {" (open)", " (closed)"}) {
+      const size_t at = line.rfind(state);
+      if (at != std::string::npos && at + std::string(state).size() == line.size()) line.resize(at);
+    }
+    labels.push_back(line);
+  }
+  return labels;
+}
+
+inline InvisibilityTable TableWithCleared(std::initializer_list<std::pair<int, int>> flags) {
+  InvisibilityTable table = DefaultInvisibilityTable();
+  for (const auto& [row, flag] : flags) table[row][flag] = false;
+  return table;
+}
+
+inline InvisibilityTable AllHidden() {
+  return InvisibilityTable(kTableEntries, std::deque<bool>(kEntryFlags, false));
+}
+
+class PanelTest : public ::testing::Test {
+ protected:
+  ScratchFolder scratch;
+  sim::Simulation simulation{scratch.path};
+  sim::Client& client = simulation.AddClient("local");
+
+  void SetUp() override { LoadGlimmerfade(client); }
+  void TearDown() override {
+    for (sim::Client* each : simulation.Clients()) EXPECT_EQ(each->EscapedExceptions(), 0u) << each->Name();
+  }
+
+  static void LoadGlimmerfade(sim::Client& target) {
+    target.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
+    ASSERT_TRUE(target.InstallPluginFile("Glimmerfade"));
+    ASSERT_TRUE(target.LoadPlugin("Glimmerfade"));
+  }
+
+  std::string Draw() { return client.DrawSettings(); }
+  bool Click(const std::vector<std::string>& labelPath) {
+    return client.ClickWidget("Glimmerfade", labelPath);
+  }
+  void SetNames(const std::string& text) { ASSERT_TRUE(client.SetCvar("names_specshortcuts", text)); }
+  std::string Value(const std::string& name) const { return client.CvarValue(name).value_or("<missing>"); }
+
+  // Writes of "invis_json" since a console index: its on-change handler logs
+  // one send line for each on a client that runs its own match.
+  size_t WritesSince(size_t consoleIndex) const {
+    size_t writes = 0;
+    for (const std::string& line : client.ConsoleSince(consoleIndex)) writes += line.rfind(kSendLine, 0) == 0;
+    return writes;
+  }
+};
+
+}  // namespace panel_test

@@ -1,0 +1,66 @@
+// The host's settings window itself: pages of several plug-ins in one Dear
+// ImGui context, a page that throws half-way, and pages that come and go.
+#include "panel_fixture.h"
+
+namespace panel_test {
+namespace {
+
+const char* const kFaulty = "Faulty panel";
+
+class SettingsWindowTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    ASSERT_TRUE(client.InstallPluginFile("FaultyPanel"));
+    ASSERT_TRUE(client.LoadPlugin("FaultyPanel"));
+  }
+  void TearDown() override { EXPECT_EQ(client.EscapedExceptions(), expectedEscapes); }
+  size_t expectedEscapes = 0;
+
+  size_t ConsoleCount(const std::string& line) const {
+    size_t count = 0;
+    for (const std::string& each : client.Console()) count += each == line;
+    return count;
+  }
+};
+
+TEST_F(SettingsWindowTest, EveryPageUnderItsDisplayName) {
+  EXPECT_EQ(client.DrawSettings(""), std::string("[Glimmerfade]\n[ ] Enable plugin\n") + kSeparator + "\n" +
+                                         kCredit +
+                                         "\n[Faulty panel]\n[ ] Throw inside the node\n> Node (closed)\n");
+  EXPECT_EQ(client.DrawSettings("FaultyPanel"), client.DrawSettings(kFaulty));  // module name or display name
+}
+
+TEST_F(SettingsWindowTest, PageThatThrowsIsReportedAndItsOpenNodeClosedByTheHost) {
+  ASSERT_TRUE(client.ClickWidget(kFaulty, {"Node"}));
+  EXPECT_EQ(client.DrawSettings(kFaulty), "[ ] Throw inside the node\n> Node (open)\n    inside\n");
+
+  ASSERT_TRUE(client.ClickWidget(kFaulty, {"Throw inside the node"}));  // its release frame throws
+  EXPECT_EQ(client.DrawSettings(kFaulty), "[x] Throw inside the node\n> Node (open)\n");
+  expectedEscapes = 2;
+  EXPECT_EQ(client.EscapedExceptions(), expectedEscapes);
+  EXPECT_EQ(
+      ConsoleCount("Exception in plug-in FaultyPanel (settings window DrawSettingsPanel): page fault on "
+                   "purpose"),
+      2u);
+  EXPECT_EQ(ConsoleCount("Settings window: Recovered from missing TreePop() in 'Faulty panel'"), 2u);
+
+  // The shared context is still sound: the other page draws and clicks as before.
+  ASSERT_TRUE(Click({"Enable plugin"}));
+  EXPECT_EQ(Value("shroudweave_enabled"), "1");
+  EXPECT_EQ(client.EscapedExceptions(), expectedEscapes);
+}
+
+TEST_F(SettingsWindowTest, ReloadedModuleIsHandedTheContextAgain) {
+  ASSERT_TRUE(client.ClickWidget(kFaulty, {"Node"}));
+  ASSERT_TRUE(client.UnloadPlugin("FaultyPanel"));
+  EXPECT_EQ(client.DrawSettings(kFaulty), "");
+  EXPECT_FALSE(client.ClickWidget(kFaulty, {"Node"}));
+
+  ASSERT_TRUE(client.LoadPlugin("FaultyPanel"));
+  // A fresh copy of the module: it draws only if it was handed the context.
+  EXPECT_EQ(client.DrawSettings(kFaulty), "[ ] Throw inside the node\n> Node (open)\n    inside\n");
+}
+
+}  // namespace
+}  // namespace panel_test
