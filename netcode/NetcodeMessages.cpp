@@ -44,7 +44,8 @@ NetcodeMessage NetcodeManager::ParseMessage(const std::string& text) {
     stream >> address;
   }
   message.sender = PriWrapper(static_cast<uintptr_t>(address));
-  message.messageContent = text.substr(end + 1);
+  // An empty text leaves end at 0, and position 1 lies beyond it: no content.
+  if (end + 1 <= text.size()) message.messageContent = text.substr(end + 1);
   return message;
 }
 

@@ -1,0 +1,121 @@
+#pragma once
+
+// Shared by the bridge tests: a scratch simulation, console-line matchers, and a
+// bridge owned by the test itself (built on the host's own wrappers) whose
+// deliveries are recorded.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "host/Simulation.h"
+#include "netcode/NetcodeManager.h"
+
+namespace netcode_test {
+
+namespace fs = std::filesystem;
+
+inline const std::string kReadyLine =
+    "NetcodeManager has successfully detected that NetcodePlugin is loaded. Ready to go.";
+inline const std::string kMissingCvar = "NetcodePlugin is loaded, but could not find cvar ";
+
+inline std::string GuardLine(const std::string& function) {
+  return "NetcodeManager function (NetcodeManager::" + function + ") failed. NetcodePlugin is not loaded.";
+}
+
+// "invis_json" holding the table with every flag true.
+inline std::string AllVisibleJson() {
+  std::string rows;
+  for (int i = 0; i < 9; ++i) rows += std::string(i ? "," : "") + "[true,true,true]";
+  return "{\"invisDeque\":[" + rows + "]}";
+}
+
+// "(A: <clock>)   text" or "(C: <clock>)   text".
+inline bool IsLevelLine(const std::string& line, char kind, const std::string& text) {
+  static const std::regex prefix(R"(^\(([AC]): -?[0-9]+\)   )");
+  std::smatch match;
+  if (!std::regex_search(line, match, prefix) || match[1].str()[0] != kind) return false;
+  return line.substr(match.length(0)) == text;
+}
+
+inline size_t CountLines(const std::vector<std::string>& lines, const std::string& text) {
+  size_t count = 0;
+  for (const std::string& line : lines) count += line == text;
+  return count;
+}
+
+inline size_t CountLevelLines(const std::vector<std::string>& lines, char kind) {
+  static const std::regex prefix(R"(^\([AC]: -?[0-9]+\)   )");
+  size_t count = 0;
+  for (const std::string& line : lines) count += std::regex_search(line, prefix) && line[1] == kind;
+  return count;
+}
+
+// A folder of its own for each test, removed afterwards.
+struct ScratchFolder {
+  fs::path path;
+  ScratchFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    path = fs::temp_directory_path() / ("glimmerfade-netcode-" + name);
+    fs::remove_all(path);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
+struct Delivery {
+  std::string content;
+  uintptr_t sender;
+};
+
+// A bridge that names itself "Shroudweave" and records what it delivers.
+struct RecordingBridge {
+  std::shared_ptr<std::vector<Delivery>> deliveries = std::make_shared<std::vector<Delivery>>();
+  std::shared_ptr<NetcodeManager> bridge;
+
+  explicit RecordingBridge(sim::Client& client) { Make(client); }
+  void Make(sim::Client& client) {
+    PluginDescriptor info{};
+    info.pluginClass = "Shroudweave";
+    auto sink = deliveries;
+    bridge = std::make_shared<NetcodeManager>(client.CvarManager(), client.Game(), info,
+                                              [sink](const std::string& content, PriWrapper sender) {
+                                                sink->push_back({content, sender.memory_address});
+                                              });
+  }
+};
+
+// Nothing thrown by plug-in code may have reached the host.
+inline void ExpectNoEscapedExceptions(const sim::Client& client) {
+  EXPECT_EQ(client.EscapedExceptions(), 0u);
+  for (const std::string& line : client.Console())
+    EXPECT_EQ(line.rfind("Exception in ", 0), std::string::npos) << line;
+}
+
+// One client in a fresh simulation; reports any exception that reached the host.
+class OneClient : public ::testing::Test {
+ protected:
+  ScratchFolder scratch;
+  sim::Simulation simulation{scratch.path};
+  sim::Client& client = simulation.AddClient("player");
+
+  void TearDown() override { ExpectNoEscapedExceptions(client); }
+
+  void LoadModule(const std::string& name) {
+    ASSERT_TRUE(client.InstallPluginFile(name));
+    ASSERT_TRUE(client.LoadPlugin(name));
+  }
+  std::vector<std::string> Since(size_t index) const { return client.ConsoleSince(index); }
+  size_t Mark() const { return client.Console().size(); }
+};
+
+}  // namespace netcode_test
