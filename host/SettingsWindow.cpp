@@ -27,7 +27,7 @@ ImFontAtlas* SharedFontAtlas() {
   return atlas;
 }
 
-bool SameIdentity(const std::weak_ptr<const void>& a, const std::shared_ptr<const void>& b) {
+bool SameIdentity(const std::weak_ptr<const void>& a, const std::weak_ptr<const void>& b) {
   return !a.owner_before(b) && !b.owner_before(a);
 }
 
@@ -59,7 +59,7 @@ SettingsWindow::SettingsWindow(Client::Impl& client) : client_(client), mouse_(k
 SettingsWindow::~SettingsWindow() { ImGui::DestroyContext(context_); }
 
 std::optional<SettingsWindow::Page> SettingsWindow::MakePage(PluginRecord* owner,
-                                                             std::shared_ptr<const void> identity,
+                                                             std::weak_ptr<const void> identity,
                                                              const std::string& name,
                                                              Corvane::Plugin::CorvanePlugin* plugin) {
   auto* panel = dynamic_cast<Corvane::Plugin::PluginSettingsWindow*>(plugin);
@@ -103,12 +103,12 @@ std::optional<SettingsWindow::Page> SettingsWindow::FindPage(const std::string& 
 // (before every draw while the host is still loading it).
 void SettingsWindow::AttachOnce(const Page& page) {
   for (const auto& known : attached_) {
-    if (page.identity && SameIdentity(known, page.identity)) return;
+    if (SameIdentity(known, page.identity)) return;
   }
   attached_.erase(
       std::remove_if(attached_.begin(), attached_.end(), [](const auto& w) { return w.expired(); }),
       attached_.end());
-  if (page.identity) attached_.push_back(page.identity);
+  if (!page.identity.expired()) attached_.push_back(page.identity);
   const auto handle = reinterpret_cast<uintptr_t>(context_);
   client_.Guarded(page.owner, "settings window", "AttachImGuiContext",
                   [&] { page.panel->AttachImGuiContext(handle); });
@@ -117,6 +117,8 @@ void SettingsWindow::AttachOnce(const Page& page) {
 // One frame: the page's window with the page drawn into it. The page is
 // looked up anew each frame, since a plug-in may be unloaded between frames.
 SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, const Input& input) {
+  // Unloads asked for during the frame wait until it is over.
+  Client::Impl::BusyScope busy(client_);
   Frame frame;
   const std::optional<Page> page = FindPage(pluginName);
   if (!page) return frame;

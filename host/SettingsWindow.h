@@ -45,10 +45,11 @@ class SettingsWindow {
   // A plug-in object that has a settings window.
   struct Page {
     PluginRecord* owner = nullptr;  // nullptr: not loaded by the host
-    // Host-made object that lives exactly as long as the plug-in object is
-    // offered here. The plug-in's own shared pointer is not held: its control
-    // block belongs to the module and must not outlive it.
-    std::shared_ptr<const void> identity;
+    // A host-made object that lives exactly as long as the plug-in object is
+    // offered here. Neither it nor the plug-in's own shared pointer is held:
+    // the host must stay free to unload the module, whose control block that
+    // pointer's is.
+    std::weak_ptr<const void> identity;
     Corvane::Plugin::PluginSettingsWindow* panel = nullptr;
     std::string name;   // as in "plugin load NAME"
     std::string title;  // the plug-in's display name
@@ -72,7 +73,7 @@ class SettingsWindow {
 
   // Pages (host/SettingsWindow.cpp)
   std::vector<Page> Pages();
-  std::optional<Page> MakePage(PluginRecord* owner, std::shared_ptr<const void> identity,
+  std::optional<Page> MakePage(PluginRecord* owner, std::weak_ptr<const void> identity,
                                const std::string& name, Corvane::Plugin::CorvanePlugin* plugin);
   std::optional<Page> FindPage(const std::string& pluginName);
   void AttachOnce(const Page& page);

@@ -23,6 +23,7 @@ std::string Trim(const std::string& text) {
 
 std::string SettingsWindow::Describe(const std::string& pluginName) {
   if (!pluginName.empty()) return DescribePage(pluginName);
+  Client::Impl::BusyScope busy(client_);
   std::string all;
   for (const Page& page : Pages()) all += "[" + page.title + "]\n" + DescribePage(page.name);
   return all;

@@ -25,18 +25,20 @@ class SettingsWindowTest : public PanelTest {
 };
 
 TEST_F(SettingsWindowTest, EveryPageUnderItsDisplayName) {
-  EXPECT_EQ(client.DrawSettings(""), std::string("[Glimmerfade]\n[ ] Enable plugin\n") + kSeparator + "\n" +
-                                         kCredit +
-                                         "\n[Faulty panel]\n[ ] Throw inside the node\n> Node (closed)\n");
+  EXPECT_EQ(client.DrawSettings(""),
+            std::string("[Glimmerfade]\n[ ] Enable plugin\n") + kSeparator + "\n" + kCredit +
+                "\n[Faulty panel]\n[ ] Unload this plug-in\n[ ] Throw inside the node\n> Node (closed)\n");
   EXPECT_EQ(client.DrawSettings("FaultyPanel"), client.DrawSettings(kFaulty));  // module name or display name
 }
 
 TEST_F(SettingsWindowTest, PageThatThrowsIsReportedAndItsOpenNodeClosedByTheHost) {
   ASSERT_TRUE(client.ClickWidget(kFaulty, {"Node"}));
-  EXPECT_EQ(client.DrawSettings(kFaulty), "[ ] Throw inside the node\n> Node (open)\n    inside\n");
+  EXPECT_EQ(client.DrawSettings(kFaulty),
+            "[ ] Unload this plug-in\n[ ] Throw inside the node\n> Node (open)\n    inside\n");
 
   ASSERT_TRUE(client.ClickWidget(kFaulty, {"Throw inside the node"}));  // its release frame throws
-  EXPECT_EQ(client.DrawSettings(kFaulty), "[x] Throw inside the node\n> Node (open)\n");
+  EXPECT_EQ(client.DrawSettings(kFaulty),
+            "[ ] Unload this plug-in\n[x] Throw inside the node\n> Node (open)\n");
   expectedEscapes = 2;
   EXPECT_EQ(client.EscapedExceptions(), expectedEscapes);
   EXPECT_EQ(
@@ -59,7 +61,16 @@ TEST_F(SettingsWindowTest, ReloadedModuleIsHandedTheContextAgain) {
 
   ASSERT_TRUE(client.LoadPlugin("FaultyPanel"));
   // A fresh copy of the module: it draws only if it was handed the context.
-  EXPECT_EQ(client.DrawSettings(kFaulty), "[ ] Throw inside the node\n> Node (open)\n    inside\n");
+  EXPECT_EQ(client.DrawSettings(kFaulty),
+            "[ ] Unload this plug-in\n[ ] Throw inside the node\n> Node (open)\n    inside\n");
+}
+
+TEST_F(SettingsWindowTest, PageThatUnloadsItsOwnPluginWhileDrawn) {
+  ASSERT_TRUE(client.ClickWidget(kFaulty, {"Unload this plug-in"}));
+  EXPECT_FALSE(client.IsPluginLoaded("FaultyPanel"));
+  EXPECT_EQ(client.DrawSettings(kFaulty), "");
+  EXPECT_EQ(client.DrawSettings(""),
+            std::string("[Glimmerfade]\n[ ] Enable plugin\n") + kSeparator + "\n" + kCredit + "\n");
 }
 
 }  // namespace

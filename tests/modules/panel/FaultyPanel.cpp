@@ -1,5 +1,6 @@
 // A plug-in whose settings page can be made to throw half-way through a tree
-// node, to see the host's settings window report it and recover its scopes.
+// node, or to unload its own plug-in while it is drawn, to see the host's
+// settings window report the one and survive the other.
 #include <imgui.h>
 
 #include <memory>
@@ -12,6 +13,8 @@ namespace {
 class FaultyPanel : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
   void DrawSettingsPanel() override {
+    if (ImGui::Checkbox("Unload this plug-in", &unload_))
+      cvarManager->executeCommand("plugin unload FaultyPanel");
     ImGui::Checkbox("Throw inside the node", &armed_);
     if (!ImGui::TreeNode("Node")) return;
     if (armed_) throw std::runtime_error("page fault on purpose");
@@ -25,6 +28,7 @@ class FaultyPanel : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
 
  private:
   bool armed_ = false;
+  bool unload_ = false;
 };
 
 std::shared_ptr<FaultyPanel> pluginInstance;
