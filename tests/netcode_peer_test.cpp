@@ -1,0 +1,111 @@
+// The simulated NetcodePlugin: its variables, and how a text written into
+// "NETCODE_Message_Out" on one client arrives in "NETCODE_Message_In" on the
+// others of the same match.
+#include "netcode_support.h"
+
+namespace {
+
+using namespace netcode_test;
+
+class Peer : public ::testing::Test {
+ protected:
+  ScratchFolder scratch;
+  sim::Simulation simulation{scratch.path};
+  sim::Match& match = simulation.CreateMatch("arena", 24);
+  sim::Client& sender = simulation.AddClient("sender");
+  sim::Client& receiver = simulation.AddClient("receiver");
+
+  void SetUp() override {
+    match.AddPlayer({"Ann", 0, false, 1, true});
+    match.AddPlayer({"Ben", 1, false, 2, true});
+    for (sim::Client* client : {&sender, &receiver})
+      client->SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
+    sender.RunMatch(match);
+    sender.Control("Ann");
+    receiver.JoinMatch(match);
+    receiver.Control("Ben");
+  }
+  void TearDown() override {
+    for (sim::Client* client : simulation.Clients()) ExpectNoEscapedExceptions(*client);
+  }
+  std::string Incoming(const std::string& rest) const {
+    return "[Shroudweave][" + std::to_string(receiver.PriAddress("Ann")) + "]" + rest;
+  }
+};
+
+TEST_F(Peer, RegistersItsThreeVariables) {
+  struct Case {
+    const char* name;
+    const char* value;
+  };
+  for (Case c :
+       {Case{"NETCODE_Log_Level", "1"}, Case{"NETCODE_Message_Out", ""}, Case{"NETCODE_Message_In", ""}}) {
+    SCOPED_TRACE(c.name);
+    std::optional<sim::CvarInfo> info = sender.DescribeCvar(c.name);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->defaultValue, c.value);
+    EXPECT_EQ(info->value, c.value);
+  }
+}
+
+// The class name and the rest pass unchanged; the sender becomes the address of
+// the receiver's own replica of the sending player, after the network delay.
+TEST_F(Peer, CarriesATextToTheOtherClientsOfTheMatch) {
+  sim::Client& stranger = simulation.AddClient("stranger");
+  stranger.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
+
+  ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[Shroudweave]a]b[c\nd"));
+  simulation.AdvanceSeconds(simulation.NetworkDelay() / 2);
+  EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), "");
+  simulation.AdvanceSeconds(simulation.NetworkDelay());
+  EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), Incoming("a]b[c\nd"));
+  EXPECT_EQ(sender.CvarValue("NETCODE_Message_In"), "");
+  EXPECT_EQ(stranger.CvarValue("NETCODE_Message_In"), "");
+}
+
+TEST_F(Peer, SenderWithoutAPlayerIsZero) {
+  sender.SetNoController();
+  ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[X]y"));
+  simulation.AdvanceSeconds(0.1);
+  EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), "[X][0]y");
+}
+
+TEST_F(Peer, DropsTextsWithoutALeadingClassName) {
+  for (const std::string text : {"abc", "x[Shroudweave]abc", "[Shroudweave", ""}) {
+    SCOPED_TRACE(text);
+    ASSERT_TRUE(receiver.SetCvar("NETCODE_Message_In", "before"));
+    ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[Shroudweave]set"));
+    ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", text));
+    simulation.AdvanceSeconds(0.1);
+    EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), Incoming("set"));
+  }
+}
+
+// Several texts sent in one turn each arrive as a change of their own, in order:
+// a bridge that reads the variable inside the change sees every one.
+TEST_F(Peer, OneChangePerMessageInSendOrder) {
+  RecordingBridge bridge(receiver);
+  ASSERT_TRUE(bridge.bridge->IsReady());
+  for (const char* text : {"[Shroudweave]one", "[Other]two", "[Shroudweave]three", "[Shroudweave]three"}) {
+    ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", text));
+  }
+  simulation.AdvanceSeconds(0.1);
+  ASSERT_EQ(bridge.deliveries->size(), 3u);
+  const uintptr_t ann = receiver.PriAddress("Ann");
+  EXPECT_EQ((*bridge.deliveries)[0].content, "one");
+  EXPECT_EQ((*bridge.deliveries)[1].content, "three");
+  EXPECT_EQ((*bridge.deliveries)[2].content, "three");
+  for (const Delivery& delivery : *bridge.deliveries) EXPECT_EQ(delivery.sender, ann);
+}
+
+// Unloaded, it neither sends nor writes what arrives.
+TEST_F(Peer, UnloadedPeerIsSilent) {
+  ASSERT_TRUE(receiver.UnloadPlugin("NetcodePlugin"));
+  ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[Shroudweave]x"));
+  simulation.AdvanceSeconds(0.1);
+  EXPECT_EQ(receiver.Registrations().netListeners, 0u);
+  ASSERT_TRUE(sender.UnloadPlugin("NetcodePlugin"));
+  EXPECT_EQ(sender.Registrations().cvarCallbacks, 0u);
+}
+
+}  // namespace
