@@ -127,6 +127,7 @@ uintptr_t Client::PriAddress(const std::string& playerName) const {
 }
 
 void Client::RaiseVehicleInput() { impl_->RaiseEvent(kVehicleInputEvent); }
+void Client::RaiseEvent(const std::string& eventName) { impl_->RaiseEvent(eventName); }
 
 std::shared_ptr<CVarManagerWrapper> Client::CvarManager() { return impl_->hostCvarManager; }
 std::shared_ptr<GameWrapper> Client::Game() { return impl_->hostGame; }

@@ -188,6 +188,8 @@ class CORVANE_SDK_API Client {
   uintptr_t PriAddress(const std::string& playerName) const;
   // Raises the vehicle-input event once on this client (runs post-hooks).
   void RaiseVehicleInput();
+  // Raises any game event once on this client (runs its post-hooks).
+  void RaiseEvent(const std::string& eventName);
 
   // Host-owned wrappers for tests and tools; what is registered through them
   // outside a plug-in call belongs to no plug-in.

@@ -33,9 +33,6 @@ class HostProbe : public Corvane::Plugin::CorvanePlugin {
     if (action == "hook-throw")
       gameWrapper->HookEventPost("Probe.Event",
                                  [](std::string) { throw std::runtime_error("hook failure"); });
-    if (action == "hook-log")
-      gameWrapper->HookEventPost("Probe.Event",
-                                 [self](std::string name) { self->cvarManager->log("hook " + name); });
     if (action == "timer-throw")
       gameWrapper->SetTimeout([](GameWrapper*) { throw std::runtime_error("timer failure"); }, 0.5f);
     if (action == "task-throw")
