@@ -1,0 +1,53 @@
+#include "ScriptRunner.h"
+
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream stream(text);
+  std::vector<std::string> words;
+  std::string word;
+  while (stream >> word) words.push_back(word);
+  return words;
+}
+
+std::string Trimmed(const std::string& line) {
+  const size_t begin = line.find_first_not_of(" \t\r");
+  if (begin == std::string::npos) return "";
+  return line.substr(begin, line.find_last_not_of(" \t\r") - begin + 1);
+}
+
+void RunSimCommand(SimContext& context, const std::string& rest) {
+  const std::vector<std::string> args = Words(rest);
+  if (args.empty()) throw SimError("a sim command is missing; try \"sim help\"");
+  const auto& table = SimCommands();
+  auto command = table.find(args[0]);
+  if (command == table.end()) throw SimError("unknown sim command \"" + args[0] + "\"; try \"sim help\"");
+  command->second.handler(context, args);
+}
+
+}  // namespace
+
+int RunScript(SimContext& context, std::istream& script) {
+  int failures = 0;
+  int lineNumber = 0;
+  std::string line;
+  while (std::getline(script, line)) {
+    ++lineNumber;
+    const std::string text = Trimmed(line);
+    if (text.empty() || text[0] == '#') continue;
+    try {
+      if (text == "sim" || text.rfind("sim ", 0) == 0) {
+        RunSimCommand(context, text.substr(3));
+      } else {
+        context.Current().RunCommand(text);
+      }
+    } catch (const std::exception& error) {
+      ++failures;
+      context.out << "error: line " << lineNumber << ": " << error.what() << "\n";
+    }
+  }
+  for (sim::Client* client : context.sim.Clients()) context.PrintConsole(*client);
+  return failures;
+}

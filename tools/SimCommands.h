@@ -1,0 +1,56 @@
+#pragma once
+
+// The simulator command's "sim" commands: a table of command name -> handler.
+// A source file adds its own commands with a static SimCommandRegistrar:
+//
+//   static SimCommandRegistrar panel({"panel", "panel [PLUGIN]", "draws the panel", DrawPanel});
+
+#include <functional>
+#include <map>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/Simulation.h"
+
+// What a handler reports when its arguments or the world do not allow the command.
+struct SimError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct SimContext {
+  SimContext(sim::Simulation& simulation, std::ostream& output) : sim(simulation), out(output) {}
+
+  sim::Simulation& sim;
+  std::ostream& out;
+  sim::Client* current = nullptr;
+  std::map<const sim::Client*, size_t> printed;  // console lines already printed, per client
+
+  sim::Client& Current() const;
+  sim::Match& MatchNamed(const std::string& name) const;
+  // Prints the console lines the client wrote since they were last printed.
+  void PrintConsole(const sim::Client& client);
+};
+
+// args[0] is the command name itself.
+using SimHandler = std::function<void(SimContext&, const std::vector<std::string>& args)>;
+
+struct SimCommand {
+  std::string name;
+  std::string usage;
+  std::string help;
+  SimHandler handler;
+};
+
+void RegisterSimCommand(SimCommand command);
+const std::map<std::string, SimCommand>& SimCommands();
+
+struct SimCommandRegistrar {
+  explicit SimCommandRegistrar(SimCommand command) { RegisterSimCommand(std::move(command)); }
+};
+
+// Argument helpers shared by the command files.
+int IntArgument(const std::string& text, const std::string& what);
+double SecondsArgument(const std::string& text);
+void RequireArguments(const std::vector<std::string>& args, size_t least, size_t most);
