@@ -116,15 +116,4 @@ TEST_F(EndToEnd, EveryChangeTravelsInOrder) {
   EXPECT_EQ(HiddenCars(), "host:;bravo:Charlie ;charlie:;");
 }
 
-// A joined client that types a table keeps it to itself.
-TEST_F(EndToEnd, OnlineClientSendsNothing) {
-  const std::string table = TableJson({{1, "[true,false,true]"}});
-  bravo.RunCommand("invis_json " + table);
-  simulation.AdvanceSeconds(0.2);
-  EXPECT_EQ(host.CvarValue("invis_json"), "");
-  EXPECT_EQ(charlie.CvarValue("invis_json"), "");
-  EXPECT_EQ(host.CvarValue("NETCODE_Message_Out"), "");
-  EXPECT_EQ(HiddenCars(), "host:;bravo:Alpha ;charlie:;");
-}
-
 }  // namespace

@@ -120,41 +120,6 @@ TEST_F(Envelope, ParseSplitsFieldsWithoutNesting) {
   }
 }
 
-// The field reader leaves end alone when there is no field, and sets it to npos
-// when the field is never closed.
-TEST_F(Envelope, ExtractBracketedEndPositions) {
-  struct Case {
-    std::string text;
-    size_t position;
-    std::string field;
-    size_t end;
-  };
-  const size_t untouched = 77;
-  const Case cases[] = {
-      {"[ab]c", 0, "ab", 3},     {"x[ab]", 1, "ab", 4},
-      {"[]", 0, "", 1},          {"[ab", 0, "", std::string::npos},
-      {"ab]", 0, "", untouched}, {"", 0, "", untouched},
-      {"[a]", 3, "", untouched}, {"[a]", std::string::npos, "", untouched},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text + " @" + std::to_string(c.position));
-    size_t end = untouched;
-    EXPECT_EQ(probe->bridge->ExtractBracketed(c.text, c.position, end), c.field);
-    EXPECT_EQ(end, c.end);
-  }
-}
-
-TEST_F(Envelope, NotReadyBridgeDropsSendsWithTheGuardLine) {
-  sim::Simulation own(scratch.path / "absent");
-  sim::Client& lonely = own.AddClient("lonely");
-  RecordingBridge absent(lonely);
-  ASSERT_FALSE(absent.bridge->IsReady());
-  const size_t mark = lonely.Console().size();
-  absent.bridge->SendNewMessage("abc");
-  EXPECT_EQ(lonely.ConsoleSince(mark), std::vector<std::string>{GuardLine("SendNewMessage")});
-  EXPECT_FALSE(lonely.CvarValue("NETCODE_Message_Out").has_value());
-}
-
 // The real plug-in on one client, NetcodePlugin beside it: which C lines a
 // delivered and a foreign message write at each level.
 class EnvelopeLines : public OneClient {

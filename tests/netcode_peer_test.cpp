@@ -33,21 +33,6 @@ class Peer : public ::testing::Test {
   }
 };
 
-TEST_F(Peer, RegistersItsThreeVariables) {
-  struct Case {
-    const char* name;
-    const char* value;
-  };
-  for (Case c :
-       {Case{"NETCODE_Log_Level", "1"}, Case{"NETCODE_Message_Out", ""}, Case{"NETCODE_Message_In", ""}}) {
-    SCOPED_TRACE(c.name);
-    std::optional<sim::CvarInfo> info = sender.DescribeCvar(c.name);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->defaultValue, c.value);
-    EXPECT_EQ(info->value, c.value);
-  }
-}
-
 // The class name and the rest pass unchanged; the sender becomes the address of
 // the receiver's own replica of the sending player, after the network delay.
 TEST_F(Peer, CarriesATextToTheOtherClientsOfTheMatch) {
@@ -96,16 +81,6 @@ TEST_F(Peer, OneChangePerMessageInSendOrder) {
   EXPECT_EQ((*bridge.deliveries)[1].content, "three");
   EXPECT_EQ((*bridge.deliveries)[2].content, "three");
   for (const Delivery& delivery : *bridge.deliveries) EXPECT_EQ(delivery.sender, ann);
-}
-
-// Unloaded, it neither sends nor writes what arrives.
-TEST_F(Peer, UnloadedPeerIsSilent) {
-  ASSERT_TRUE(receiver.UnloadPlugin("NetcodePlugin"));
-  ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[Shroudweave]x"));
-  simulation.AdvanceSeconds(0.1);
-  EXPECT_EQ(receiver.Registrations().netListeners, 0u);
-  ASSERT_TRUE(sender.UnloadPlugin("NetcodePlugin"));
-  EXPECT_EQ(sender.Registrations().cvarCallbacks, 0u);
 }
 
 }  // namespace
