@@ -112,8 +112,21 @@ TEST_F(EndToEnd, EveryChangeTravelsInOrder) {
   EXPECT_EQ(bravo.CvarValue("invis_json"), second);
   EXPECT_EQ(charlie.CvarValue("invis_json"), second);
   simulation.Tick();
-  // Charlie (team 0) is hidden from the opponents: Bravo's screen; Bravo no more.
+  // Only the second table holds: Charlie (team 0) is hidden on Bravo's screen, Bravo nowhere.
   EXPECT_EQ(HiddenCars(), "host:;bravo:Charlie ;charlie:;");
+}
+
+// The same road started from the settings panel: one click stores the table.
+TEST_F(EndToEnd, PanelClickOnTheHostTravels) {
+  ASSERT_TRUE(host.ClickWidget("Glimmerfade", {"Delta"}));
+  ASSERT_TRUE(host.ClickWidget("Glimmerfade", {"Delta", "Visible to Opponents"}));
+  simulation.AdvanceSeconds(0.1);
+  const std::string table = TableJson({{4, "[true,false,true]"}});
+  EXPECT_EQ(host.CvarValue("invis_json"), table);
+  EXPECT_EQ(bravo.CvarValue("invis_json"), table);
+  EXPECT_EQ(charlie.CvarValue("invis_json"), table);
+  simulation.Tick();
+  EXPECT_EQ(HiddenCars(), "host:Delta ;bravo:;charlie:Delta ;");
 }
 
 }  // namespace
