@@ -1,5 +1,6 @@
 // Module entry points of the simulated NetcodePlugin.
 #include <memory>
+#include <utility>
 
 #include "NetcodePlugin.h"
 
