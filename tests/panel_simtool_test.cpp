@@ -1,0 +1,53 @@
+// The simulator's settings-page commands, run as a user runs them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Runs corvane-sim on a script; returns its exit status and output.
+std::pair<int, std::string> RunScript(const std::string& script) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "glimmerfade-panel-simtool.txt";
+  std::ofstream(file) << script;
+  FILE* pipe = popen((std::string(CORVANE_SIM_TOOL) + " " + file.string() + " 2>&1").c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (size_t got; pipe && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+  const int status = pipe ? pclose(pipe) : -1;
+  std::filesystem::remove(file);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+const char* const kSetUp =
+    "sim client alice\nplugin load Glimmerfade\nsim match arena 6\n"
+    "sim player add arena Alice team=0 shortcut=1\nsim player add arena Bruno team=1 shortcut=2\n"
+    "sim run arena\nsim control Alice\n";
+
+TEST(PanelSimTool, TickingABoxHidesTheCar) {
+  const auto [status, output] =
+      RunScript(std::string(kSetUp) +
+                "sim click Enable plugin\nsim tick\nsim open Bruno\nsim open Bruno\n"
+                "sim panel\nsim click Bruno / Visible to Opponents\nsim tick\nsim cars\n");
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("  > Bruno (open)\n      [x] Visible to Teammates\n      [x] Visible to Opponents\n"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("  Bruno           1     2     hidden\n"), std::string::npos) << output;
+  EXPECT_EQ(output.find("Exception in"), std::string::npos) << output;
+}
+
+TEST(PanelSimTool, WidgetsNotShownAreErrors) {
+  const auto [status, output] = RunScript(
+      std::string(kSetUp) + "sim click Bruno / Visible to Opponents\nsim open Zed\nsim click Bruno /\n");
+  EXPECT_EQ(status, 1) << output;
+  EXPECT_EQ(output.find("clicked"), std::string::npos) << output;
+  EXPECT_NE(output.find("no widget \"Bruno / Visible to Opponents\" shown on alice's Glimmerfade page"),
+            std::string::npos)
+      << output;
+}
+
+}  // namespace

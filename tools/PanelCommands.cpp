@@ -1,0 +1,85 @@
+// The simulator's settings-window commands: print a plug-in's page as the
+// current client's settings window draws it, open a node, click a widget.
+// Labels may hold spaces; in a label path, " / " separates the levels.
+
+#include <sstream>
+
+#include "SimCommands.h"
+
+namespace {
+const char* const kPage = "Glimmerfade";
+
+std::string Joined(const std::vector<std::string>& words, size_t first, size_t last) {
+  std::string text;
+  for (size_t i = first; i < last; ++i) text += (text.empty() ? "" : " ") + words[i];
+  return text;
+}
+
+// "Bruno / Visible to Opponents" -> {"Bruno", "Visible to Opponents"}
+std::vector<std::string> LabelPath(const std::vector<std::string>& args) {
+  std::vector<std::string> path;
+  size_t start = 1;
+  for (size_t i = 1; i <= args.size(); ++i) {
+    if (i < args.size() && args[i] != "/") continue;
+    if (i == start) throw SimError("a label is missing; labels are separated by \" / \"");
+    path.push_back(Joined(args, start, i));
+    start = i + 1;
+  }
+  return path;
+}
+
+std::string PathText(const std::vector<std::string>& path) {
+  std::string text;
+  for (const std::string& label : path) text += (text.empty() ? "" : " / ") + label;
+  return text;
+}
+
+void PrintPage(SimContext& context, sim::Client& client, const std::string& plugin) {
+  context.out << "settings page " << plugin << " on " << client.Name() << ":\n";
+  std::istringstream lines(client.DrawSettings(plugin));
+  for (std::string line; std::getline(lines, line);) context.out << "  " << line << "\n";
+}
+
+void Panel(SimContext& context, const std::vector<std::string>& args) {
+  RequireArguments(args, 0, 1);
+  sim::Client& client = context.Current();
+  context.PrintConsole(client);
+  PrintPage(context, client, args.size() > 1 ? args[1] : kPage);
+}
+
+void Click(SimContext& context, const std::vector<std::string>& args) {
+  if (args.size() < 2) throw SimError("usage: sim " + SimCommands().at("click").usage);
+  const std::vector<std::string> path = LabelPath(args);
+  sim::Client& client = context.Current();
+  if (!client.ClickWidget(kPage, path))
+    throw SimError("no widget \"" + PathText(path) + "\" shown on " + client.Name() + "'s " + kPage +
+                   " page");
+  context.out << "clicked " << PathText(path) << " on " << client.Name() << "\n";
+}
+
+// Clicks a node only while it is closed, so that opening twice keeps it open.
+void Open(SimContext& context, const std::vector<std::string>& args) {
+  if (args.size() < 2) throw SimError("usage: sim " + SimCommands().at("open").usage);
+  const std::string node = Joined(args, 1, args.size());
+  sim::Client& client = context.Current();
+  const std::string page = client.DrawSettings(kPage);
+  if (page.find("> " + node + " (open)\n") != std::string::npos) return;
+  if (!client.ClickWidget(kPage, {node}))
+    throw SimError("no node \"" + node + "\" shown on " + client.Name() + "'s " + kPage + " page");
+}
+
+const SimCommandRegistrar kPanelCommands[] = {
+    SimCommandRegistrar({"panel", "panel [PLUGIN]",
+                         "prints the current client's console, then the plug-in's settings page (default "
+                         "Glimmerfade) as drawn",
+                         Panel}),
+    SimCommandRegistrar(
+        {"open", "open NODE", "opens a node of the Glimmerfade page (a player's name)", Open}),
+    SimCommandRegistrar(
+        {"click", "click LABEL [/ LABEL...]",
+         "clicks a widget of the Glimmerfade page with the mouse, e.g. \"click Enable plugin\" "
+         "or \"click Bruno / Visible to Opponents\"",
+         Click}),
+};
+
+}  // namespace
