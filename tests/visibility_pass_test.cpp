@@ -1,0 +1,293 @@
+// The enforcement pass through the simulated host with the real module: which
+// cars it hides or shows, the names list it writes, and what it reports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/Simulation.h"
+#include "visibility/InvisibilityTable.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+InvisibilityTable TableWith(std::initializer_list<std::pair<int, std::deque<bool>>> entries) {
+  InvisibilityTable table = DefaultInvisibilityTable();
+  for (const auto& [n, flags] : entries) table[n] = flags;
+  return table;
+}
+const InvisibilityTable kAllHidden(kTableEntries, std::deque<bool>(kEntryFlags, false));
+const std::deque<bool> kOnlySpectators = {false, false, true};
+
+// A data folder per test, removed afterwards; declared before the simulation,
+// so it outlives it.
+struct ScratchFolder {
+  const fs::path path =
+      fs::temp_directory_path() /
+      ("glimmerfade-pass-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
+class EnforcementPass : public ::testing::Test {
+ protected:
+  ScratchFolder scratch;
+  sim::Simulation simulation{scratch.path};
+  sim::Client& client = simulation.AddClient("local");
+  sim::Match& match = simulation.CreateMatch("arena", 1);
+
+  void SetUp() override {
+    client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
+    ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
+    ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
+    ASSERT_TRUE(client.SetCvar("shroudweave_enabled", "1"));
+  }
+  void TearDown() override { EXPECT_EQ(client.EscapedExceptions(), 0u); }
+
+  // Viewer on team 0 in slot 1, a teammate in slot 2, opponents in slots 3 and 4.
+  void StartMatch(bool online = false) {
+    for (const sim::PlayerSpec& p : std::vector<sim::PlayerSpec>{
+             {"Viewer", 0, false, 1}, {"Mate", 0, false, 2}, {"Opp", 1, false, 3}, {"Opp2", 1, false, 4}})
+      match.AddPlayer(p);
+    online ? client.JoinMatch(match) : client.RunMatch(match);
+    client.Control("Viewer");
+  }
+  void Set(const std::string& name, const std::string& value) { ASSERT_TRUE(client.SetCvar(name, value)); }
+  void SetTable(const InvisibilityTable& table) { Set("invis_json", EncodeInvisibilityStates(table)); }
+  void Pass(int count = 1) {
+    for (int i = 0; i < count; ++i) client.RaiseVehicleInput();
+  }
+  std::set<std::string> HiddenCars(sim::Match* in = nullptr) const {
+    std::set<std::string> hidden;
+    for (sim::Player* player : (in ? *in : match).Players())
+      if (client.CarHidden(player->spec.name).value_or(false)) hidden.insert(player->spec.name);
+    return hidden;
+  }
+  std::string Names() const { return client.CvarValue("names_specshortcuts").value_or("<none>"); }
+  // The pass's own lines written since the given console index.
+  std::vector<std::string> PassLines(size_t since) const {
+    std::vector<std::string> lines;
+    for (const std::string& line : client.ConsoleSince(since))
+      if (line.rfind("player", 0) == 0 || line.rfind("invis_json", 0) == 0) lines.push_back(line);
+    return lines;
+  }
+};
+
+// Each scenario starts with every car shown and runs one pass.
+TEST_F(EnforcementPass, Scenarios) {
+  struct Scenario {
+    const char* what;
+    std::vector<sim::PlayerSpec> players;  // name, team, spectator, shortcut, has car
+    std::string viewer;
+    InvisibilityTable table;
+    std::set<std::string> hidden;
+    std::string names;
+  };
+  InvisibilityTable tenEntries = kAllHidden;
+  tenEntries.push_back({false, false, false});
+  const Scenario scenarios[] = {
+      {"a spectating viewer follows flag 2 whatever the team",
+       {{"Blue", 0, false, 1}, {"Orange", 1, false, 2}, {"Watcher", 255, true, 3}},
+       "Watcher",
+       TableWith({{1, kOnlySpectators}, {2, {true, true, false}}}),
+       {"Orange"},
+       "1,Blue;2,Orange;3;4;5;6;7;8;"},
+      {"own car and a twin on the own number shown",
+       {{"Viewer", 0, false, 1}, {"Twin", 0, false, 1}, {"Other", 0, false, 2}},
+       "Viewer",
+       kAllHidden,
+       {"Other"},
+       "1,Twin;2,Other;3;4;5;6;7;8;"},
+      {"no own-car exemption without an own car",
+       {{"Viewer", 0, false, 1, false}, {"Twin", 0, false, 1}},
+       "Viewer",
+       kAllHidden,
+       {"Twin"},
+       "1,Twin;2;3;4;5;6;7;8;"},
+      {"spectators, teamless and carless players neither listed nor touched",
+       {{"Viewer", 0, false, 1},
+        {"Spec", 0, true, 2},
+        {"Teamless", 255, false, 3},
+        {"Carless", 1, false, 4, false}},
+       "Viewer",
+       kAllHidden,
+       {},
+       "1,Viewer;2;3;4;5;6;7;8;"},
+      {"numbers beyond the table or the name slots skipped",
+       {{"Viewer", 0, false, 1},
+        {"Minus", 1, false, -1},
+        {"Nine", 1, false, 9},
+        {"Max", 1, false, 2147483647}},
+       "Viewer",
+       tenEntries,
+       {"Nine"},
+       "1,Viewer;2;3;4;5;6;7;8;"},
+      {"slot 0 unlisted, later entry wins, ';' dropped from names",
+       {{"Zero", 0, false, 0},
+        {"Alpha", 0, false, 1},
+        {"Bravo", 1, false, 3},
+        {"Late, B", 1, false, 3},
+        {"Semi;colon", 1, false, 6}},
+       "Alpha",
+       DefaultInvisibilityTable(),
+       {},
+       "1,Alpha;2;3,Late, B;4;5;6,Semicolon;7;8;"},
+      {"no players", {}, "", DefaultInvisibilityTable(), {}, "1;2;3;4;5;6;7;8;"},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.what);
+    sim::Match& arena = simulation.CreateMatch(s.what, 1);
+    for (const sim::PlayerSpec& player : s.players) arena.AddPlayer(player);
+    client.RunMatch(arena);
+    client.Control(s.viewer);
+    SetTable(s.table);
+    Pass();
+    EXPECT_EQ(HiddenCars(&arena), s.hidden);
+    EXPECT_EQ(Names(), s.names);
+  }
+}
+
+TEST_F(EnforcementPass, RelationToTheViewerChoosesTheFlag) {
+  match.AddPlayer({"Viewer", 0, false, 1});
+  match.AddPlayer({"Target", 0, false, 4});
+  client.RunMatch(match);
+  client.Control("Viewer");
+  for (int viewerTeam : {0, 1, 255}) {
+    client.SetViewerTeam(viewerTeam);
+    for (int carTeam : {0, 1}) {
+      match.UpdatePlayer("Target", {"Target", carTeam, false, 4});
+      for (int bits = 0; bits < 8; ++bits) {
+        const std::deque<bool> flags = {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+        SetTable(TableWith({{4, flags}}));
+        Pass();
+        const int flag = viewerTeam >= 2 ? 2 : (viewerTeam == carTeam ? 0 : 1);
+        EXPECT_EQ(HiddenCars().count("Target"), flags[flag] ? 0u : 1u)
+            << "viewer team " << viewerTeam << ", car team " << carTeam << ", flags " << bits;
+      }
+    }
+  }
+}
+
+TEST_F(EnforcementPass, EveryPassSetsEveryCarAndTicksRunItOnlyWhileEnabled) {
+  StartMatch();
+  SetTable(kAllHidden);
+  simulation.Tick();
+  EXPECT_EQ(HiddenCars(), (std::set<std::string>{"Mate", "Opp", "Opp2"}));
+  SetTable(TableWith({{3, kOnlySpectators}}));
+  simulation.Tick();
+  EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
+
+  Set("shroudweave_enabled", "0");
+  SetTable(DefaultInvisibilityTable());
+  simulation.Tick(3);
+  EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});  // switching off shows nothing again
+}
+
+TEST_F(EnforcementPass, OnlineOnlyPlaylist24IsEnforcedAndItsNamesListIsEmpty) {
+  match.SetPlaylistId(24);
+  StartMatch(/*online=*/true);
+  Set("names_specshortcuts", "kept");
+  SetTable(TableWith({{3, kOnlySpectators}}));
+  Pass();
+  EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
+  EXPECT_EQ(Names(), "");
+
+  match.SetPlaylistId(7);
+  Set("names_specshortcuts", "kept");
+  SetTable(DefaultInvisibilityTable());
+  Pass();
+  EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
+  EXPECT_EQ(Names(), "kept");
+}
+
+TEST_F(EnforcementPass, NoCarArrayNoControllerOrNoLocalEntryChangesNoCar) {
+  StartMatch();
+  InvisibilityTable table = kAllHidden;
+  table[3] = {false, false};
+  SetTable(table);
+  Set("names_specshortcuts", "kept");
+  match.SetHasCarArray(false);
+  Pass();
+  client.SetNoController();
+  Pass();
+  EXPECT_EQ(Names(), "kept");
+
+  match.SetHasCarArray(true);
+  client.Control("");
+  const size_t mark = client.Console().size();
+  Pass();
+  EXPECT_EQ(PassLines(mark), std::vector<std::string>{"playerBools is not populated for player 3"});
+  EXPECT_EQ(Names(), "1,Viewer;2,Mate;3,Opp;4,Opp2;5;6;7;8;");
+  EXPECT_EQ(HiddenCars(), std::set<std::string>{});
+}
+
+TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed) {
+  StartMatch();
+  SetTable(kAllHidden);
+  Pass();
+  const std::set<std::string> before = HiddenCars();
+  InvisibilityTable shortEntries = kAllHidden;  // its entries 3 and 4 lack flag 2
+  shortEntries[3] = shortEntries[4] = {true, true};
+  const struct {
+    std::string value;
+    std::vector<std::string> linesPerPass;
+  } cases[] = {
+      {"", {}},
+      {"{\"invisDeque\":[[true]", {}},
+      {EncodeInvisibilityStates(InvisibilityTable(8, std::deque<bool>(3, true))),
+       {"playerInvisibilityStates is not populated!"}},
+      {EncodeInvisibilityStates(shortEntries),
+       {"playerBools is not populated for player 3", "playerBools is not populated for player 4"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    Set("invis_json", c.value);
+    Set("names_specshortcuts", "");
+    const size_t mark = client.Console().size();
+    Pass(2);
+    std::vector<std::string> expected = c.linesPerPass;
+    expected.insert(expected.end(), c.linesPerPass.begin(), c.linesPerPass.end());
+    EXPECT_EQ(PassLines(mark), expected);
+    EXPECT_EQ(HiddenCars(), before);
+    EXPECT_EQ(Names(), "1,Viewer;2,Mate;3,Opp;4,Opp2;5;6;7;8;");
+  }
+}
+
+// Online the sender is silent, so each line here is the pass's own report.
+TEST_F(EnforcementPass, WrongShapeIsReportedOncePerValue) {
+  match.SetPlaylistId(24);
+  StartMatch(/*online=*/true);
+  const size_t mark = client.Console().size();
+  for (const char* value : {"{}", "{}", "[]", R"({"invisDeque":[[true,1,true]]})"}) {
+    Set("invis_json", value);
+    Pass(3);
+  }
+  EXPECT_EQ(
+      PassLines(mark),
+      (std::vector<std::string>{
+          "invis_json does not hold a visibility table: [json.exception.type_error.302] type must be array, "
+          "but is null",
+          "invis_json does not hold a visibility table: [json.exception.type_error.305] cannot use "
+          "operator[] "
+          "with a string argument with array",
+          "invis_json does not hold a visibility table: [json.exception.type_error.302] type must be "
+          "boolean, "
+          "but is number"}));
+}
+
+TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
+  StartMatch();
+  for (const char* value :
+       {"", " ", "null", "{}", "[]", "-1", "true", "\"s\"", "{\"invisDeque\":null}", "{\"invisDeque\":[1]}",
+        "{\"invisDeque\":[[]]}", "{\"invisDeque\":[[1e999]]}",
+        "{\"invisDeque\":[[true],[false,false,false,false]]}", "\xff\xfe", "{\"a\":\"\xc3\"}",
+        "[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]", "{\"invisDeque\":[]} trailing"}) {
+    Set("invis_json", value);
+    simulation.Tick();
+  }
+}
+}  // namespace
