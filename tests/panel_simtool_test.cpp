@@ -11,7 +11,9 @@ namespace {
 
 // Runs corvane-sim on a script; returns its exit status and output.
 std::pair<int, std::string> RunScript(const std::string& script) {
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "glimmerfade-panel-simtool.txt";
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("glimmerfade-panel-" + test + ".txt");
   std::ofstream(file) << script;
   FILE* pipe = popen((std::string(CORVANE_SIM_TOOL) + " " + file.string() + " 2>&1").c_str(), "r");
   std::string output;
