@@ -70,19 +70,6 @@ TEST_F(PanelTest, PanelTableOutlivesTheNamesList) {
   EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 0}, {3, 1}})));
 }
 
-TEST_F(PanelTest, EachClientModuleKeepsItsOwnPanelTable) {
-  sim::Client& other = simulation.AddClient("other");
-  LoadGlimmerfade(other);
-  for (sim::Client* each : {&client, &other}) {
-    ASSERT_TRUE(each->SetCvar("names_specshortcuts", "4,Dee"));
-    ASSERT_TRUE(each->ClickWidget("Glimmerfade", {"Dee"}));
-  }
-  ASSERT_TRUE(client.ClickWidget("Glimmerfade", {"Dee", "Visible to Spectators"}));
-  ASSERT_TRUE(other.ClickWidget("Glimmerfade", {"Dee", "Visible to Teammates"}));
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{4, 2}})));
-  EXPECT_EQ(other.CvarValue("invis_json"), EncodeInvisibilityStates(TableWithCleared({{4, 0}})));
-}
-
 TEST_F(PanelTest, WidgetsNotShownCannotBeClicked) {
   SetNames("1,Ann");
   const size_t before = client.Console().size();
