@@ -1,6 +1,7 @@
 #include "NamesList.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "LeadingInteger.h"
 
