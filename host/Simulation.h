@@ -91,8 +91,9 @@ class CORVANE_SDK_API Simulation {
   // Simulated clock, seconds since start.
   double Now() const;
   // One physics tick (1/120 s): advance the clock, then for each client in
-  // creation order run due timers and queued game-thread tasks, then raise the
-  // vehicle-input event once per car of its match.
+  // creation order run due timers, network payloads that have arrived and
+  // queued game-thread tasks, then raise the vehicle-input event once per car
+  // of its match (when something hooks it).
   void Tick(int count = 1);
   // Advance the clock by whole ticks covering the given seconds.
   void AdvanceSeconds(double seconds);

@@ -2,6 +2,7 @@
 // dispatch, one module copy per client, and unloading that leaves nothing of
 // the plug-in behind.
 
+#include <fstream>
 #include <set>
 
 #include "host_fixture.h"
@@ -24,6 +25,14 @@ const PluginDescriptor* RecordOf(sim::Client& client, const std::string& pluginC
 bool SameCounts(const sim::HostRegistrations& a, const sim::HostRegistrations& b) {
   return a.hooks == b.hooks && a.cvarCallbacks == b.cvarCallbacks && a.boundInts == b.boundInts &&
          a.timers == b.timers && a.tasks == b.tasks && a.netListeners == b.netListeners;
+}
+
+// How many memory mappings of the file the process has (0: the module is unloaded).
+size_t Mappings(const std::filesystem::path& file) {
+  std::ifstream maps("/proc/self/maps");
+  size_t count = 0;
+  for (std::string line; std::getline(maps, line);) count += line.find(file.string()) != std::string::npos;
+  return count;
 }
 
 class HostPlugins : public HostTest {
@@ -157,8 +166,10 @@ TEST_F(HostPlugins, GlimmerfadeUnloadAndReloadInARunningClient) {
     Sim().Tick(10);
     EXPECT_EQ(client.CarHidden("Bob"), true);
     EXPECT_GT(client.Registrations().timers, 0u) << "the bridge is still looking for NetcodePlugin";
+    EXPECT_GT(Mappings(client.PluginsFolder() / "Glimmerfade.so"), 0u);
     ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
     EXPECT_TRUE(SameCounts(client.Registrations(), baseline));
+    EXPECT_EQ(Mappings(client.PluginsFolder() / "Glimmerfade.so"), 0u) << "the module really is unloaded";
     Sim().AdvanceSeconds(5.0);  // runs the loop with the plug-in gone
   }
   EXPECT_EQ(client.EscapedExceptions(), 0u);
