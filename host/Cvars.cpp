@@ -108,6 +108,7 @@ void Client::Impl::SetCvarValue(Cvar& cvar, const std::string& value) {
   if (cvar.saved && cvar.value != oldValue) configDirty = true;
   const int asInt = CvarIntValue(cvar.value);
   for (BoundInt& bound : cvar.boundInts) *bound.target = asInt;
+  BusyScope busy(*this);  // an unload asked for by a callback waits until all have run
   // Callbacks added or removed while these run take effect from the next change.
   std::vector<std::shared_ptr<CvarCallback>> snapshot = cvar.callbacks;
   const uintptr_t address = reinterpret_cast<uintptr_t>(&cvar);
