@@ -1,0 +1,215 @@
+// The table decode on any text of "invis_json" (decode, store, decode again),
+// and the enforcement pass on it, with a match, roster and viewer chosen by the
+// input, checked car by car against the rules that decide who sees what.
+//
+// Input: one header line choosing the scenario, then the text of "invis_json".
+#include <algorithm>
+#include <climits>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FuzzWorld.h"
+#include "visibility/InvisibilityTable.h"
+#include "visibility/NamesList.h"
+
+namespace {
+
+const char* const kNamesUnchanged = "unchanged";
+constexpr size_t kMaxPlayers = 8;
+
+enum class Mode { Local, Online24, OnlineOtherPlaylist, LocalWithoutCarArray };
+
+struct Scenario {
+  Mode mode = Mode::Local;
+  int playlist = 24;
+  std::vector<sim::PlayerSpec> players;
+  bool hasController = true;
+  int controlled = -1;  // index into players; -1: a controller with no player entry
+  int viewerTeam = 255;
+};
+
+int ShortcutFrom(unsigned char byte) {
+  static const int kShortcuts[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, -1, 9, 10, INT_MIN, INT_MAX, 3, 5};
+  return kShortcuts[byte % 16];
+}
+
+// Two bytes a player: shortcut number; team, spectator, car, and a name that
+// holds "," and ";" now and then.
+sim::PlayerSpec PlayerFrom(size_t index, unsigned char first, unsigned char second) {
+  static const int kTeams[] = {0, 1, 255};
+  sim::PlayerSpec spec;
+  spec.name = "P" + std::to_string(index) + ((second / 60) % 2 ? ",a;b" : "");
+  spec.shortcut = ShortcutFrom(first);
+  spec.team = kTeams[second % 3];
+  spec.spectator = (second / 3) % 5 == 0;
+  spec.hasCar = (second / 15) % 4 != 0;
+  return spec;
+}
+
+Scenario ScenarioFrom(const std::string& header) {
+  auto byte = [&](size_t i) { return i < header.size() ? static_cast<unsigned char>(header[i]) : 0; };
+  Scenario scenario;
+  scenario.mode = static_cast<Mode>(byte(0) % 4);
+  scenario.playlist = scenario.mode == Mode::OnlineOtherPlaylist ? 7 : (byte(0) / 4) % 2 ? 24 : 3;
+  if (scenario.mode == Mode::Online24) scenario.playlist = 24;
+  for (size_t i = 3; i + 1 < header.size() && scenario.players.size() < kMaxPlayers; i += 2)
+    scenario.players.push_back(PlayerFrom(scenario.players.size(), byte(i), byte(i + 1)));
+  const int viewerChoice = byte(1) % static_cast<int>(scenario.players.size() + 2);
+  scenario.hasController = viewerChoice != 0;
+  scenario.controlled = viewerChoice - 2;
+  const int ownTeam = scenario.controlled >= 0 ? scenario.players[scenario.controlled].team : 255;
+  const int kViewerTeams[] = {ownTeam, 0, 1, 255, 2};
+  scenario.viewerTeam = kViewerTeams[byte(2) % 5];
+  return scenario;
+}
+
+// One client, a match, and the enforcement pass on a plug-in object of the
+// fuzzer's own, with the two variables the pass reads and writes.
+struct TableWorld : fuzz::ScratchWorld {
+  sim::Client& client = Simulation().AddClient("viewer");
+  sim::Match& match = Simulation().CreateMatch("arena", 24);
+  CVarWrapper invisJson =
+      client.CvarManager()->registerCvar("invis_json", "", "", true, false, 0, false, 0, false);
+  CVarWrapper names =
+      client.CvarManager()->registerCvar("names_specshortcuts", "", "", true, false, 0, false, 0, false);
+  std::unique_ptr<Shroudweave> plugin = fuzz::MakeDetachedPlugin(client);
+
+  TableWorld() : ScratchWorld("table") {}
+
+  // Fresh player entries (and so fresh cars, all shown) for every scenario.
+  void Stage(const Scenario& scenario) {
+    std::vector<std::string> previous;
+    for (sim::Player* player : match.Players()) previous.push_back(player->spec.name);
+    for (const std::string& name : previous) match.RemovePlayer(name);
+    match.SetPlaylistId(scenario.playlist);
+    match.SetHasCarArray(scenario.mode != Mode::LocalWithoutCarArray);
+    if (scenario.mode == Mode::Online24 || scenario.mode == Mode::OnlineOtherPlaylist)
+      client.JoinMatch(match);
+    else
+      client.RunMatch(match);
+    for (const sim::PlayerSpec& spec : scenario.players) match.AddPlayer(spec);
+    if (!scenario.hasController) {
+      client.SetNoController();
+    } else {
+      client.Control(scenario.controlled >= 0 ? scenario.players[scenario.controlled].name : "");
+    }
+    client.SetViewerTeam(scenario.viewerTeam);
+  }
+};
+
+// The decode either fails with the JSON library's own errors, leaving the
+// caller's table alone, or gives a table that stores and decodes unchanged.
+void CheckDecodeStoreDecode(TableWorld& world, const std::string& text) {
+  const DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
+  const InvisibilityTable sentinel(2, std::deque<bool>(1, true));
+  InvisibilityTable loaded = sentinel;
+  try {
+    LoadInvisibilityStates(text, loaded);
+    fuzz::Require(decoded.outcome == DecodedInvisibilityStates::Outcome::Decoded, "decode outcomes agree");
+    fuzz::Require(loaded == decoded.table, "both decodes give the same table");
+  } catch (const nlohmann::json::parse_error&) {
+    fuzz::Require(decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson, "a parse error is NotJson");
+    fuzz::Require(loaded == sentinel, "a failed decode leaves the caller's table");
+  } catch (const nlohmann::json::exception&) {
+    fuzz::Require(decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape,
+                  "a type error is WrongShape");
+    fuzz::Require(loaded == sentinel, "a failed decode leaves the caller's table");
+  }
+  if (decoded.outcome != DecodedInvisibilityStates::Outcome::Decoded) return;
+
+  StoreInvisibilityStates(*world.client.CvarManager(), decoded.table);
+  const std::string stored = world.invisJson.getStringValue();
+  const DecodedInvisibilityStates again = DecodeInvisibilityStates(stored);
+  fuzz::Require(again.outcome == DecodedInvisibilityStates::Outcome::Decoded && again.table == decoded.table,
+                "decode, store, decode gives the same table");
+  fuzz::Require(EncodeInvisibilityStates(again.table) == stored,
+                "a stored table stores byte for byte the same");
+}
+
+bool Qualifies(const sim::PlayerSpec& spec) { return !spec.spectator && spec.team != 255 && spec.hasCar; }
+
+bool PassRuns(const Scenario& scenario) {
+  return (scenario.mode == Mode::Local || scenario.mode == Mode::Online24) && scenario.hasController;
+}
+
+// Whether the car of player i is hidden after a pass with this table, given
+// how the pass before left it.
+bool ExpectedHidden(const Scenario& scenario, const std::optional<InvisibilityTable>& table, size_t i,
+                    bool hiddenBefore) {
+  const sim::PlayerSpec& car = scenario.players[i];
+  if (!PassRuns(scenario) || !table || table->size() < 9 || !Qualifies(car) || scenario.controlled < 0)
+    return hiddenBefore;
+  if (car.shortcut < 0 || static_cast<size_t>(car.shortcut) >= table->size()) return hiddenBefore;
+  const std::deque<bool>& flags = (*table)[car.shortcut];
+  if (flags.size() < 3) return hiddenBefore;
+  const sim::PlayerSpec& own = scenario.players[scenario.controlled];
+  if (own.hasCar && own.shortcut == car.shortcut) return false;
+  if (scenario.viewerTeam < 2) return !flags[car.team == scenario.viewerTeam ? 0 : 1];
+  return !flags[2];
+}
+
+std::string ExpectedNames(const Scenario& scenario) {
+  if (!PassRuns(scenario)) return kNamesUnchanged;
+  if (scenario.mode == Mode::Online24) return "";
+  std::string slots[9];
+  for (const sim::PlayerSpec& spec : scenario.players)
+    if (Qualifies(spec) && spec.shortcut >= 0 && spec.shortcut <= 8) slots[spec.shortcut] = spec.name;
+  std::string list;
+  for (int n = 1; n <= 8; ++n) {
+    std::string name = slots[n];
+    name.erase(std::remove(name.begin(), name.end(), ';'), name.end());
+    list += std::to_string(n) + (name.empty() ? "" : "," + name) + ";";
+  }
+  return list;
+}
+
+std::optional<InvisibilityTable> Decoded(const std::string& text) {
+  DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
+  if (decoded.outcome != DecodedInvisibilityStates::Outcome::Decoded) return std::nullopt;
+  return std::move(decoded.table);
+}
+
+// Runs one pass with the given "invis_json" and checks every car; returns how
+// the pass left the cars.
+std::vector<bool> CheckPass(TableWorld& world, const Scenario& scenario, const std::string& text,
+                            const std::vector<bool>& hiddenBefore) {
+  world.invisJson.setValue(text);
+  world.names.setValue(kNamesUnchanged);
+  world.plugin->EnforceVisibility();
+  const std::optional<InvisibilityTable> table = Decoded(text);
+  std::vector<bool> hidden(scenario.players.size());
+  for (size_t i = 0; i < scenario.players.size(); ++i) {
+    const std::optional<bool> actual = world.client.CarHidden(scenario.players[i].name);
+    if (!scenario.players[i].hasCar) continue;
+    hidden[i] = ExpectedHidden(scenario, table, i, hiddenBefore[i]);
+    fuzz::Require(actual == hidden[i], "each car is hidden or shown as its flag for this viewer says");
+  }
+  fuzz::Require(world.names.getStringValue() == ExpectedNames(scenario),
+                "the names list lists qualifying players");
+  return hidden;
+}
+
+std::string AllHiddenJson() {
+  return EncodeInvisibilityStates(InvisibilityTable(9, std::deque<bool>(3, false)));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string input = fuzz::AsText(data, size);
+  const size_t newline = input.find('\n');
+  const std::string header = newline == std::string::npos ? std::string() : input.substr(0, newline);
+  const std::string text = newline == std::string::npos ? input : input.substr(newline + 1);
+
+  TableWorld& world = fuzz::ReusedWorld<TableWorld>(20000);
+  CheckDecodeStoreDecode(world, text);
+
+  const Scenario scenario = ScenarioFrom(header);
+  world.Stage(scenario);
+  const std::vector<bool> allShown(scenario.players.size(), false);
+  const std::vector<bool> afterFirst = CheckPass(world, scenario, AllHiddenJson(), allShown);
+  CheckPass(world, scenario, text, afterFirst);
+  return 0;
+}
