@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pluginsdk.h"
+#include "visibility/EnforcementPass.h"
 
 class NetcodeManager;
 
@@ -28,6 +29,8 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   // The "invis_json" text whose wrong shape was last reported, so that the
   // enforcement pass reports a value once, not on every pass.
   std::optional<std::string> reportedMalformedInvisJson;
+  // The last table decode and names buffers, reused by the next pass.
+  EnforcementPassMemory enforcementPassMemory;
   // Game-thread tasks hold this weakly and do nothing once the object is gone.
   std::shared_ptr<int> aliveToken = std::make_shared<int>(0);
 };

@@ -1,6 +1,7 @@
 #include <optional>
 #include <string>
 
+#include "EnforcementPass.h"
 #include "InvisibilityTable.h"
 #include "NamesList.h"
 #include "plugin/Shroudweave.h"
@@ -56,8 +57,8 @@ CarWrapper QualifyingCar(const PriWrapper& pri) {
 
 bool IsNameSlot(int shortcut) { return shortcut >= 0 && shortcut < static_cast<int>(NameSlots().size()); }
 
-NameSlots CollectNames(const ArrayWrapper<PriWrapper>& roster) {
-  NameSlots slots;
+void CollectNames(const ArrayWrapper<PriWrapper>& roster, NameSlots& slots) {
+  for (std::string& slot : slots) slot.clear();
   for (int i = 0; i < RosterSize(roster); ++i) {
     PriWrapper pri = roster.Get(i);
     CarWrapper car = QualifyingCar(pri);
@@ -65,13 +66,18 @@ NameSlots CollectNames(const ArrayWrapper<PriWrapper>& roster) {
     const int shortcut = pri.GetSpectatorShortcut();
     if (IsNameSlot(shortcut)) slots[shortcut] = car.GetOwnerName();
   }
-  return slots;
 }
 
 // Emptied online, where this client does not edit the table; composed locally.
-void WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster) {
-  const std::string names = game.IsInOnlineGame() ? std::string() : ComposeNamesList(CollectNames(roster));
-  cvars.getCvar("names_specshortcuts").setValue(names);
+void WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster,
+                    EnforcementPassMemory& memory) {
+  if (game.IsInOnlineGame()) {
+    memory.namesList.clear();
+  } else {
+    CollectNames(roster, memory.names);
+    ComposeNamesListInto(memory.names, memory.namesList);
+  }
+  cvars.getCvar("names_specshortcuts").setValue(memory.namesList);
 }
 
 // A wrong-shaped value is reported once, not on every pass that meets it.
@@ -82,20 +88,22 @@ void ReportMalformedOnce(CVarManagerWrapper& cvars, const std::string& text, con
   cvars.log("invis_json does not hold a visibility table: " + error);
 }
 
-// The table from "invis_json", or nothing when the pass must end here.
-std::optional<InvisibilityTable> ReadTable(CVarManagerWrapper& cvars, std::optional<std::string>& reported) {
+// The table from "invis_json" (owned by decodes), or null when the pass must
+// end here.
+const InvisibilityTable* ReadTable(CVarManagerWrapper& cvars, InvisJsonDecodeCache& decodes,
+                                   std::optional<std::string>& reported) {
   const std::string text = cvars.getCvar("invis_json").getStringValue();
-  DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
-  if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return std::nullopt;
+  const DecodedInvisibilityStates& decoded = decodes.Decode(text);
+  if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return nullptr;
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
     ReportMalformedOnce(cvars, text, decoded.error, reported);
-    return std::nullopt;
+    return nullptr;
   }
   if (decoded.table.size() < static_cast<size_t>(kTableEntries)) {
     cvars.log("playerInvisibilityStates is not populated!");
-    return std::nullopt;
+    return nullptr;
   }
-  return std::move(decoded.table);
+  return &decoded.table;
 }
 
 // The viewer always sees their own car; otherwise the flag for the car's
@@ -131,15 +139,28 @@ void ApplyTable(CVarManagerWrapper& cvars, const Viewer& viewer, const ArrayWrap
 }
 }  // namespace
 
-void Shroudweave::EnforceVisibility() {
-  ServerWrapper event = ChooseGameEvent(*gameWrapper);
+void RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
+                        std::optional<std::string>& reportedMalformed) {
+  ServerWrapper event = ChooseGameEvent(game);
   if (event.IsNull() || event.GetCars().IsNull()) return;
-  PlayerControllerWrapper controller = gameWrapper->GetPlayerController();
+  PlayerControllerWrapper controller = game.GetPlayerController();
   if (!controller) return;
   const Viewer viewer = ReadViewer(controller);
   ArrayWrapper<PriWrapper> roster = event.GetPRIs();
 
-  WriteNamesList(*cvarManager, *gameWrapper, roster);
-  std::optional<InvisibilityTable> table = ReadTable(*cvarManager, reportedMalformedInvisJson);
-  if (table) ApplyTable(*cvarManager, viewer, roster, *table);
+  // Writing the names list runs that variable's callbacks, which may run a
+  // nested pass; the kept decode is only read after it.
+  WriteNamesList(cvars, game, roster, memory);
+  const InvisibilityTable* table = ReadTable(cvars, memory.decodes, reportedMalformed);
+  if (table) ApplyTable(cvars, viewer, roster, *table);
+}
+
+void RunReferenceEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game,
+                                 std::optional<std::string>& reportedMalformed) {
+  EnforcementPassMemory nothingKept;
+  RunEnforcementPass(cvars, game, nothingKept, reportedMalformed);
+}
+
+void Shroudweave::EnforceVisibility() {
+  RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, reportedMalformedInvisJson);
 }

@@ -1,15 +1,16 @@
 #include "NamesList.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "LeadingInteger.h"
 
 namespace {
 constexpr int kListedEntries = 8;
+static_assert(kListedEntries < 10, "slot numbers are written as one digit");
 
 void AppendWithoutSemicolons(std::string& out, const std::string& name) {
-  std::copy_if(name.begin(), name.end(), std::back_inserter(out), [](char c) { return c != ';'; });
+  size_t start = 0;
+  for (size_t semicolon; (semicolon = name.find(';', start)) != std::string::npos; start = semicolon + 1)
+    out.append(name, start, semicolon - start);
+  out.append(name, start, std::string::npos);
 }
 
 // One entry: "N" or "N,NAME". The name is everything after the first ",".
@@ -24,15 +25,20 @@ void ReadEntry(const std::string& entry, NameSlots& slots) {
 
 std::string ComposeNamesList(const NameSlots& slots) {
   std::string list;
+  ComposeNamesListInto(slots, list);
+  return list;
+}
+
+void ComposeNamesListInto(const NameSlots& slots, std::string& list) {
+  list.clear();
   for (int n = 1; n <= kListedEntries; ++n) {
-    list += std::to_string(n);
+    list += static_cast<char>('0' + n);  // one digit: slots run to 8
     if (!slots[n].empty()) {
       list += ',';
       AppendWithoutSemicolons(list, slots[n]);
     }
     list += ';';
   }
-  return list;
 }
 
 NameSlots ReadNamesList(const std::string& text) {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "InvisibilityTable.h"
+
+// The decode of the last "invis_json" text, kept for the next reader. A decode
+// depends on nothing but the text, so while the text stays byte for byte the
+// same the kept result is exactly what decoding again would give: the same
+// table, or the same failure with the same message.
+class InvisJsonDecodeCache {
+ public:
+  // The decode of text; the JSON library runs only when text differs from
+  // the text of the kept decode.
+  const DecodedInvisibilityStates& Decode(const std::string& text);
+
+ private:
+  bool holdsDecode_ = false;
+  std::string text_;
+  DecodedInvisibilityStates decoded_;
+};
