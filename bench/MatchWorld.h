@@ -1,0 +1,61 @@
+#pragma once
+
+// Worlds of several clients for the benchmarks that measure more than one pass.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "PassWorld.h"
+
+namespace bench {
+
+// Three clients with the module and NetcodePlugin loaded: one runs a
+// playlist-24 match of 8 players, two joined it online. Every client enforces.
+class MatchWorld {
+ public:
+  MatchWorld();
+  ~MatchWorld();
+
+  static constexpr int kTicksPerSecond = 120;
+  static constexpr int kClients = 3;
+
+  // One simulated minute of ticks, after one table change typed on the host.
+  void SimulatedMinute();
+  // Every vehicle-input event raised on every client in one simulated minute.
+  static long PassesPerMinute() { return 60L * kTicksPerSecond * kPlayers * kClients; }
+
+ private:
+  ScratchFolder scratch_{"glimmerfade-bench-match"};
+  std::unique_ptr<sim::Simulation> simulation_;
+  sim::Client* host_ = nullptr;
+  std::array<std::string, 2> tableCommands_;
+  long minutes_ = 0;
+};
+
+// The replication handlers, one message at a time: a client that runs a match
+// sends every change of its table; a client in an online game stores every
+// table it receives. Each stands alone in its match, so nothing travels.
+class ReplicationWorld {
+ public:
+  ReplicationWorld();
+  ~ReplicationWorld();
+
+  // A new "invis_json" on the sending client, and the game-thread task that
+  // hands the message to the bridge.
+  void SendOne();
+  // A message arriving on the receiving client's "NETCODE_Message_In".
+  void ReceiveOne();
+
+ private:
+  ScratchFolder scratch_{"glimmerfade-bench-replication"};
+  std::unique_ptr<sim::Simulation> simulation_;
+  sim::Client* sender_ = nullptr;
+  sim::Client* receiver_ = nullptr;
+  std::array<std::string, 2> tables_;    // "invis_json" texts
+  std::array<std::string, 2> incoming_;  // their messages as NetcodePlugin delivers them
+  long sent_ = 0;
+  long received_ = 0;
+};
+
+}  // namespace bench
