@@ -1,0 +1,62 @@
+// The kept decode of "invis_json" against decoding afresh: through sequences of
+// texts chosen to look alike (same length, same table in other words, the same
+// failure kind with another message, a value coming back), every answer of the
+// cache must equal a fresh decode of the same text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "visibility/InvisJsonDecodeCache.h"
+
+namespace {
+
+const std::string kAllTrue =
+    R"({"invisDeque":[[true,true,true],[true,true,true],[true,true,true],[true,true,true],[true,true,true],)"
+    R"([true,true,true],[true,true,true],[true,true,true],[true,true,true]]})";
+// As kAllTrue, with entries 3 and 4 swapped in content: same length, other table.
+const std::string kSwapped =
+    R"({"invisDeque":[[true,true,true],[true,true,true],[true,true,true],[true,false,true],[true,true,false],)"
+    R"([true,true,true],[true,true,true],[true,true,true],[true,true,true]]})";
+const std::string kSwappedBack =
+    R"({"invisDeque":[[true,true,true],[true,true,true],[true,true,true],[true,true,false],[true,false,true],)"
+    R"([true,true,true],[true,true,true],[true,true,true],[true,true,true]]})";
+
+void ExpectSameAsFreshDecode(const DecodedInvisibilityStates& kept, const std::string& text) {
+  const DecodedInvisibilityStates fresh = DecodeInvisibilityStates(text);
+  EXPECT_EQ(kept.outcome, fresh.outcome);
+  EXPECT_EQ(kept.table, fresh.table);
+  EXPECT_EQ(kept.error, fresh.error);
+}
+
+TEST(DifferentialDecodeCache, EveryAnswerEqualsAFreshDecode) {
+  const struct {
+    const char* what;
+    std::vector<std::string> texts;
+  } sequences[] = {
+      {"same length, other flags", {kAllTrue, kSwapped, kSwappedBack, kSwapped, kAllTrue}},
+      {"same table, other text",
+       {kAllTrue, " " + kAllTrue, kAllTrue + "\n", R"({"x":0,)" + kAllTrue.substr(1)}},
+      {"a value coming back after others", {kSwapped, "", kSwapped, "{}", kSwapped, "[]", kSwapped}},
+      {"failures of the same length and kind, other messages", {"[]", "{}", "7", "{", "[", "]", "[]"}},
+      {"wrong shapes whose messages differ only in a type name",
+       {R"({"invisDeque":[[1]]})", R"({"invisDeque":[["1"]]})", R"({"invisDeque":[[{}]]})",
+        R"({"invisDeque":[[1]]})"}},
+      {"short and long tables",
+       {R"({"invisDeque":[]})", R"({"invisDeque":[[]]})", R"({"invisDeque":[[true]]})",
+        R"({"invisDeque":[[true,true,true,true]]})", R"({"invisDeque":[]})"}},
+      {"the empty text first, and repeated", {"", "", kAllTrue, kAllTrue, ""}},
+  };
+  for (const auto& sequence : sequences) {
+    SCOPED_TRACE(sequence.what);
+    InvisJsonDecodeCache cache;
+    for (size_t i = 0; i < sequence.texts.size(); ++i) {
+      SCOPED_TRACE("text " + std::to_string(i) + ": " + sequence.texts[i]);
+      // Asked twice: the second answer comes from what the first kept.
+      ExpectSameAsFreshDecode(cache.Decode(sequence.texts[i]), sequence.texts[i]);
+      ExpectSameAsFreshDecode(cache.Decode(sequence.texts[i]), sequence.texts[i]);
+    }
+  }
+}
+
+}  // namespace

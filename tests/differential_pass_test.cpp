@@ -1,0 +1,334 @@
+// The project's enforcement pass, which keeps the last table decode and its
+// names buffers from pass to pass, held against the reference pass, which keeps
+// nothing. Random sequences of "invis_json" values (tables whole, long and
+// short, wrong shapes, text that is not JSON, repeats) and world changes
+// (players coming, going and changing, the viewer, online and local matches)
+// run through two simulations: one with the module enforcing as it ships, one
+// with the same module loaded but the reference pass hooked in its place. After
+// every step each car, both variables and every console line must agree.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/Simulation.h"
+#include "pluginsdk.h"
+#include "visibility/EnforcementPass.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
+const char* const kWrongShapeLine = "invis_json does not hold a visibility table: ";
+
+using Rng = std::mt19937;
+
+int Pick(Rng& rng, int below) { return std::uniform_int_distribution<int>(0, below - 1)(rng); }
+bool Chance(Rng& rng, int percent) { return Pick(rng, 100) < percent; }
+template <class T>
+const T& PickFrom(Rng& rng, const std::vector<T>& items) {
+  return items[Pick(rng, static_cast<int>(items.size()))];
+}
+
+// ---- "invis_json" values ----
+
+std::string Flags(Rng& rng, int count) {
+  std::string text = "[";
+  for (int k = 0; k < count; ++k) text += std::string(k ? "," : "") + (Chance(rng, 70) ? "true" : "false");
+  return text + "]";
+}
+
+std::string Document(const std::vector<std::string>& entries, bool spaced) {
+  std::string list;
+  for (size_t n = 0; n < entries.size(); ++n) list += (n ? (spaced ? ", " : ",") : "") + entries[n];
+  return spaced ? "{ \"note\": 1, \"invisDeque\" : [ " + list + " ] }" : "{\"invisDeque\":[" + list + "]}";
+}
+
+// entrySizes(n) gives the number of flags of entry n.
+template <class Sizes>
+std::string Table(Rng& rng, int entries, Sizes entrySizes, bool spaced = false) {
+  std::vector<std::string> list;
+  for (int n = 0; n < entries; ++n) list.push_back(Flags(rng, entrySizes(n)));
+  return Document(list, spaced);
+}
+
+const std::vector<std::string> kWrongShapes = {
+    "{}",
+    "null",
+    "[]",
+    "7",
+    "\"text\"",
+    "true",
+    "{\"invisDeque\":5}",
+    "{\"invisDeque\":null}",
+    "{\"invisDeque\":[5]}",
+    "{\"invisDeque\":{\"a\":[true]}}",
+    "{\"invisDeque\":[[true,1,true]]}",
+    "{\"invisDeque\":[[true,true,true],\"x\"]}",
+};
+const std::vector<std::string> kNotJson = {
+    "", " ", "{", "{\"invisDeque\":[[true]", "garbage", "[true,]", "\xff", "{\"invisDeque\":[]} x",
+};
+
+class Values {
+ public:
+  std::string Next(Rng& rng) {
+    std::string value = Make(rng);
+    recent_.push_back(value);
+    if (recent_.size() > 4) recent_.erase(recent_.begin());
+    return value;
+  }
+
+ private:
+  std::string Make(Rng& rng) {
+    const auto three = [](int) { return 3; };
+    switch (Pick(rng, 12)) {
+      case 0:
+      case 1:
+      case 2:
+        return Table(rng, 9, three);
+      case 3:
+        return Table(rng, 9, three, /*spaced=*/true);  // the same table as other texts
+      case 4:
+        return Table(rng, 9 + Pick(rng, 4), [&](int) { return 3 + Pick(rng, 3); });
+      case 5:
+        return Table(rng, Pick(rng, 9), three);
+      case 6:
+        return Table(rng, 9, [&](int) { return Chance(rng, 25) ? Pick(rng, 3) : 3; });
+      case 7:
+        return PickFrom(rng, kWrongShapes);
+      case 8: {
+        if (Chance(rng, 50)) return PickFrom(rng, kNotJson);
+        const std::string whole = Table(rng, 9, three);
+        return whole.substr(0, Pick(rng, static_cast<int>(whole.size())));
+      }
+      default:  // a value seen shortly before, the current one included
+        return recent_.empty() ? Table(rng, 9, three) : PickFrom(rng, recent_);
+    }
+  }
+
+  std::vector<std::string> recent_;
+};
+
+// ---- world changes ----
+
+sim::PlayerSpec RandomPlayer(Rng& rng, const std::string& name) {
+  sim::PlayerSpec spec;
+  spec.name = name;
+  spec.team = PickFrom(rng, std::vector<int>{0, 0, 1, 1, 255});
+  spec.spectator = Chance(rng, 10);
+  spec.shortcut = Chance(rng, 85) ? 1 + Pick(rng, 8) : PickFrom(rng, std::vector<int>{-1, 0, 9, 100});
+  spec.hasCar = Chance(rng, 85);
+  return spec;
+}
+
+// A client with the module loaded in a simulation of its own.
+class Leg {
+ public:
+  explicit Leg(const std::string& name, bool reference) : reference_(reference) {
+    root_ = fs::temp_directory_path() / ("glimmerfade-differential-" + name);
+    fs::remove_all(root_);
+    simulation_ = std::make_unique<sim::Simulation>(root_);
+    client_ = &simulation_->AddClient(name);
+    match_ = &simulation_->CreateMatch("arena", 24);
+    client_->SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
+    EXPECT_TRUE(client_->InstallPluginFile("Glimmerfade") && client_->LoadPlugin("Glimmerfade"));
+    if (reference_) {
+      std::shared_ptr<CVarManagerWrapper> cvars = client_->CvarManager();
+      std::shared_ptr<GameWrapper> game = client_->Game();
+      std::optional<std::string>* reported = &reportedMalformed_;
+      game->HookEventPost(kVehicleInput, [cvars, game, reported](std::string) {
+        RunReferenceEnforcementPass(*cvars, *game, *reported);
+      });
+    } else {
+      EXPECT_TRUE(client_->SetCvar("shroudweave_enabled", "1"));
+    }
+    mark_ = client_->Console().size();
+  }
+  ~Leg() {
+    simulation_.reset();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  sim::Client& Client() { return *client_; }
+  sim::Match& Match() { return *match_; }
+
+  // Set through the host, so the module's replication sender sees it on both
+  // legs. When the sender reports a wrong shape, the module's own pass stays
+  // silent about that value; the reference learns it from the same line.
+  void SetInvisJson(const std::string& value) {
+    const size_t before = client_->Console().size();
+    client_->SetCvar("invis_json", value);
+    for (const std::string& line : client_->ConsoleSince(before))
+      if (reference_ && line.rfind(kWrongShapeLine, 0) == 0) reportedMalformed_ = value;
+  }
+
+  // Everything a pass can change or write, since the leg was set up.
+  std::string Transcript() const {
+    std::string text = "names=" + client_->CvarValue("names_specshortcuts").value_or("<none>") + "\ncars:";
+    for (sim::Player* player : match_->Players()) {
+      const std::optional<bool> hidden = client_->CarHidden(player->spec.name);
+      text += " " + player->spec.name + (hidden ? (*hidden ? "=hidden" : "=shown") : "=none");
+    }
+    text += "\nescaped=" + std::to_string(client_->EscapedExceptions()) + "\nconsole:\n";
+    for (const std::string& line : client_->ConsoleSince(mark_)) text += line + "\n";
+    return text;
+  }
+
+ private:
+  bool reference_;
+  fs::path root_;
+  std::unique_ptr<sim::Simulation> simulation_;
+  sim::Client* client_ = nullptr;
+  sim::Match* match_ = nullptr;
+  size_t mark_ = 0;
+  std::optional<std::string> reportedMalformed_;
+};
+
+// The same random step applied to both legs; returns what it did.
+class Script {
+ public:
+  Script(unsigned seed, Leg& project, Leg& reference) : rng_(seed), legs_{&project, &reference} {}
+
+  std::string Step() {
+    const int choice = Pick(rng_, 100);
+    if (choice < 35) return SetValue();
+    if (choice < 65) return Passes();
+    return ChangeWorld();
+  }
+
+ private:
+  template <class Action>
+  void OnBoth(Action action) {
+    for (Leg* leg : legs_) action(*leg);
+  }
+
+  std::string SetValue() {
+    const std::string value = values_.Next(rng_);
+    OnBoth([&](Leg& leg) { leg.SetInvisJson(value); });
+    return "invis_json " + value;
+  }
+
+  std::string Passes() {
+    const int count = 1 + Pick(rng_, 3);
+    OnBoth([&](Leg& leg) {
+      for (int i = 0; i < count; ++i) leg.Client().RaiseVehicleInput();
+    });
+    return std::to_string(count) + " passes";
+  }
+
+  std::vector<std::string> PlayerNames() {
+    std::vector<std::string> names;
+    for (sim::Player* player : legs_[0]->Match().Players()) names.push_back(player->spec.name);
+    return names;
+  }
+
+  std::string NewName() {
+    const int n = nextPlayer_++;
+    // Now and then a name with the names list's separators in it.
+    const char* tail = n % 7 == 3 ? ";x" : (n % 7 == 5 ? ",y" : "");
+    return "P" + std::to_string(n) + tail;
+  }
+
+  std::string ChangeWorld() {
+    const std::vector<std::string> names = PlayerNames();
+    const int choice = Pick(rng_, 100);
+    if (names.size() < 3 || choice < 25) {
+      const sim::PlayerSpec spec = RandomPlayer(rng_, NewName());
+      OnBoth([&](Leg& leg) { leg.Match().AddPlayer(spec); });
+      return "add " + spec.name;
+    }
+    const std::string& name = PickFrom(rng_, names);
+    if (choice < 35) {
+      OnBoth([&](Leg& leg) { leg.Match().RemovePlayer(name); });
+      return "remove " + name;
+    }
+    if (choice < 55) {
+      const sim::PlayerSpec spec = RandomPlayer(rng_, name);
+      OnBoth([&](Leg& leg) { leg.Match().UpdatePlayer(name, spec); });
+      return "update " + name + " team " + std::to_string(spec.team) + " shortcut " +
+             std::to_string(spec.shortcut) + (spec.spectator ? " spectator" : "") +
+             (spec.hasCar ? "" : " no car");
+    }
+    if (choice < 68) {
+      const std::string controlled = Chance(rng_, 15) ? "" : name;
+      OnBoth([&](Leg& leg) { leg.Client().Control(controlled); });
+      return "control '" + controlled + "'";
+    }
+    if (choice < 73) {
+      OnBoth([&](Leg& leg) { leg.Client().SetNoController(); });
+      return "no controller";
+    }
+    if (choice < 80) {
+      const int team = PickFrom(rng_, std::vector<int>{0, 1, 255, 7});
+      OnBoth([&](Leg& leg) { leg.Client().SetViewerTeam(team); });
+      return "viewer team " + std::to_string(team);
+    }
+    if (choice < 84) {
+      const bool hasCars = Chance(rng_, 60);
+      OnBoth([&](Leg& leg) { leg.Match().SetHasCarArray(hasCars); });
+      return hasCars ? "car array" : "no car array";
+    }
+    return ChangeMatch();
+  }
+
+  // Local and online (playlist 24 or another), or no match at all.
+  std::string ChangeMatch() {
+    const int choice = Pick(rng_, 4);
+    const int playlist = choice == 2 ? 7 : 24;
+    OnBoth([&](Leg& leg) {
+      leg.Match().SetPlaylistId(playlist);
+      if (choice == 0) leg.Client().RunMatch(leg.Match());
+      if (choice == 1 || choice == 2) leg.Client().JoinMatch(leg.Match());
+      if (choice == 3) leg.Client().LeaveMatch();
+    });
+    const char* what[] = {"run the match", "join online, playlist 24", "join online, playlist 7", "leave"};
+    return what[choice];
+  }
+
+  Rng rng_;
+  Leg* legs_[2];
+  Values values_;
+  int nextPlayer_ = 0;
+};
+
+void StartWorld(Leg& leg, bool online) {
+  for (int n = 1; n <= 4; ++n) leg.Match().AddPlayer({"Start" + std::to_string(n), n % 2, false, n, true});
+  online ? leg.Client().JoinMatch(leg.Match()) : leg.Client().RunMatch(leg.Match());
+  leg.Client().Control("Start1");
+}
+
+// Each sequence stops at its first disagreement and shows the steps that led there.
+TEST(DifferentialPass, ProjectPassAgreesWithTheReferenceOverRandomSequences) {
+  constexpr int kSequences = 24;
+  constexpr int kSteps = 150;
+  for (unsigned seed = 1; seed <= kSequences; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Leg project("project", /*reference=*/false);
+    Leg reference("reference", /*reference=*/true);
+    const bool online = seed % 3 == 0;
+    StartWorld(project, online);
+    StartWorld(reference, online);
+    Script script(seed, project, reference);
+    std::string steps;
+    for (int step = 0; step < kSteps; ++step) {
+      steps += script.Step() + "\n";
+      const std::string expected = reference.Transcript();
+      if (project.Transcript() != expected) {
+        ADD_FAILURE() << "after step " << step << ", steps:\n"
+                      << steps << "\nproject:\n"
+                      << project.Transcript() << "\nreference:\n"
+                      << expected;
+        break;
+      }
+    }
+    EXPECT_EQ(project.Client().EscapedExceptions(), 0u);
+  }
+}
+
+}  // namespace
