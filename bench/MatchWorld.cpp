@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "pluginsdk.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
 
@@ -74,6 +75,9 @@ ReplicationWorld::ReplicationWorld() {
   receiver_->JoinMatch(online);
   receiver_->Control("Player1");
   simulation_->AdvanceSeconds(1.0);
+  senderCvars_ = sender_->CvarManager();
+  receiverCvars_ = receiver_->CvarManager();
+  Require(sender_->SetCvar("invis_json", tables_[0]), "the sender's table");
 
   SendOne();
   const std::string firstMessage = ComposeReplicationMessage(DecodeInvisibilityStates(tables_[0]).table);
@@ -86,10 +90,12 @@ ReplicationWorld::ReplicationWorld() {
 ReplicationWorld::~ReplicationWorld() = default;
 
 void ReplicationWorld::SendOne() {
-  sender_->SetCvar("invis_json", tables_[sent_++ % 2]);
+  senderCvars_->getCvar("invis_json").setValue(tables_[0]);
   simulation_->RunPending();
 }
 
-void ReplicationWorld::ReceiveOne() { receiver_->SetCvar("NETCODE_Message_In", incoming_[received_++ % 2]); }
+void ReplicationWorld::ReceiveOne() {
+  receiverCvars_->getCvar("NETCODE_Message_In").setValue(incoming_[received_++ % 2]);
+}
 
 }  // namespace bench

@@ -34,15 +34,18 @@ class MatchWorld {
 };
 
 // The replication handlers, one message at a time: a client that runs a match
-// sends every change of its table; a client in an online game stores every
-// table it receives. Each stands alone in its match, so nothing travels.
+// sends on every change notification of its table; a client in an online game
+// stores every table it receives. Each stands alone in its match, so nothing
+// travels. Values are set through the host's wrappers, as a plug-in sets them,
+// and the sent table is set to the text it already holds (it is still sent), so
+// that the host's saving of its configuration file is not part of the figures.
 class ReplicationWorld {
  public:
   ReplicationWorld();
   ~ReplicationWorld();
 
-  // A new "invis_json" on the sending client, and the game-thread task that
-  // hands the message to the bridge.
+  // A change notification of "invis_json" on the sending client, and the
+  // game-thread task that hands the message to the bridge.
   void SendOne();
   // A message arriving on the receiving client's "NETCODE_Message_In".
   void ReceiveOne();
@@ -52,9 +55,10 @@ class ReplicationWorld {
   std::unique_ptr<sim::Simulation> simulation_;
   sim::Client* sender_ = nullptr;
   sim::Client* receiver_ = nullptr;
+  std::shared_ptr<CVarManagerWrapper> senderCvars_;
+  std::shared_ptr<CVarManagerWrapper> receiverCvars_;
   std::array<std::string, 2> tables_;    // "invis_json" texts
   std::array<std::string, 2> incoming_;  // their messages as NetcodePlugin delivers them
-  long sent_ = 0;
   long received_ = 0;
 };
 
