@@ -38,7 +38,7 @@ const T& PickFrom(Rng& rng, const std::vector<T>& items) {
 
 std::string Flags(Rng& rng, int count) {
   std::string text = "[";
-  for (int k = 0; k < count; ++k) text += std::string(k ? "," : "") + (Chance(rng, 70) ? "true" : "false");
+  for (int k = 0; k < count; ++k) text += std::string(k ? "," : "") + (Chance(rng, 60) ? "true" : "false");
   return text + "]";
 }
 
@@ -279,7 +279,8 @@ class Script {
 
   // Local and online (playlist 24 or another), or no match at all.
   std::string ChangeMatch() {
-    const int choice = Pick(rng_, 4);
+    const int roll = Pick(rng_, 100);
+    const int choice = roll < 40 ? 0 : roll < 70 ? 1 : roll < 85 ? 2 : 3;
     const int playlist = choice == 2 ? 7 : 24;
     OnBoth([&](Leg& leg) {
       leg.Match().SetPlaylistId(playlist);
