@@ -7,6 +7,7 @@
 // with the same module loaded but the reference pass hooked in its place. After
 // every step each car, both variables and every console line must agree.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -130,7 +131,8 @@ sim::PlayerSpec RandomPlayer(Rng& rng, const std::string& name) {
 class Leg {
  public:
   explicit Leg(const std::string& name, bool reference) : reference_(reference) {
-    root_ = fs::temp_directory_path() / ("glimmerfade-differential-" + name);
+    // The process id keeps runs from other build folders out of this one's way.
+    root_ = fs::temp_directory_path() / ("glimmerfade-differential-" + name + "-" + std::to_string(getpid()));
     fs::remove_all(root_);
     simulation_ = std::make_unique<sim::Simulation>(root_);
     client_ = &simulation_->AddClient(name);
