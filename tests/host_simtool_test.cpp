@@ -31,14 +31,34 @@ bool Has(const Result& result, const std::string& text) {
   return result.output.find(text) != std::string::npos;
 }
 
-TEST(HostSimTool, DefaultScriptHidesOneCar) {
+// The default script is one change end to end: a panel click on the match's
+// host hides Bruno's car on the team-0 screens only, on every client.
+TEST(HostSimTool, DefaultScriptCarriesOneChangeToEveryClient) {
   const Result result = RunTool("");
-  EXPECT_EQ(result.status, 0) << result.output;
-  EXPECT_TRUE(Has(result, "[alice] Loaded plug-in Glimmerfade: Glimmerfade 1.0.0.50")) << result.output;
-  EXPECT_TRUE(Has(result, "  Alice           0     1     shown\n")) << result.output;
-  EXPECT_TRUE(Has(result, "  Bruno           1     2     hidden\n")) << result.output;
-  EXPECT_TRUE(Has(result, "  Carmen          1     3     shown\n")) << result.output;
+  ASSERT_EQ(result.status, 0) << result.output;
   EXPECT_FALSE(Has(result, "Exception in")) << result.output;
+  const size_t after = result.output.find("== After the change");
+  ASSERT_NE(after, std::string::npos) << result.output;
+  const std::string before = result.output.substr(0, after);
+  const std::string afterText = result.output.substr(after);
+
+  EXPECT_EQ(before.find("hidden"), std::string::npos) << before;
+  EXPECT_TRUE(Has(result, "[alice] Sending netcode message 0:1,1,1;1:1,1,1;2:1,1,1;3:1,0,1;"))
+      << result.output;
+  EXPECT_TRUE(Has(result, "[bruno] MessageContent: 0:1,1,1;1:1,1,1;2:1,1,1;3:1,0,1;")) << result.output;
+  EXPECT_FALSE(Has(result, "[bruno] Sending netcode message")) << result.output;
+  EXPECT_FALSE(Has(result, "[dmitri] Sending netcode message")) << result.output;
+
+  const std::string bruno = "  Bruno           1     3     ";
+  for (const char* viewer : {"alice", "bruno", "dmitri"}) {
+    const size_t table = afterText.find(std::string("cars on ") + viewer);
+    ASSERT_NE(table, std::string::npos) << viewer;
+    const size_t row = afterText.find(bruno, table);
+    ASSERT_NE(row, std::string::npos) << viewer;
+    const std::string state =
+        afterText.substr(row + bruno.size(), afterText.find('\n', row) - row - bruno.size());
+    EXPECT_EQ(state, std::string(viewer) == "bruno" ? "shown" : "hidden") << viewer;
+  }
 }
 
 TEST(HostSimTool, ScriptFileWithMistakesReportsEachAndFails) {

@@ -186,6 +186,15 @@ void ConsoleCommand(SimContext& context, const std::vector<std::string>& args) {
   context.PrintConsole(context.Current());
 }
 
+// Prints a heading, so that a script's output reads in sections. Console lines
+// written before it are printed first, so that they stay in their section.
+void Echo(SimContext& context, const std::vector<std::string>& args) {
+  for (sim::Client* client : context.sim.Clients()) context.PrintConsole(*client);
+  std::string text;
+  for (size_t i = 1; i < args.size(); ++i) text += (i > 1 ? " " : "") + args[i];
+  context.out << "\n== " << text << " ==\n";
+}
+
 void Help(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 0, 0);
   for (const auto& [name, command] : SimCommands())
@@ -217,6 +226,7 @@ const SimCommandRegistrar kCoreCommands[] = {
     SimCommandRegistrar({"delay", "delay install|network SECONDS", "sets a simulated delay", Delay}),
     SimCommandRegistrar({"cars", "cars", "table of the current client's cars", Cars}),
     SimCommandRegistrar({"console", "console", "current client's new console lines", ConsoleCommand}),
+    SimCommandRegistrar({"echo", "echo TEXT", "prints TEXT as a heading", Echo}),
     SimCommandRegistrar({"help", "help", "this list", Help}),
 };
 
