@@ -4,3 +4,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 ctest --test-dir build --output-on-failure -j "${GLIMMERFADE_JOBS:-2}"
+
+# A second build with clang: the whole suite under AddressSanitizer (leaks
+# included) and UndefinedBehaviorSanitizer, and the fuzz targets, each fuzzing
+# for GLIMMERFADE_FUZZ_SECONDS on a copy of its seed corpus.
+jobs="${GLIMMERFADE_JOBS:-2}"
+CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLIMMERFADE_SANITIZE=ON \
+  -DGLIMMERFADE_FUZZ=ON -DGLIMMERFADE_BENCH=OFF -DGLIMMERFADE_FUZZ_SECONDS="${GLIMMERFADE_FUZZ_SECONDS:-60}"
+cmake --build build-asan -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -L fuzz
+for log in build-asan/fuzz/run/*/fuzz.log; do
+  echo "$(basename "$(dirname "$log")"): $(grep -E '^Done [0-9]+ runs' "$log")"
+done
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE fuzz
