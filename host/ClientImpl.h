@@ -115,7 +115,7 @@ struct Client::Impl {
                      const std::string& description, bool searchable, bool hasMin, float min, bool hasMax,
                      float max, bool saved);
   // Sets the value, updates bound ints, then runs the on-change callbacks.
-  void SetCvarValue(Cvar& cvar, const std::string& value);
+  void SetCvarValue(Cvar& cvar, std::string value);
   void LoadConfig();
   void SaveConfig();
   std::filesystem::path ConfigPath() const { return dataFolder / "config.cfg"; }

@@ -46,6 +46,6 @@ int CvarIntValue(const std::string& value);
 float CvarFloatValue(const std::string& value);
 // The text stored for a new value: numbers outside the variable's bounds are
 // replaced by the bound; anything else is kept as given.
-std::string ClampToBounds(const Cvar& cvar, const std::string& value);
+std::string ClampToBounds(const Cvar& cvar, std::string value);
 
 }  // namespace sim

@@ -67,7 +67,7 @@ float CvarFloatValue(const std::string& value) {
   return end == begin ? 0.0f : static_cast<float>(number);
 }
 
-std::string ClampToBounds(const Cvar& cvar, const std::string& value) {
+std::string ClampToBounds(const Cvar& cvar, std::string value) {
   double number = 0;
   if (!(cvar.hasMin || cvar.hasMax) || !ParseNumber(value, number)) return value;
   if (cvar.hasMin && number < cvar.min) return FormatBound(cvar.min);
@@ -102,12 +102,14 @@ Cvar& Client::Impl::RegisterCvar(const std::string& cvarName, const std::string&
   return *slot;
 }
 
-void Client::Impl::SetCvarValue(Cvar& cvar, const std::string& value) {
+void Client::Impl::SetCvarValue(Cvar& cvar, std::string value) {
   std::string oldValue = std::move(cvar.value);
-  cvar.value = ClampToBounds(cvar, value);
+  cvar.value = ClampToBounds(cvar, std::move(value));
   if (cvar.saved && cvar.value != oldValue) configDirty = true;
-  const int asInt = CvarIntValue(cvar.value);
-  for (BoundInt& bound : cvar.boundInts) *bound.target = asInt;
+  if (!cvar.boundInts.empty()) {
+    const int asInt = CvarIntValue(cvar.value);
+    for (BoundInt& bound : cvar.boundInts) *bound.target = asInt;
+  }
   BusyScope busy(*this);  // an unload asked for by a callback waits until all have run
   // Callbacks added or removed while these run take effect from the next change.
   std::vector<std::shared_ptr<CvarCallback>> snapshot = cvar.callbacks;
@@ -178,7 +180,7 @@ bool CVarWrapper::getBoolValue() const { return getIntValue() != 0; }
 void CVarWrapper::setValue(std::string value) {
   if (!memory_address) return;
   Cvar* cvar = sim::CvarAt(memory_address);
-  cvar->client->SetCvarValue(*cvar, value);
+  cvar->client->SetCvarValue(*cvar, std::move(value));
 }
 
 void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }

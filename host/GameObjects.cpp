@@ -19,6 +19,9 @@ Registry& TheRegistry() {
 
 }  // namespace
 
+std::atomic<uint64_t> objectGeneration{1};
+__attribute__((tls_model("initial-exec"))) thread_local ObjectLookupCache objectLookupCache;
+
 SimObject::SimObject(ObjectKind objectKind) : kind(objectKind) {
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
@@ -29,16 +32,25 @@ SimObject::~SimObject() {
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   registry.objects.erase(Address());
+  objectGeneration.fetch_add(1, std::memory_order_release);
 }
 
-SimObject* FindObject(uintptr_t address) {
-  if (address == 0) return nullptr;
+SimObject* FindObjectSlow(uintptr_t address) {
+  ObjectLookupCache& cache = objectLookupCache;
+  const uint64_t generation = objectGeneration.load(std::memory_order_acquire);
+  if (cache.generation != generation) {
+    for (ObjectLookupCache::Entry& entry : cache.entries) entry = {};
+    cache.generation = generation;
+  }
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   auto found = registry.objects.find(address);
-  if (found != registry.objects.end()) return found->second;
-  ++registry.unknownLookups;
-  return nullptr;
+  if (found == registry.objects.end()) {
+    ++registry.unknownLookups;
+    return nullptr;
+  }
+  cache.Slot(address) = {address, found->second};
+  return found->second;
 }
 
 size_t UnknownObjectLookups() {

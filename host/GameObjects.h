@@ -4,6 +4,7 @@
 // SimObject and registers its address while it lives, so a wrapper built from
 // a stale or made-up address reads defaults instead of freed memory.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,8 +24,38 @@ struct SimObject {
   const ObjectKind kind;
 };
 
+// Wrapper calls come in bursts over the same few objects (a pass walks the
+// roster and its cars on every physics tick), so each thread keeps its latest
+// hits, valid while no object has been destroyed since.
+struct ObjectLookupCache {
+  struct Entry {
+    uintptr_t address = 0;
+    SimObject* object = nullptr;
+  };
+  Entry entries[256] = {};
+  uint64_t generation = 0;
+
+  // Fibonacci hashing spreads heap addresses, which share their low bits.
+  Entry& Slot(uintptr_t address) { return entries[(address * 0x9E3779B97F4A7C15ull) >> 56]; }
+};
+
+// Bumped whenever an object goes away.
+extern std::atomic<uint64_t> objectGeneration;
+extern __attribute__((tls_model("initial-exec"))) thread_local ObjectLookupCache objectLookupCache;
+
+// The registry look-up behind FindObject; fills the cache on a hit.
+SimObject* FindObjectSlow(uintptr_t address);
+
 // The live object at an address, or nullptr (0, unknown or freed address).
-SimObject* FindObject(uintptr_t address);
+inline SimObject* FindObject(uintptr_t address) {
+  if (address == 0) return nullptr;
+  ObjectLookupCache& cache = objectLookupCache;
+  if (cache.generation == objectGeneration.load(std::memory_order_acquire)) {
+    const ObjectLookupCache::Entry& slot = cache.Slot(address);
+    if (slot.address == address) return slot.object;
+  }
+  return FindObjectSlow(address);
+}
 // Number of non-zero addresses asked for that held no live object.
 size_t UnknownObjectLookups();
 

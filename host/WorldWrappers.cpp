@@ -9,7 +9,15 @@ namespace {
 
 const unsigned char kNoTeam = 255;
 
-ActorObject* ActorAt(uintptr_t address) { return dynamic_cast<ActorObject*>(FindObject(address)); }
+bool IsActorKind(ObjectKind kind) {
+  return kind == ObjectKind::Car || kind == ObjectKind::Pri || kind == ObjectKind::GameEvent ||
+         kind == ObjectKind::Controller;
+}
+
+ActorObject* ActorAt(uintptr_t address) {
+  SimObject* object = FindObject(address);
+  return object && IsActorKind(object->kind) ? static_cast<ActorObject*>(object) : nullptr;
+}
 
 uintptr_t AddressOf(const SimObject* object) { return object ? object->Address() : 0; }
 

@@ -55,7 +55,9 @@ CarWrapper QualifyingCar(const PriWrapper& pri) {
   return pri.GetCar();
 }
 
-bool IsNameSlot(int shortcut) { return shortcut >= 0 && shortcut < static_cast<int>(NameSlots().size()); }
+bool IsNameSlot(int shortcut) {
+  return shortcut >= 0 && shortcut < static_cast<int>(std::tuple_size<NameSlots>::value);
+}
 
 void CollectNames(const ArrayWrapper<PriWrapper>& roster, NameSlots& slots) {
   for (std::string& slot : slots) slot.clear();
