@@ -24,7 +24,7 @@ enum class Mode { Local, Online24, OnlineOtherPlaylist, LocalWithoutCarArray };
 struct Scenario {
   Mode mode = Mode::Local;
   int playlist = 24;
-  std::vector<sim::PlayerSpec> players;
+  std::vector<sim::PlayerSetup> players;
   bool hasController = true;
   int controlled = -1;  // index into players; -1: a controller with no player entry
   int viewerTeam = 255;
@@ -37,15 +37,15 @@ int ShortcutFrom(unsigned char byte) {
 
 // Two bytes a player: shortcut number; team, spectator, car, and a name that
 // holds "," and ";" now and then.
-sim::PlayerSpec PlayerFrom(size_t index, unsigned char first, unsigned char second) {
+sim::PlayerSetup PlayerFrom(size_t index, unsigned char first, unsigned char second) {
   static const int kTeams[] = {0, 1, 255};
-  sim::PlayerSpec spec;
-  spec.name = "P" + std::to_string(index) + ((second / 60) % 2 ? ",a;b" : "");
-  spec.shortcut = ShortcutFrom(first);
-  spec.team = kTeams[second % 3];
-  spec.spectator = (second / 3) % 5 == 0;
-  spec.hasCar = (second / 15) % 4 != 0;
-  return spec;
+  sim::PlayerSetup setup;
+  setup.name = "P" + std::to_string(index) + ((second / 60) % 2 ? ",a;b" : "");
+  setup.shortcut = ShortcutFrom(first);
+  setup.team = kTeams[second % 3];
+  setup.spectator = (second / 3) % 5 == 0;
+  setup.hasCar = (second / 15) % 4 != 0;
+  return setup;
 }
 
 Scenario ScenarioFrom(const std::string& header) {
@@ -81,7 +81,7 @@ struct TableWorld : fuzz::ScratchWorld {
   // Fresh player entries (and so fresh cars, all shown) for every scenario.
   void Stage(const Scenario& scenario) {
     std::vector<std::string> previous;
-    for (sim::Player* player : match.Players()) previous.push_back(player->spec.name);
+    for (sim::Player* player : match.Players()) previous.push_back(player->setup.name);
     for (const std::string& name : previous) match.RemovePlayer(name);
     match.SetPlaylistId(scenario.playlist);
     match.SetHasCarArray(scenario.mode != Mode::LocalWithoutCarArray);
@@ -89,7 +89,7 @@ struct TableWorld : fuzz::ScratchWorld {
       client.JoinMatch(match);
     else
       client.RunMatch(match);
-    for (const sim::PlayerSpec& spec : scenario.players) match.AddPlayer(spec);
+    for (const sim::PlayerSetup& setup : scenario.players) match.AddPlayer(setup);
     if (!scenario.hasController) {
       client.SetNoController();
     } else {
@@ -128,7 +128,7 @@ void CheckDecodeStoreDecode(TableWorld& world, const std::string& text) {
                 "a stored table stores byte for byte the same");
 }
 
-bool Qualifies(const sim::PlayerSpec& spec) { return !spec.spectator && spec.team != 255 && spec.hasCar; }
+bool Qualifies(const sim::PlayerSetup& setup) { return !setup.spectator && setup.team != 255 && setup.hasCar; }
 
 bool PassRuns(const Scenario& scenario) {
   return (scenario.mode == Mode::Local || scenario.mode == Mode::Online24) && scenario.hasController;
@@ -138,13 +138,13 @@ bool PassRuns(const Scenario& scenario) {
 // how the pass before left it.
 bool ExpectedHidden(const Scenario& scenario, const std::optional<InvisibilityTable>& table, size_t i,
                     bool hiddenBefore) {
-  const sim::PlayerSpec& car = scenario.players[i];
+  const sim::PlayerSetup& car = scenario.players[i];
   if (!PassRuns(scenario) || !table || table->size() < 9 || !Qualifies(car) || scenario.controlled < 0)
     return hiddenBefore;
   if (car.shortcut < 0 || static_cast<size_t>(car.shortcut) >= table->size()) return hiddenBefore;
   const std::deque<bool>& flags = (*table)[car.shortcut];
   if (flags.size() < 3) return hiddenBefore;
-  const sim::PlayerSpec& own = scenario.players[scenario.controlled];
+  const sim::PlayerSetup& own = scenario.players[scenario.controlled];
   if (own.hasCar && own.shortcut == car.shortcut) return false;
   if (scenario.viewerTeam < 2) return !flags[car.team == scenario.viewerTeam ? 0 : 1];
   return !flags[2];
@@ -154,8 +154,8 @@ std::string ExpectedNames(const Scenario& scenario) {
   if (!PassRuns(scenario)) return kNamesUnchanged;
   if (scenario.mode == Mode::Online24) return "";
   std::string slots[9];
-  for (const sim::PlayerSpec& spec : scenario.players)
-    if (Qualifies(spec) && spec.shortcut >= 0 && spec.shortcut <= 8) slots[spec.shortcut] = spec.name;
+  for (const sim::PlayerSetup& setup : scenario.players)
+    if (Qualifies(setup) && setup.shortcut >= 0 && setup.shortcut <= 8) slots[setup.shortcut] = setup.name;
   std::string list;
   for (int n = 1; n <= 8; ++n) {
     std::string name = slots[n];

@@ -18,9 +18,9 @@ void Match::SetPlaylistId(int id) {
   impl_->sim->MatchChanged(*this);
 }
 
-Player& Match::AddPlayer(const PlayerSpec& spec) {
+Player& Match::AddPlayer(const PlayerSetup& setup) {
   auto player = std::make_unique<Player>();
-  player->spec = spec;
+  player->setup = setup;
   player->id = impl_->nextPlayerId++;
   impl_->players.push_back(std::move(player));
   Player& added = *impl_->players.back();
@@ -31,7 +31,7 @@ Player& Match::AddPlayer(const PlayerSpec& spec) {
 void Match::RemovePlayer(const std::string& name) {
   auto& players = impl_->players;
   auto found =
-      std::find_if(players.begin(), players.end(), [&](const auto& p) { return p->spec.name == name; });
+      std::find_if(players.begin(), players.end(), [&](const auto& p) { return p->setup.name == name; });
   if (found == players.end()) return;
   players.erase(found);
   impl_->sim->MatchChanged(*this);
@@ -39,7 +39,7 @@ void Match::RemovePlayer(const std::string& name) {
 
 Player* Match::FindPlayer(const std::string& name) {
   for (const auto& player : impl_->players) {
-    if (player->spec.name == name) return player.get();
+    if (player->setup.name == name) return player.get();
   }
   return nullptr;
 }
@@ -50,10 +50,10 @@ std::vector<Player*> Match::Players() {
   return result;
 }
 
-void Match::UpdatePlayer(const std::string& name, const PlayerSpec& spec) {
+void Match::UpdatePlayer(const std::string& name, const PlayerSetup& setup) {
   Player* player = FindPlayer(name);
   if (!player) return;
-  player->spec = spec;
+  player->setup = setup;
   impl_->sim->MatchChanged(*this);
 }
 

@@ -17,11 +17,11 @@ void UpdateEntry(Replica& replica, const Player& player) {
     pri = std::make_unique<PriObject>();
     pri->playerId = player.id;
   }
-  pri->name.text = player.spec.name;
-  pri->team = TeamNumber(player.spec.team);
-  pri->spectator = player.spec.spectator;
-  pri->shortcut = player.spec.shortcut;
-  if (player.spec.hasCar) {
+  pri->name.text = player.setup.name;
+  pri->team = TeamNumber(player.setup.team);
+  pri->spectator = player.setup.spectator;
+  pri->shortcut = player.setup.shortcut;
+  if (player.setup.hasCar) {
     std::unique_ptr<CarObject>& car = replica.cars[player.id];
     if (!car) car = std::make_unique<CarObject>();  // a new car starts shown
     car->owner = pri.get();

@@ -32,7 +32,7 @@ enum class NetcodeAvailability {
   Unavailable,  // not in the folder and not installable
 };
 
-struct PlayerSpec {
+struct PlayerSetup {
   std::string name;
   int team = 0;  // 0, 1, or 255 (no team)
   bool spectator = false;
@@ -68,7 +68,7 @@ struct HostRegistrations {
 
 // One player entry of a match (host-side, authoritative).
 struct Player {
-  PlayerSpec spec;
+  PlayerSetup setup;
   int id = 0;  // stable id within the match
 };
 
@@ -123,11 +123,11 @@ class CORVANE_SDK_API Match {
   int PlaylistId() const;
   void SetPlaylistId(int id);
   // Adds a player entry; its objects appear in every client's replica.
-  Player& AddPlayer(const PlayerSpec& spec);
+  Player& AddPlayer(const PlayerSetup& setup);
   void RemovePlayer(const std::string& name);
   Player* FindPlayer(const std::string& name);
   std::vector<Player*> Players();
-  void UpdatePlayer(const std::string& name, const PlayerSpec& spec);
+  void UpdatePlayer(const std::string& name, const PlayerSetup& setup);
   // Whether the match has a car array at all (true by default).
   void SetHasCarArray(bool hasCars);
 

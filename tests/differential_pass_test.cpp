@@ -117,14 +117,14 @@ class Values {
 
 // ---- world changes ----
 
-sim::PlayerSpec RandomPlayer(Rng& rng, const std::string& name) {
-  sim::PlayerSpec spec;
-  spec.name = name;
-  spec.team = PickFrom(rng, std::vector<int>{0, 0, 1, 1, 255});
-  spec.spectator = Chance(rng, 10);
-  spec.shortcut = Chance(rng, 85) ? 1 + Pick(rng, 8) : PickFrom(rng, std::vector<int>{-1, 0, 9, 100});
-  spec.hasCar = Chance(rng, 85);
-  return spec;
+sim::PlayerSetup RandomPlayer(Rng& rng, const std::string& name) {
+  sim::PlayerSetup setup;
+  setup.name = name;
+  setup.team = PickFrom(rng, std::vector<int>{0, 0, 1, 1, 255});
+  setup.spectator = Chance(rng, 10);
+  setup.shortcut = Chance(rng, 85) ? 1 + Pick(rng, 8) : PickFrom(rng, std::vector<int>{-1, 0, 9, 100});
+  setup.hasCar = Chance(rng, 85);
+  return setup;
 }
 
 // A client with the module loaded in a simulation of its own.
@@ -174,8 +174,8 @@ class Leg {
   std::string Transcript() const {
     std::string text = "names=" + client_->CvarValue("names_specshortcuts").value_or("<none>") + "\ncars:";
     for (sim::Player* player : match_->Players()) {
-      const std::optional<bool> hidden = client_->CarHidden(player->spec.name);
-      text += " " + player->spec.name + (hidden ? (*hidden ? "=hidden" : "=shown") : "=none");
+      const std::optional<bool> hidden = client_->CarHidden(player->setup.name);
+      text += " " + player->setup.name + (hidden ? (*hidden ? "=hidden" : "=shown") : "=none");
     }
     text += "\nescaped=" + std::to_string(client_->EscapedExceptions()) + "\nconsole:\n";
     for (const std::string& line : client_->ConsoleSince(mark_)) text += line + "\n";
@@ -226,7 +226,7 @@ class Script {
 
   std::vector<std::string> PlayerNames() {
     std::vector<std::string> names;
-    for (sim::Player* player : legs_[0]->Match().Players()) names.push_back(player->spec.name);
+    for (sim::Player* player : legs_[0]->Match().Players()) names.push_back(player->setup.name);
     return names;
   }
 
@@ -241,9 +241,9 @@ class Script {
     const std::vector<std::string> names = PlayerNames();
     const int choice = Pick(rng_, 100);
     if (names.size() < 3 || choice < 25) {
-      const sim::PlayerSpec spec = RandomPlayer(rng_, NewName());
-      OnBoth([&](Leg& leg) { leg.Match().AddPlayer(spec); });
-      return "add " + spec.name;
+      const sim::PlayerSetup setup = RandomPlayer(rng_, NewName());
+      OnBoth([&](Leg& leg) { leg.Match().AddPlayer(setup); });
+      return "add " + setup.name;
     }
     const std::string& name = PickFrom(rng_, names);
     if (choice < 35) {
@@ -251,11 +251,11 @@ class Script {
       return "remove " + name;
     }
     if (choice < 55) {
-      const sim::PlayerSpec spec = RandomPlayer(rng_, name);
-      OnBoth([&](Leg& leg) { leg.Match().UpdatePlayer(name, spec); });
-      return "update " + name + " team " + std::to_string(spec.team) + " shortcut " +
-             std::to_string(spec.shortcut) + (spec.spectator ? " spectator" : "") +
-             (spec.hasCar ? "" : " no car");
+      const sim::PlayerSetup setup = RandomPlayer(rng_, name);
+      OnBoth([&](Leg& leg) { leg.Match().UpdatePlayer(name, setup); });
+      return "update " + name + " team " + std::to_string(setup.team) + " shortcut " +
+             std::to_string(setup.shortcut) + (setup.spectator ? " spectator" : "") +
+             (setup.hasCar ? "" : " no car");
     }
     if (choice < 68) {
       const std::string controlled = Chance(rng_, 15) ? "" : name;

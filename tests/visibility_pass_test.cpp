@@ -50,7 +50,7 @@ class EnforcementPass : public ::testing::Test {
 
   // Viewer on team 0 in slot 1, a teammate in slot 2, opponents in slots 3 and 4.
   void StartMatch(bool online = false) {
-    for (const sim::PlayerSpec& p : std::vector<sim::PlayerSpec>{
+    for (const sim::PlayerSetup& p : std::vector<sim::PlayerSetup>{
              {"Viewer", 0, false, 1}, {"Mate", 0, false, 2}, {"Opp", 1, false, 3}, {"Opp2", 1, false, 4}})
       match.AddPlayer(p);
     online ? client.JoinMatch(match) : client.RunMatch(match);
@@ -64,7 +64,7 @@ class EnforcementPass : public ::testing::Test {
   std::set<std::string> HiddenCars(sim::Match* in = nullptr) const {
     std::set<std::string> hidden;
     for (sim::Player* player : (in ? *in : match).Players())
-      if (client.CarHidden(player->spec.name).value_or(false)) hidden.insert(player->spec.name);
+      if (client.CarHidden(player->setup.name).value_or(false)) hidden.insert(player->setup.name);
     return hidden;
   }
   std::string Names() const { return client.CvarValue("names_specshortcuts").value_or("<none>"); }
@@ -81,7 +81,7 @@ class EnforcementPass : public ::testing::Test {
 TEST_F(EnforcementPass, Scenarios) {
   struct Scenario {
     const char* what;
-    std::vector<sim::PlayerSpec> players;  // name, team, spectator, shortcut, has car
+    std::vector<sim::PlayerSetup> players;  // name, team, spectator, shortcut, has car
     std::string viewer;
     InvisibilityTable table;
     std::set<std::string> hidden;
@@ -141,7 +141,7 @@ TEST_F(EnforcementPass, Scenarios) {
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.what);
     sim::Match& arena = simulation.CreateMatch(s.what, 1);
-    for (const sim::PlayerSpec& player : s.players) arena.AddPlayer(player);
+    for (const sim::PlayerSetup& player : s.players) arena.AddPlayer(player);
     client.RunMatch(arena);
     client.Control(s.viewer);
     SetTable(s.table);

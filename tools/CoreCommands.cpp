@@ -24,20 +24,20 @@ bool YesNo(const std::string& value, const std::string& key) {
 }
 
 // Applies key=value words (team, shortcut, spectator, car) to a player.
-void ApplyPlayerWords(sim::PlayerSpec& spec, const std::vector<std::string>& args, size_t first) {
+void ApplyPlayerWords(sim::PlayerSetup& setup, const std::vector<std::string>& args, size_t first) {
   for (size_t i = first; i < args.size(); ++i) {
     const size_t equals = args[i].find('=');
     const std::string key = args[i].substr(0, equals);
     const std::string value = equals == std::string::npos ? "" : args[i].substr(equals + 1);
     if (key == "team") {
-      spec.team = IntArgument(value, "team");
-      if (spec.team < 0 || spec.team > 255) throw SimError("team is 0 to 255");
+      setup.team = IntArgument(value, "team");
+      if (setup.team < 0 || setup.team > 255) throw SimError("team is 0 to 255");
     } else if (key == "shortcut") {
-      spec.shortcut = IntArgument(value, "shortcut");
+      setup.shortcut = IntArgument(value, "shortcut");
     } else if (key == "spectator") {
-      spec.spectator = YesNo(value, key);
+      setup.spectator = YesNo(value, key);
     } else if (key == "car") {
-      spec.hasCar = YesNo(value, key);
+      setup.hasCar = YesNo(value, key);
     } else {
       throw SimError("unknown player setting \"" + args[i] + "\" (team=, shortcut=, spectator=, car=)");
     }
@@ -79,16 +79,16 @@ void PlayerCommand(SimContext& context, const std::vector<std::string>& args) {
   const std::string& name = args[3];
   if (action == "add") {
     if (match.FindPlayer(name)) throw SimError("player \"" + name + "\" is in the match already");
-    sim::PlayerSpec spec;
-    spec.name = name;
-    ApplyPlayerWords(spec, args, 4);
-    match.AddPlayer(spec);
+    sim::PlayerSetup setup;
+    setup.name = name;
+    ApplyPlayerWords(setup, args, 4);
+    match.AddPlayer(setup);
   } else if (action == "update") {
     sim::Player* player = match.FindPlayer(name);
     if (!player) throw SimError("no player \"" + name + "\" in " + args[2]);
-    sim::PlayerSpec spec = player->spec;
-    ApplyPlayerWords(spec, args, 4);
-    match.UpdatePlayer(name, spec);
+    sim::PlayerSetup setup = player->setup;
+    ApplyPlayerWords(setup, args, 4);
+    match.UpdatePlayer(name, setup);
   } else if (action == "remove") {
     RequireArguments(args, 3, 3);
     if (!match.FindPlayer(name)) throw SimError("no player \"" + name + "\" in " + args[2]);
@@ -174,9 +174,9 @@ void Cars(SimContext& context, const std::vector<std::string>& args) {
               << "slot"
               << "car\n";
   for (const sim::Player* player : match->Players()) {
-    const sim::PlayerSpec& spec = player->spec;
-    context.out << "  " << std::setw(16) << spec.name << std::setw(6) << spec.team << std::setw(6)
-                << spec.shortcut << CarState(client, spec.name) << (spec.spectator ? " (spectator)" : "")
+    const sim::PlayerSetup& setup = player->setup;
+    context.out << "  " << std::setw(16) << setup.name << std::setw(6) << setup.team << std::setw(6)
+                << setup.shortcut << CarState(client, setup.name) << (setup.spectator ? " (spectator)" : "")
                 << "\n";
   }
 }
