@@ -128,7 +128,9 @@ void CheckDecodeStoreDecode(TableWorld& world, const std::string& text) {
                 "a stored table stores byte for byte the same");
 }
 
-bool Qualifies(const sim::PlayerSetup& setup) { return !setup.spectator && setup.team != 255 && setup.hasCar; }
+bool Qualifies(const sim::PlayerSetup& setup) {
+  return !setup.spectator && setup.team != 255 && setup.hasCar;
+}
 
 bool PassRuns(const Scenario& scenario) {
   return (scenario.mode == Mode::Local || scenario.mode == Mode::Online24) && scenario.hasController;
