@@ -8,7 +8,7 @@
 // Simulated peer-messaging plug-in: carries texts written into
 // "NETCODE_Message_Out" to the same match's other clients, where they appear in
 // "NETCODE_Message_In" with the sender's player entry added.
-class NetcodePlugin : public Corvane::Plugin::CorvanePlugin {
+class NetcodePlugin final : public Corvane::Plugin::CorvanePlugin {
  public:
   void onLoad() override;
 };
