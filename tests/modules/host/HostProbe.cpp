@@ -11,7 +11,7 @@
 
 namespace {
 
-class HostProbe : public Corvane::Plugin::CorvanePlugin {
+class HostProbe final : public Corvane::Plugin::CorvanePlugin {
  public:
   void onLoad() override {
     CVarWrapper failOnLoad = cvarManager->getCvar("probe_fail_onload");

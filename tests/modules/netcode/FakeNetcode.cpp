@@ -6,7 +6,7 @@
 
 namespace {
 
-class FakeNetcode : public Corvane::Plugin::CorvanePlugin {
+class FakeNetcode final : public Corvane::Plugin::CorvanePlugin {
  public:
   void onLoad() override {
     if (FAKE_HAS_LEVEL) Register("NETCODE_Log_Level", "1");
