@@ -232,7 +232,7 @@ TEST_F(BadInput, RandomConsoleLinesTakeNothingDown) {
 // Garbage saved in the configuration comes back at the next start, before the
 // plug-in has seen any match.
 TEST(BadInputSaved, GarbageSavedInTheConfigurationSurvivesARestart) {
-  ScratchFolder scratch;
+  OwnScratchFolder scratch;
   const std::vector<BadValue> values = BadValues();
   for (size_t start = 0; start < 3; ++start) {
     SCOPED_TRACE(start);

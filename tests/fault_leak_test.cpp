@@ -47,7 +47,7 @@ size_t LiveOneGame(const fs::path& folder) {
 }
 
 TEST(FaultLeak, GamesWithUnloadFaultsGiveBackAllTheyTook) {
-  ScratchFolder scratch;
+  OwnScratchFolder scratch;
   size_t escaped = 0;
   auto heapGrowthOver = [&](int games) {
     const long long before = heap_counter::LiveBytes();

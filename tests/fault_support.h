@@ -3,6 +3,8 @@
 // Shared by the fault, flood and bad-input tests: a world of clients with both
 // plug-ins loaded around one match, and numbered tables to send through it.
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -15,6 +17,24 @@
 namespace fault_test {
 
 using namespace netcode_test;
+
+// A folder of its own for each test and process, removed afterwards: the same
+// test may be running from another build folder at the same time.
+struct OwnScratchFolder {
+  fs::path path;
+  OwnScratchFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    path = fs::temp_directory_path() / ("glimmerfade-fault-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(path);
+  }
+  ~OwnScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
 
 inline const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
 
@@ -36,7 +56,7 @@ inline std::string NumberedMessage(unsigned n) { return ComposeReplicationMessag
 // NetcodePlugin and Glimmerfade loaded.
 class MatchWorld : public ::testing::Test {
  protected:
-  ScratchFolder scratch;
+  OwnScratchFolder scratch;
   sim::Simulation simulation{scratch.path};
   sim::Match& match = simulation.CreateMatch("arena", 24);
 
