@@ -4,6 +4,7 @@
 // own, removed afterwards, and small console helpers.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,7 +24,7 @@ inline fs::path ScratchPath(const std::string& prefix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "-" + info->name();
   std::replace(name.begin(), name.end(), '/', '_');
-  return fs::temp_directory_path() / (prefix + name);
+  return fs::temp_directory_path() / (prefix + name + "-" + std::to_string(getpid()));
 }
 
 class HostTest : public ::testing::Test {

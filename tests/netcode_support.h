@@ -5,6 +5,7 @@
 // deliveries are recorded.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -63,7 +64,7 @@ struct ScratchFolder {
     std::string name = std::string(info->test_suite_name()) + "-" + info->name();
     for (char& c : name)
       if (c == '/') c = '_';
-    path = fs::temp_directory_path() / ("glimmerfade-netcode-" + name);
+    path = fs::temp_directory_path() / ("glimmerfade-netcode-" + name + "-" + std::to_string(getpid()));
     fs::remove_all(path);
   }
   ~ScratchFolder() {

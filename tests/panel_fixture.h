@@ -4,6 +4,7 @@
 // settings page is drawn and clicked through the host's Dear ImGui window.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
@@ -31,7 +32,7 @@ struct ScratchFolder {
     for (char& c : name) {
       if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
     }
-    path = fs::temp_directory_path() / ("glimmerfade-panel-" + name);
+    path = fs::temp_directory_path() / ("glimmerfade-panel-" + name + "-" + std::to_string(getpid()));
     fs::remove_all(path);
   }
   ~ScratchFolder() {
