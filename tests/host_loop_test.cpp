@@ -95,7 +95,7 @@ TEST_F(HostLoop, VehicleInputIsRaisedOncePerCarEachTickWhileHookedInAMatch) {
   sim::Match& match = Sim().CreateMatch("arena", 6);
   match.AddPlayer({"Ann", 0, false, 1, true});
   match.AddPlayer({"Bob", 1, false, 2, true});
-  match.AddPlayer({"Spec", 255, true, 3, false});
+  match.AddPlayer({"Watcher", 255, true, 3, false});
   client.RunMatch(match);
   Sim().Tick(3);
   EXPECT_EQ(raised, 6);

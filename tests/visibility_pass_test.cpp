@@ -110,7 +110,7 @@ TEST_F(EnforcementPass, Scenarios) {
        "1,Twin;2;3;4;5;6;7;8;"},
       {"spectators, teamless and carless players neither listed nor touched",
        {{"Viewer", 0, false, 1},
-        {"Spec", 0, true, 2},
+        {"Watcher", 0, true, 2},
         {"Teamless", 255, false, 3},
         {"Carless", 1, false, 4, false}},
        "Viewer",
