@@ -135,18 +135,7 @@ std::shared_ptr<GameWrapper> Client::Game() { return impl_->hostGame; }
 std::optional<CvarInfo> Client::DescribeCvar(const std::string& name) const {
   Cvar* cvar = impl_->FindCvar(name);
   if (!cvar) return std::nullopt;
-  return CvarInfo{cvar->name,
-                  cvar->value,
-                  cvar->defaultValue,
-                  cvar->description,
-                  cvar->searchable,
-                  cvar->hasMin,
-                  cvar->min,
-                  cvar->hasMax,
-                  cvar->max,
-                  cvar->saved,
-                  cvar->callbacks.size(),
-                  cvar->boundInts.size()};
+  return CvarInfo{{static_cast<const CvarSettings&>(*cvar)}, cvar->callbacks.size(), cvar->boundInts.size()};
 }
 
 const std::vector<std::string>& Client::CommandHistory() const { return impl_->commandHistory; }

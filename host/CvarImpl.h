@@ -25,18 +25,8 @@ struct BoundInt {
   std::shared_ptr<int> target;
 };
 
-struct Cvar {
+struct Cvar : CvarSettings {
   Client::Impl* client = nullptr;
-  std::string name;
-  std::string value;
-  std::string defaultValue;
-  std::string description;
-  bool searchable = true;
-  bool hasMin = false;
-  float min = 0.0f;
-  bool hasMax = false;
-  float max = 0.0f;
-  bool saved = true;
   std::vector<std::shared_ptr<CvarCallback>> callbacks;
   std::vector<BoundInt> boundInts;
 };

@@ -40,8 +40,8 @@ struct PlayerSetup {
   bool hasCar = true;
 };
 
-// A console variable as the host keeps it.
-struct CvarInfo {
+// What a console variable was registered with, and its value.
+struct CvarSettings {
   std::string name;
   std::string value;
   std::string defaultValue;
@@ -52,6 +52,10 @@ struct CvarInfo {
   bool hasMax = false;
   float max = 0.0f;
   bool saved = true;
+};
+
+// A console variable as the host keeps it.
+struct CvarInfo : CvarSettings {
   size_t callbacks = 0;  // on-change callbacks attached
   size_t boundInts = 0;  // integers kept equal to the value
 };
