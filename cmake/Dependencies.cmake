@@ -1,0 +1,36 @@
+# The libraries the build uses, as the targets DearImGui,
+# nlohmann_json::nlohmann_json and GTest::gtest / GTest::gtest_main.
+
+# Dear ImGui built as a static library from a source tree.
+function(glimmerfade_imgui_library source_dir)
+  add_library(DearImGui STATIC
+    ${source_dir}/imgui.cpp ${source_dir}/imgui_draw.cpp ${source_dir}/imgui_tables.cpp
+    ${source_dir}/imgui_widgets.cpp ${source_dir}/misc/cpp/imgui_stdlib.cpp)
+  target_include_directories(DearImGui PUBLIC ${source_dir})
+endfunction()
+
+if(MINGW)
+  # Windows with mingw-w64, cross-built on Debian.
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+elseif(MSVC)
+  # Windows with Visual C++: Dear ImGui from a source tree given by the user
+  # (the version the host runs), the others from the user's package manager.
+  set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH "An unpacked Dear ImGui source tree to build from")
+  if(NOT EXISTS "${GLIMMERFADE_IMGUI_SOURCE_DIR}/imgui.cpp")
+    message(FATAL_ERROR "Set GLIMMERFADE_IMGUI_SOURCE_DIR to an unpacked Dear ImGui source tree")
+  endif()
+  glimmerfade_imgui_library(${GLIMMERFADE_IMGUI_SOURCE_DIR})
+  find_package(nlohmann_json 3.9.1 REQUIRED)
+  if(NOT GLIMMERFADE_HOST_SDK_LIBRARY)
+    find_package(GTest REQUIRED)
+  endif()
+else()
+  # Linux: Debian's packages.
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
+  add_library(DearImGui INTERFACE)
+  target_link_libraries(DearImGui INTERFACE PkgConfig::IMGUI)
+  find_package(nlohmann_json 3.9.1 REQUIRED)
+  find_package(GTest REQUIRED)
+endif()
+find_package(Threads REQUIRED)
