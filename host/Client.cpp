@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "host/ClientImpl.h"
+#include "host/ModuleLoader.h"
 #include "host/SimulationImpl.h"
 
 namespace sim {
@@ -79,7 +80,7 @@ void Client::SetNetcodeAvailability(NetcodeAvailability availability) {
   }
   if (impl_->FindPlugin(kNetcodePluginName)) impl_->UnloadPlugin(kNetcodePluginName);
   std::error_code error;
-  std::filesystem::remove(PluginsFolder() / (std::string(kNetcodePluginName) + ".so"), error);
+  std::filesystem::remove(PluginsFolder() / ModuleFileName(kNetcodePluginName), error);
 }
 
 std::vector<std::string> Client::HookedEvents() const {

@@ -39,7 +39,7 @@ struct HostHandle {
 struct PluginRecord {
   std::string name;  // as in "plugin load NAME"
   std::filesystem::path file;
-  void* module = nullptr;  // dlopen handle of this client's own copy of the file
+  void* module = nullptr;  // OpenModule's handle of this client's own copy of the file
   PluginDescriptor* descriptor = nullptr;
   std::shared_ptr<Corvane::Plugin::CorvanePlugin> plugin;  // the host's copy of the instance
   std::shared_ptr<Corvane::Plugin::LoadedPlugin> listed;   // its entry in loadedPlugins

@@ -7,17 +7,19 @@
 #include <map>
 #include <string>
 
+#include "sdk/SdkApi.h"
+
 namespace sim {
 
 using ConfigValues = std::map<std::string, std::string>;
 
-std::string EscapeConfigValue(const std::string& value);
-std::string FormatConfig(const ConfigValues& values);
+CORVANE_SDK_API std::string EscapeConfigValue(const std::string& value);
+CORVANE_SDK_API std::string FormatConfig(const ConfigValues& values);
 // Lines that are not NAME "VALUE" are skipped.
-ConfigValues ParseConfig(const std::string& text);
+CORVANE_SDK_API ConfigValues ParseConfig(const std::string& text);
 
-ConfigValues ReadConfigFile(const std::filesystem::path& path);
+CORVANE_SDK_API ConfigValues ReadConfigFile(const std::filesystem::path& path);
 // Writes through a temporary file and a rename, so a reader never sees half a file.
-bool WriteConfigFile(const std::filesystem::path& path, const ConfigValues& values);
+CORVANE_SDK_API bool WriteConfigFile(const std::filesystem::path& path, const ConfigValues& values);
 
 }  // namespace sim

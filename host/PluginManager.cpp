@@ -1,20 +1,19 @@
 // Loading and unloading plug-in modules, and installing module files.
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cctype>
 #include <system_error>
 
 #include "host/ClientImpl.h"
+#include "host/ModuleLoader.h"
 #include "host/SimulationImpl.h"
 
 namespace sim {
 namespace {
 
-const char* const kModuleSuffix = ".so";
 const char* const kNetcodePackageId = "166";
 const char* const kNetcodePluginName = "NetcodePlugin";
+const char* const kReplacedMarker = ".replaced-";
 
 // Plug-in names become file names: letters, digits, '_' and '-' only.
 bool ValidPluginName(const std::string& name) {
@@ -22,11 +21,6 @@ bool ValidPluginName(const std::string& name) {
   return std::all_of(name.begin(), name.end(), [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
   });
-}
-
-std::string DlError() {
-  const char* text = dlerror();
-  return text ? text : "unknown error";
 }
 
 template <class Entry>
@@ -39,6 +33,36 @@ void EraseOwned(std::vector<std::shared_ptr<Entry>>& entries, PluginRecord* owne
   entries.erase(
       std::remove_if(entries.begin(), entries.end(), [](const auto& entry) { return !entry->alive; }),
       entries.end());
+}
+
+// Linux lets a file take the name of a loaded module; Windows refuses to
+// replace or delete a loaded module's file but lets it be renamed. So a file
+// that cannot be replaced is first moved aside, as NAME.replaced-N, and
+// removed once it is no longer loaded.
+void MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::error_code& error) {
+  std::filesystem::rename(from, to, error);
+  std::error_code ignored;
+  if (!error || !std::filesystem::exists(to, ignored)) return;
+  std::filesystem::path aside;
+  for (int n = 1; aside.empty() || std::filesystem::exists(aside, ignored); ++n)
+    aside = to.string() + kReplacedMarker + std::to_string(n);
+  std::error_code asideError;
+  std::filesystem::rename(to, aside, asideError);
+  if (asideError) return;  // the first error stands
+  std::filesystem::rename(from, to, error);
+  if (error) std::filesystem::rename(aside, to, ignored);
+}
+
+// Removes the moved-aside module files that nothing has loaded any more.
+void RemoveReplacedModules(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> replaced;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().find(kReplacedMarker) != std::string::npos)
+      replaced.push_back(it->path());
+  }
+  for (const auto& file : replaced) std::filesystem::remove(file, error);
 }
 
 }  // namespace
@@ -72,7 +96,7 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
     Log("Plug-in " + pluginName + " is already loaded");
     return true;
   }
-  const std::string fileName = pluginName + kModuleSuffix;
+  const std::string fileName = ModuleFileName(pluginName);
   const std::filesystem::path file = dataFolder / "plugins" / fileName;
   auto fail = [&](const std::string& reason) {
     Log("Cannot load plug-in " + pluginName + ": " + reason);
@@ -82,12 +106,12 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
   if (!std::filesystem::is_regular_file(file, error)) return fail("no file plugins/" + fileName);
 
   BusyScope busy(*this);  // an unload asked for while loading waits until the load is over
-  dlerror();
-  void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module) return fail(DlError());
-  auto* info = static_cast<PluginDescriptor*>(dlsym(module, "exports"));
+  std::string openError;
+  void* module = OpenModule(file, openError);
+  if (!module) return fail(openError);
+  auto* info = static_cast<PluginDescriptor*>(ModuleSymbol(module, "exports"));
   auto closeAndFail = [&](const std::string& reason) {
-    dlclose(module);
+    CloseModule(module);
     return fail(reason);
   };
   if (!info) return closeAndFail("no exports record");
@@ -187,7 +211,8 @@ void Client::Impl::UnloadNow(PluginRecord* record) {
   const bool released = watch.expired();
   watch.reset();
   if (released) {
-    dlclose(record->module);
+    CloseModule(record->module);
+    RemoveReplacedModules(dataFolder / "plugins");
   } else {
     Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
   }
@@ -216,15 +241,17 @@ void Client::Impl::DropRegistrations(PluginRecord* owner) {
 
 bool Client::Impl::InstallPluginFile(const std::string& pluginName) {
   if (!ValidPluginName(pluginName)) return false;
-  const std::string fileName = pluginName + kModuleSuffix;
+  const std::string fileName = ModuleFileName(pluginName);
   const std::filesystem::path source = sim.moduleDir / fileName;
   const std::filesystem::path folder = dataFolder / "plugins";
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  // Copy next to the target and rename over it: a loaded copy keeps its own file.
+  RemoveReplacedModules(folder);
+  // Copy next to the target, then give the copy the target's name: a loaded
+  // module keeps running from its old file.
   std::filesystem::path temporary = folder / (fileName + ".part");
   std::filesystem::copy_file(source, temporary, std::filesystem::copy_options::overwrite_existing, error);
-  if (!error) std::filesystem::rename(temporary, folder / fileName, error);
+  if (!error) MoveIntoPlace(temporary, folder / fileName, error);
   if (error) {
     Log("Cannot install plug-in file " + fileName + ": " + error.message());
     std::filesystem::remove(temporary, error);
@@ -240,8 +267,7 @@ void Client::Impl::InstallPackage(const std::string& id) {
     return;
   }
   std::error_code error;
-  if (std::filesystem::exists(dataFolder / "plugins" / (std::string(kNetcodePluginName) + kModuleSuffix),
-                              error)) {
+  if (std::filesystem::exists(dataFolder / "plugins" / ModuleFileName(kNetcodePluginName), error)) {
     Log(prefix + "NetcodePlugin is already installed");
   } else if (netcode != NetcodeAvailability::Installable) {
     Log(prefix + "failed, NetcodePlugin is not available to this client");

@@ -38,8 +38,9 @@ class SettingsWindow {
   // Also draws the settings window of a plug-in object that the host did not
   // load itself (one a test made from a module it opened), under the given
   // name; its calls are guarded as the host's own.
-  void AddPage(const std::string& name, std::shared_ptr<Corvane::Plugin::CorvanePlugin> plugin);
-  void RemovePage(const std::string& name);
+  CORVANE_SDK_API void AddPage(const std::string& name,
+                               std::shared_ptr<Corvane::Plugin::CorvanePlugin> plugin);
+  CORVANE_SDK_API void RemovePage(const std::string& name);
 
  private:
   // A plug-in object that has a settings window.
@@ -107,6 +108,6 @@ class SettingsWindow {
 };
 
 // The client's settings window, made on first use.
-SettingsWindow& SettingsWindowOf(Client::Impl& client);
+CORVANE_SDK_API SettingsWindow& SettingsWindowOf(Client::Impl& client);
 
 }  // namespace sim

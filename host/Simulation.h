@@ -79,7 +79,7 @@ struct Player {
 class CORVANE_SDK_API Simulation {
  public:
   // root: folder under which each client's data folder is made.
-  // moduleDir: where built plug-in modules (Glimmerfade.so, NetcodePlugin.so) are found.
+  // moduleDir: where built plug-in modules (Glimmerfade.dll or .so, NetcodePlugin.dll or .so) are found.
   explicit Simulation(std::filesystem::path root, std::filesystem::path moduleDir = CORVANE_SIM_MODULE_DIR);
   ~Simulation();
   Simulation(const Simulation&) = delete;
@@ -162,7 +162,8 @@ class CORVANE_SDK_API Client {
   std::optional<std::string> CvarValue(const std::string& name) const;
   bool SetCvar(const std::string& name, const std::string& value);
 
-  // Plug-in modules. Install copies moduleDir/NAME.so into the plugins folder.
+  // Plug-in modules. Install copies moduleDir/NAME.dll (.so on Linux) into the
+  // plugins folder, also over a loaded copy, which keeps running until unloaded.
   bool InstallPluginFile(const std::string& name);
   bool LoadPlugin(const std::string& name);    // as "plugin load NAME"
   bool UnloadPlugin(const std::string& name);  // as "plugin unload NAME"
