@@ -1,10 +1,41 @@
 #pragma once
 
-// Counts the bytes held through operator new, process-wide: the test, the host
-// and every plug-in module the host loads allocate through these replacements.
-// Unlike the C library's own figures, the count leaves out what the C library
-// and the dynamic loader keep for themselves, and blocks merely cached by the
-// allocator. Include this in exactly one file of a test program.
+// Counts the bytes the process holds on the heap that operator new draws from:
+// the test's, the host's and every loaded plug-in module's allocations. Include
+// this in exactly one file of a test program.
+//
+// Linux: operator new is replaced here, and the one replacement serves every
+// module. The count leaves out what the C library and the dynamic loader keep
+// for themselves, and blocks merely cached by the allocator.
+//
+// Windows: each DLL has its own operator new, so a replacement here would see
+// only this program's allocations. All of them take their memory from the C
+// runtime's heap, which is walked instead; it also holds the C runtime's own
+// blocks, which games do not change.
+
+#if defined(_WIN32)
+
+#include <malloc.h>
+#include <windows.h>
+
+namespace heap_counter {
+
+// Bytes of the blocks in use in the C runtime's heap right now.
+inline long long LiveBytes() {
+  const HANDLE heap = reinterpret_cast<HANDLE>(_get_heap_handle());
+  long long bytes = 0;
+  if (!HeapLock(heap)) return -1;
+  PROCESS_HEAP_ENTRY entry = {};
+  while (HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += static_cast<long long>(entry.cbData);
+  }
+  HeapUnlock(heap);
+  return bytes;
+}
+
+}  // namespace heap_counter
+
+#else
 
 #include <malloc.h>
 
@@ -57,3 +88,5 @@ void operator delete(void* block, std::align_val_t) noexcept { heap_counter::Giv
 void operator delete[](void* block, std::align_val_t) noexcept { heap_counter::Give(block); }
 void operator delete(void* block, size_t, std::align_val_t) noexcept { heap_counter::Give(block); }
 void operator delete[](void* block, size_t, std::align_val_t) noexcept { heap_counter::Give(block); }
+
+#endif

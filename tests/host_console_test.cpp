@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "host/ModuleLoader.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 
@@ -44,7 +45,8 @@ TEST_F(HostConsole, CommandsAnswerWithTheirLines) {
        {"] plugin unload HostProbe", "probe onUnload", "Unloaded plug-in HostProbe"}},
       {"plugin unload HostProbe", {"] plugin unload HostProbe", "Plug-in HostProbe is not loaded"}},
       {"plugin load Missing",
-       {"] plugin load Missing", "Cannot load plug-in Missing: no file plugins/Missing.so"}},
+       {"] plugin load Missing",
+        "Cannot load plug-in Missing: no file plugins/" + sim::ModuleFileName("Missing")}},
       {"plugin load ../HostProbe", {"] plugin load ../HostProbe", "Invalid plug-in name \"../HostProbe\""}},
       {"plugin", {"] plugin", "Usage: plugin load NAME | plugin unload NAME | plugin list"}},
       {"plugin remove x",
@@ -76,7 +78,7 @@ TEST_F(HostConsole, NetcodeInstallFollowsTheClientsAvailability) {
   installable.SetNetcodeAvailability(sim::NetcodeAvailability::Installable);
   sim::Client& unavailable = NewClient("unavailable", {});
   unavailable.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
-  const fs::path file = installable.PluginsFolder() / "NetcodePlugin.so";
+  const fs::path file = installable.PluginsFolder() / sim::ModuleFileName("NetcodePlugin");
 
   EXPECT_EQ(Run(installable, "cpm_install 166"),
             (std::vector<std::string>{"] cpm_install 166", "cpm_install 166: installing NetcodePlugin"}));
@@ -93,7 +95,7 @@ TEST_F(HostConsole, NetcodeInstallFollowsTheClientsAvailability) {
   EXPECT_FALSE(installable.IsPluginLoaded("NetcodePlugin")) << "installing does not load";
   EXPECT_EQ(Run(installable, "cpm_install 166").back(),
             "cpm_install 166: NetcodePlugin is already installed");
-  EXPECT_FALSE(fs::exists(unavailable.PluginsFolder() / "NetcodePlugin.so"));
+  EXPECT_FALSE(fs::exists(unavailable.PluginsFolder() / sim::ModuleFileName("NetcodePlugin")));
 }
 
 TEST_F(HostConsole, NetcodeAvailabilityPlacesAndLoadsTheModule) {
@@ -110,7 +112,7 @@ TEST_F(HostConsole, NetcodeAvailabilityPlacesAndLoadsTheModule) {
   for (const Case& c : cases) {
     sim::Client& client = NewClient("client" + std::to_string(n++), {});
     client.SetNetcodeAvailability(c.availability);
-    EXPECT_EQ(fs::exists(client.PluginsFolder() / "NetcodePlugin.so"), c.present) << n;
+    EXPECT_EQ(fs::exists(client.PluginsFolder() / sim::ModuleFileName("NetcodePlugin")), c.present) << n;
     EXPECT_EQ(client.IsPluginLoaded("NetcodePlugin"), c.loaded) << n;
     EXPECT_EQ(client.CvarValue("NETCODE_Message_Out").has_value(), c.loaded) << n;
   }
@@ -118,7 +120,7 @@ TEST_F(HostConsole, NetcodeAvailabilityPlacesAndLoadsTheModule) {
 
 TEST_F(HostConsole, ModulesThatAreNotPluginsAreRefused) {
   sim::Client& client = NewClient("solo", {});
-  std::ofstream(client.PluginsFolder() / "Broken.so") << "not a shared object";
+  std::ofstream(client.PluginsFolder() / sim::ModuleFileName("Broken")) << "not a shared object";
   EXPECT_FALSE(client.LoadPlugin("Broken"));
   EXPECT_EQ(client.Console().back().rfind("Cannot load plug-in Broken: ", 0), 0u) << client.Console().back();
   EXPECT_TRUE(client.LoadedPlugins().empty());

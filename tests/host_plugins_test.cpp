@@ -5,6 +5,11 @@
 #include <fstream>
 #include <set>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+#include "host/ModuleLoader.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 
@@ -27,12 +32,24 @@ bool SameCounts(const sim::HostRegistrations& a, const sim::HostRegistrations& b
          a.timers == b.timers && a.tasks == b.tasks && a.netListeners == b.netListeners;
 }
 
-// How many memory mappings of the file the process has (0: the module is unloaded).
-size_t Mappings(const std::filesystem::path& file) {
+// Whether the process has the module file loaded (false: it really is unloaded).
+bool IsMapped(const std::filesystem::path& file) {
+#if defined(_WIN32)
+  return GetModuleHandleW(std::filesystem::absolute(file).make_preferred().c_str()) != nullptr;
+#else
+  // Linux: the process's memory mappings name their files.
   std::ifstream maps("/proc/self/maps");
-  size_t count = 0;
-  for (std::string line; std::getline(maps, line);) count += line.find(file.string()) != std::string::npos;
-  return count;
+  for (std::string line; std::getline(maps, line);)
+    if (line.find(file.string()) != std::string::npos) return true;
+  return false;
+#endif
+}
+
+std::set<std::string> FilesIn(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
 }
 
 class HostPlugins : public HostTest {
@@ -166,12 +183,44 @@ TEST_F(HostPlugins, GlimmerfadeUnloadAndReloadInARunningClient) {
     Sim().Tick(10);
     EXPECT_EQ(client.CarHidden("Bob"), true);
     EXPECT_GT(client.Registrations().timers, 0u) << "the bridge is still looking for NetcodePlugin";
-    EXPECT_GT(Mappings(client.PluginsFolder() / "Glimmerfade.so"), 0u);
+    EXPECT_TRUE(IsMapped(client.PluginsFolder() / sim::ModuleFileName("Glimmerfade")));
     ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
     EXPECT_TRUE(SameCounts(client.Registrations(), baseline));
-    EXPECT_EQ(Mappings(client.PluginsFolder() / "Glimmerfade.so"), 0u) << "the module really is unloaded";
+    EXPECT_FALSE(IsMapped(client.PluginsFolder() / sim::ModuleFileName("Glimmerfade")))
+        << "the module really is unloaded";
     Sim().AdvanceSeconds(5.0);  // runs the loop with the plug-in gone
   }
+  EXPECT_EQ(client.EscapedExceptions(), 0u);
+}
+
+// A user installs a new build of a module while the game has it loaded, twice.
+// The loaded copy runs on from its old file; the next load takes the new one.
+// On Windows, which neither replaces nor deletes a loaded module's file, the
+// loaded file is moved aside (the second install replaces an unloaded file)
+// and removed once it is unloaded.
+TEST_F(HostPlugins, InstallingOverALoadedModuleKeepsItRunningUntilUnloaded) {
+  sim::Client& client = NewClient("solo");
+  client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
+  const std::string file = sim::ModuleFileName("Glimmerfade");
+  ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
+  ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
+  ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
+#if defined(_WIN32)
+  const std::set<std::string> whileLoaded = {file, file + ".replaced-1"};
+#else
+  const std::set<std::string> whileLoaded = {file};
+#endif
+  EXPECT_EQ(FilesIn(client.PluginsFolder()), whileLoaded);
+
+  client.RunCommand("shroudweave_enabled 1");
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInput}) << "the loaded copy still runs";
+  ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
+  EXPECT_EQ(FilesIn(client.PluginsFolder()), std::set<std::string>{file})
+      << "nothing of the old file is left";
+  EXPECT_FALSE(IsMapped(client.PluginsFolder() / file));
+
+  ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
+  EXPECT_TRUE(IsMapped(client.PluginsFolder() / file));
   EXPECT_EQ(client.EscapedExceptions(), 0u);
 }
 

@@ -1,31 +1,14 @@
 // The simulator command run as a user runs it.
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <fstream>
 
 #include "host_fixture.h"
+#include "simtool_runner.h"
 
 namespace {
 
-struct Result {
-  int status;
-  std::string output;
-};
-
-Result RunTool(const std::string& arguments) {
-  const std::string command = std::string(CORVANE_SIM_TOOL) + " " + arguments + " 2>&1";
-  Result result{-1, ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0) result.output.append(buffer, got);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using simtool_test::Result;
+using simtool_test::RunTool;
 
 bool Has(const Result& result, const std::string& text) {
   return result.output.find(text) != std::string::npos;

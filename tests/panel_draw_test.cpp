@@ -1,7 +1,6 @@
 // What the settings page shows, drawn by the host's Dear ImGui window with the
 // real module: the enable switch, one node per named slot, and their boxes.
-#include <dlfcn.h>
-
+#include "host/ModuleLoader.h"
 #include "host/SettingsWindow.h"
 #include "panel_fixture.h"
 
@@ -93,9 +92,10 @@ class PanelBeforeLoad : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
-    module = dlopen((client.PluginsFolder() / "Glimmerfade.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr) << dlerror();
-    auto getPlugin = reinterpret_cast<uintptr_t (*)()>(dlsym(module, "getPlugin"));
+    std::string error;
+    module = sim::OpenModule(client.PluginsFolder() / sim::ModuleFileName("Glimmerfade"), error);
+    ASSERT_NE(module, nullptr) << error;
+    auto getPlugin = reinterpret_cast<uintptr_t (*)()>(sim::ModuleSymbol(module, "getPlugin"));
     ASSERT_NE(getPlugin, nullptr);
     plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(getPlugin());
     plugin->cvarManager = client.impl().hostCvarManager;
@@ -106,8 +106,8 @@ class PanelBeforeLoad : public ::testing::Test {
     sim::SettingsWindowOf(client.impl()).RemovePage("Unloaded");
     plugin.reset();
     if (module) {
-      reinterpret_cast<void (*)()>(dlsym(module, "deleteMe"))();
-      dlclose(module);
+      reinterpret_cast<void (*)()>(sim::ModuleSymbol(module, "deleteMe"))();
+      sim::CloseModule(module);
     }
   }
   void Register(const std::string& name, const std::string& value) {

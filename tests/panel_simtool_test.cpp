@@ -1,11 +1,11 @@
 // The simulator's settings-page commands, run as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "simtool_runner.h"
 
 namespace {
 
@@ -15,13 +15,9 @@ std::pair<int, std::string> RunScript(const std::string& script) {
   const std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("glimmerfade-panel-" + test + ".txt");
   std::ofstream(file) << script;
-  FILE* pipe = popen((std::string(CORVANE_SIM_TOOL) + " " + file.string() + " 2>&1").c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  for (size_t got; pipe && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-  const int status = pipe ? pclose(pipe) : -1;
+  simtool_test::Result result = simtool_test::RunTool(file.string());
   std::filesystem::remove(file);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  return {result.status, result.output};
 }
 
 const char* const kSetUp =

@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "host/ModuleLoader.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 
@@ -133,7 +134,7 @@ TEST_F(ShellLifecycle, LoadedPluginIsListedWithItsRecordAndInstance) {
   ASSERT_TRUE(entry._plugin);
   EXPECT_TRUE(entry._plugin->cvarManager);
   EXPECT_TRUE(entry._plugin->gameWrapper);
-  EXPECT_EQ(entry._filename, (client.PluginsFolder() / "Glimmerfade.so").string());
+  EXPECT_EQ(entry._filename, (client.PluginsFolder() / sim::ModuleFileName("Glimmerfade")).string());
 }
 
 }  // namespace

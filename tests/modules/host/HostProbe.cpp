@@ -1,7 +1,8 @@
 // A plug-in module for the host tests. Its console variable "probe_action" makes
 // it do one thing per value set, so a test can make a plug-in throw from each
-// kind of callback, register things, or unload itself.
+// kind of callback, register things, name a file, or unload itself.
 
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -38,6 +39,7 @@ class HostProbe final : public Corvane::Plugin::CorvanePlugin {
     if (action == "task-throw")
       gameWrapper->Execute([](GameWrapper*) { throw std::runtime_error("task failure"); });
     if (action == "register-all") RegisterAll();
+    if (action == "name-file") cvarManager->log((std::filesystem::path("plugins") / "probe.txt").string());
     if (action == "unload-self") cvarManager->executeCommand("plugin unload HostProbe", false);
     if (action == "unload-in-hook")
       gameWrapper->HookEventPost("Probe.Event", [self](std::string) {
