@@ -13,17 +13,15 @@ if(MINGW)
   # Windows with mingw-w64, cross-built on Debian.
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
 elseif(MSVC)
-  # Windows with Visual C++: Dear ImGui from a source tree given by the user
-  # (the version the host runs), the others from the user's package manager.
+  # Windows with Visual C++, the plug-in alone: Dear ImGui from a source tree
+  # given by the user (the version the host runs), nlohmann/json from the
+  # user's package manager.
   set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH "An unpacked Dear ImGui source tree to build from")
   if(NOT EXISTS "${GLIMMERFADE_IMGUI_SOURCE_DIR}/imgui.cpp")
     message(FATAL_ERROR "Set GLIMMERFADE_IMGUI_SOURCE_DIR to an unpacked Dear ImGui source tree")
   endif()
   glimmerfade_imgui_library(${GLIMMERFADE_IMGUI_SOURCE_DIR})
   find_package(nlohmann_json 3.9.1 REQUIRED)
-  if(NOT GLIMMERFADE_HOST_SDK_LIBRARY)
-    find_package(GTest REQUIRED)
-  endif()
 else()
   # Linux: Debian's packages.
   find_package(PkgConfig REQUIRED)

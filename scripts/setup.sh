@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs (only those missing), then
-# configures and builds into ./build. Safe to run again.
+# Installs the Debian packages the builds need (only those missing), then
+# configures and builds into ./build. Safe to run again. The Windows build
+# (scripts/test-windows.sh) uses the mingw-w64 compilers, wine, GoogleTest's
+# sources, and dpkg-source for Dear ImGui's source package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ pkg-config nlohmann-json3-dev libimgui-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev valgrind)
+          libbenchmark-dev clang libclang-rt-14-dev valgrind
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
