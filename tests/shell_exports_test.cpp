@@ -249,7 +249,7 @@ TEST(ShellExports, VersionResourceGivesTheVersionAndTheOriginalFileName) {
       {L"OriginalFilename", L"Shroudweave.dll"},
   };
   for (const auto& [key, value] : texts)
-    EXPECT_TRUE(VersionText(resource, key) == value) << std::filesystem::path(key).string();
+    EXPECT_EQ(VersionText(resource, key), value);
 }
 
 #else
