@@ -49,8 +49,10 @@ std::string ErrorText(DWORD code, const std::filesystem::path& file) {
 }  // namespace
 
 void* OpenModule(const std::filesystem::path& file, std::string& error) {
-  // The module's own imports are looked for next to it first.
-  const std::filesystem::path full = std::filesystem::absolute(file);
+  // The module's own imports are looked for next to it first, which needs a full path.
+  std::error_code ignored;
+  std::filesystem::path full = std::filesystem::absolute(file, ignored);
+  if (full.empty()) full = file;
   HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) error = ErrorText(GetLastError(), full);
   return reinterpret_cast<void*>(module);
