@@ -67,21 +67,32 @@ bool Client::SetCvar(const std::string& name, const std::string& value) {
 }
 
 bool Client::InstallPluginFile(const std::string& name) { return impl_->InstallPluginFile(name); }
+bool Client::InstallPluginFile(const std::string& name, const std::string& fromModule) {
+  return impl_->InstallPluginFile(name, fromModule);
+}
 bool Client::LoadPlugin(const std::string& name) { return impl_->LoadPlugin(name); }
 bool Client::UnloadPlugin(const std::string& name) { return impl_->UnloadPlugin(name); }
 bool Client::IsPluginLoaded(const std::string& name) const { return impl_->FindPlugin(name) != nullptr; }
 
-void Client::SetNetcodeAvailability(NetcodeAvailability availability) {
-  impl_->netcode = availability;
-  if (availability == NetcodeAvailability::Loaded || availability == NetcodeAvailability::Present) {
-    if (impl_->InstallPluginFile(kNetcodePluginName) && availability == NetcodeAvailability::Loaded)
-      impl_->LoadPlugin(kNetcodePluginName);
+bool Client::Impl::InstallNetcodeFile() { return InstallPluginFile(kNetcodePluginName, netcodeModule); }
+
+void Client::Impl::ApplyNetcodeAvailability() {
+  if (netcode == NetcodeAvailability::Loaded || netcode == NetcodeAvailability::Present) {
+    if (InstallNetcodeFile() && netcode == NetcodeAvailability::Loaded) LoadPlugin(kNetcodePluginName);
     return;
   }
-  if (impl_->FindPlugin(kNetcodePluginName)) impl_->UnloadPlugin(kNetcodePluginName);
+  if (FindPlugin(kNetcodePluginName)) UnloadPlugin(kNetcodePluginName);
   std::error_code error;
-  std::filesystem::remove(PluginsFolder() / ModuleFileName(kNetcodePluginName), error);
+  std::filesystem::remove(dataFolder / "plugins" / ModuleFileName(kNetcodePluginName), error);
 }
+
+void Client::SetNetcodeAvailability(NetcodeAvailability availability) {
+  impl_->netcode = availability;
+  impl_->ApplyNetcodeAvailability();
+}
+
+void Client::SetNetcodeModule(const std::string& moduleName) { impl_->netcodeModule = moduleName; }
+const std::string& Client::NetcodeModule() const { return impl_->netcodeModule; }
 
 std::vector<std::string> Client::HookedEvents() const {
   std::vector<std::string> events;
@@ -106,6 +117,14 @@ bool Client::IsOnline() const { return impl_->replica && impl_->replica->online;
 void Client::Control(const std::string& playerName) {
   impl_->hasController = true;
   impl_->controlledPlayer = playerName;
+  impl_->controlledId = 0;
+  impl_->UpdateController();
+}
+
+void Client::ControlPlayer(int playerId) {
+  impl_->hasController = true;
+  impl_->controlledPlayer.clear();
+  impl_->controlledId = playerId;
   impl_->UpdateController();
 }
 
@@ -116,8 +135,24 @@ void Client::SetViewerTeam(int team) {
   impl_->UpdateController();
 }
 
+void Client::SetNullObject(WorldObject object, bool null) {
+  if (null)
+    impl_->nullObjects.insert(object);
+  else
+    impl_->nullObjects.erase(object);
+  impl_->SyncReplica();
+}
+
+bool Client::IsNullObject(WorldObject object) const { return impl_->nullObjects.count(object) != 0; }
+
 std::optional<bool> Client::CarHidden(const std::string& playerName) const {
   PriObject* pri = impl_->FindPri(playerName);
+  if (!pri || !pri->car) return std::nullopt;
+  return pri->car->hidden;
+}
+
+std::optional<bool> Client::CarHidden(int playerId) const {
+  PriObject* pri = impl_->FindPri(playerId);
   if (!pri || !pri->car) return std::nullopt;
   return pri->car->hidden;
 }

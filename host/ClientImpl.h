@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,7 +79,7 @@ struct NetListenerEntry {
 struct NetDelivery {
   double due = 0;
   std::string channel;
-  std::string senderPlayer;  // player the sending client controlled, "" for none
+  int senderPlayerId = 0;  // id of the player the sending client controlled, 0 for none
   std::string payload;
 };
 
@@ -108,6 +109,9 @@ struct Client::Impl {
 
   // Console variables (host/Cvars.cpp, host/ConfigFile.cpp)
   std::map<std::string, std::unique_ptr<Cvar>> cvars;
+  // Variables dropped by a restart: kept, not freed, since a wrapper copy may
+  // still hold one's address.
+  std::vector<std::unique_ptr<Cvar>> retiredCvars;
   std::map<std::string, std::string> savedValues;  // config file contents, kept current
   bool configDirty = false;
   Cvar* FindCvar(const std::string& cvarName);
@@ -130,6 +134,7 @@ struct Client::Impl {
   std::shared_ptr<CVarManagerWrapper> hostCvarManager;
   std::shared_ptr<GameWrapper> hostGame;
   NetcodeAvailability netcode = NetcodeAvailability::Unavailable;
+  std::string netcodeModule = "NetcodePlugin";  // installed as the NetcodePlugin file
   bool installPending = false;
   std::vector<PluginRecord*> deferredUnloads;
   PluginRecord* FindPlugin(const std::string& pluginName) const;
@@ -138,8 +143,12 @@ struct Client::Impl {
   void UnloadNow(PluginRecord* record);
   void DropRegistrations(PluginRecord* owner);
   void RunDeferredUnloads();
-  bool InstallPluginFile(const std::string& pluginName);
+  bool InstallPluginFile(const std::string& pluginName, const std::string& fromModule);
+  bool InstallPluginFile(const std::string& pluginName) { return InstallPluginFile(pluginName, pluginName); }
+  bool InstallNetcodeFile();
+  void ApplyNetcodeAvailability();
   void InstallPackage(const std::string& id);
+  bool Restart(bool keepData);
 
   // Guarded dispatch: every call into plug-in code goes through Guarded. It makes
   // owner the current plug-in for the call (registrations made during it belong
@@ -192,11 +201,14 @@ struct Client::Impl {
   ControllerObject controller;
   bool hasController = true;
   std::string controlledPlayer;
+  int controlledId = 0;  // when not 0, the controlled player by id instead of by name
   std::optional<int> viewerTeam;
+  std::set<WorldObject> nullObjects;
   void Enter(Match& match, bool online);
   void SyncReplica();
   void UpdateController();
   PriObject* FindPri(const std::string& playerName) const;
+  PriObject* FindPri(int playerId) const;
 
   // Settings window (host/SettingsWindow.cpp): its Dear ImGui context, made on first use.
   std::shared_ptr<SettingsWindow> settingsWindow;

@@ -83,7 +83,7 @@ void Client::Impl::RunNetwork() {
     BusyScope busy(*this);
     const NetDelivery delivery = std::move(inbox.front());
     inbox.pop_front();
-    PriObject* sender = delivery.senderPlayer.empty() ? nullptr : FindPri(delivery.senderPlayer);
+    PriObject* sender = delivery.senderPlayerId == 0 ? nullptr : FindPri(delivery.senderPlayerId);
     const uintptr_t senderPri = sender ? sender->Address() : 0;
     std::vector<std::shared_ptr<NetListenerEntry>> snapshot;
     for (const auto& entry : netListeners) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,7 @@ struct CarObject : ActorObject {
   static constexpr ObjectKind kKind = ObjectKind::Car;
   CarObject() : ActorObject(kKind) {}
   PriObject* owner = nullptr;
+  std::optional<std::string> ownerName;  // when it differs from the owner entry's name
 };
 
 struct PriObject : ActorObject {
@@ -120,6 +122,7 @@ struct GameEventObject : ActorObject {
   PlaylistObject playlist;
   CarArrayObject cars;
   PriArrayObject pris;
+  bool hasPlaylist = true;
   bool hasCarArray = true;
 };
 

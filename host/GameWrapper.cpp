@@ -22,6 +22,14 @@ const GameEventObject* EventOf(uintptr_t address, bool online) {
   return &client->replica->event;
 }
 
+// The event as the game hands it out, which may be null while in a match.
+uintptr_t HandedOutEvent(uintptr_t address, bool online) {
+  const GameEventObject* event = EventOf(address, online);
+  if (!event) return 0;
+  const WorldObject object = online ? WorldObject::OnlineGame : WorldObject::GameEvent;
+  return ClientAt(address)->nullObjects.count(object) ? 0 : event->Address();
+}
+
 }  // namespace
 }  // namespace sim
 
@@ -32,13 +40,11 @@ bool GameWrapper::IsInGame() { return sim::EventOf(memory_address, false) != nul
 bool GameWrapper::IsInOnlineGame() { return sim::EventOf(memory_address, true) != nullptr; }
 
 ServerWrapper GameWrapper::GetGameEventAsServer() {
-  const sim::GameEventObject* event = sim::EventOf(memory_address, false);
-  return ServerWrapper(event ? event->Address() : 0);
+  return ServerWrapper(sim::HandedOutEvent(memory_address, false));
 }
 
 ServerWrapper GameWrapper::GetOnlineGame() {
-  const sim::GameEventObject* event = sim::EventOf(memory_address, true);
-  return ServerWrapper(event ? event->Address() : 0);
+  return ServerWrapper(sim::HandedOutEvent(memory_address, true));
 }
 
 PlayerControllerWrapper GameWrapper::GetPlayerController() {

@@ -29,9 +29,12 @@ Player& Match::AddPlayer(const PlayerSetup& setup) {
 }
 
 void Match::RemovePlayer(const std::string& name) {
+  if (Player* player = FindPlayer(name)) RemovePlayer(player->id);
+}
+
+void Match::RemovePlayer(int id) {
   auto& players = impl_->players;
-  auto found =
-      std::find_if(players.begin(), players.end(), [&](const auto& p) { return p->setup.name == name; });
+  auto found = std::find_if(players.begin(), players.end(), [&](const auto& p) { return p->id == id; });
   if (found == players.end()) return;
   players.erase(found);
   impl_->sim->MatchChanged(*this);
@@ -44,6 +47,13 @@ Player* Match::FindPlayer(const std::string& name) {
   return nullptr;
 }
 
+Player* Match::FindPlayer(int id) {
+  for (const auto& player : impl_->players) {
+    if (player->id == id) return player.get();
+  }
+  return nullptr;
+}
+
 std::vector<Player*> Match::Players() {
   std::vector<Player*> result;
   for (const auto& player : impl_->players) result.push_back(player.get());
@@ -51,7 +61,11 @@ std::vector<Player*> Match::Players() {
 }
 
 void Match::UpdatePlayer(const std::string& name, const PlayerSetup& setup) {
-  Player* player = FindPlayer(name);
+  if (Player* player = FindPlayer(name)) UpdatePlayer(player->id, setup);
+}
+
+void Match::UpdatePlayer(int id, const PlayerSetup& setup) {
+  Player* player = FindPlayer(id);
   if (!player) return;
   player->setup = setup;
   impl_->sim->MatchChanged(*this);

@@ -239,10 +239,10 @@ void Client::Impl::DropRegistrations(PluginRecord* owner) {
   if (current == owner) current = nullptr;
 }
 
-bool Client::Impl::InstallPluginFile(const std::string& pluginName) {
-  if (!ValidPluginName(pluginName)) return false;
+bool Client::Impl::InstallPluginFile(const std::string& pluginName, const std::string& fromModule) {
+  if (!ValidPluginName(pluginName) || !ValidPluginName(fromModule)) return false;
   const std::string fileName = ModuleFileName(pluginName);
-  const std::filesystem::path source = sim.moduleDir / fileName;
+  const std::filesystem::path source = sim.moduleDir / ModuleFileName(fromModule);
   const std::filesystem::path folder = dataFolder / "plugins";
   std::error_code error;
   std::filesystem::create_directories(folder, error);
@@ -278,7 +278,7 @@ void Client::Impl::InstallPackage(const std::string& id) {
     Log(prefix + "installing NetcodePlugin");
     AddTimer(nullptr, sim.installDelay, [this, prefix](GameWrapper*) {
       installPending = false;
-      if (InstallPluginFile(kNetcodePluginName)) Log(prefix + "NetcodePlugin installed");
+      if (InstallNetcodeFile()) Log(prefix + "NetcodePlugin installed");
     });
   }
 }

@@ -25,7 +25,8 @@ void UpdateEntry(Replica& replica, const Player& player) {
     std::unique_ptr<CarObject>& car = replica.cars[player.id];
     if (!car) car = std::make_unique<CarObject>();  // a new car starts shown
     car->owner = pri.get();
-    car->team = pri->team;
+    car->team = player.setup.carTeam ? TeamNumber(*player.setup.carTeam) : pri->team;
+    car->ownerName = player.setup.carOwnerName;
     pri->car = car.get();
   } else {
     pri->car = nullptr;
@@ -54,7 +55,8 @@ void Client::Impl::SyncReplica() {
   if (!replica) return;
   Match::Impl& match = replica->match->impl();
   replica->event.playlist.id = match.playlistId;
-  replica->event.hasCarArray = match.hasCarArray;
+  replica->event.hasPlaylist = !nullObjects.count(WorldObject::Playlist);
+  replica->event.hasCarArray = match.hasCarArray && !nullObjects.count(WorldObject::CarArray);
   std::set<int> ids;
   for (const auto& player : match.players) {
     ids.insert(player->id);
@@ -75,7 +77,9 @@ void Client::Impl::SyncReplica() {
 }
 
 void Client::Impl::UpdateController() {
-  PriObject* pri = controlledPlayer.empty() ? nullptr : FindPri(controlledPlayer);
+  PriObject* pri = controlledId != 0          ? FindPri(controlledId)
+                   : controlledPlayer.empty() ? nullptr
+                                              : FindPri(controlledPlayer);
   controller.pri = pri;
   controller.team = viewerTeam ? TeamNumber(*viewerTeam) : pri ? pri->team : TeamNumber(255);
 }
@@ -86,6 +90,12 @@ PriObject* Client::Impl::FindPri(const std::string& playerName) const {
     if (pri->name.text == playerName) return pri;
   }
   return nullptr;
+}
+
+PriObject* Client::Impl::FindPri(int playerId) const {
+  if (!replica) return nullptr;
+  auto found = replica->pris.find(playerId);
+  return found == replica->pris.end() ? nullptr : found->second.get();
 }
 
 }  // namespace sim

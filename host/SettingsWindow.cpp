@@ -144,6 +144,7 @@ SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, co
     capturing_ = true;
     ImGui::LogToClipboard(0);  // 0: nodes are logged as they are, not opened for the log
   }
+  const int firstPageIndex = window->DrawList->IdxBuffer.Size;  // what Begin drew comes before
   frame.drawn = DrawPanel(*page);
   RecoverScopes(window);
   frame.contentMax = window->DC.CursorMaxPos;
@@ -152,6 +153,7 @@ SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, co
     if (!frame.cutShort) ImGui::LogFinish();
     capturing_ = false;
     frame.text = captured_;
+    frame.bands = BandsDrawnSince(*window->DrawList, firstPageIndex);
   }
   ImGui::End();
   ImGui::Render();
@@ -195,4 +197,9 @@ std::string sim::Client::DrawSettings(const std::string& pluginName) {
 
 bool sim::Client::ClickWidget(const std::string& pluginName, const std::vector<std::string>& labelPath) {
   return SettingsWindowOf(*impl_).Click(pluginName, labelPath);
+}
+
+std::optional<bool> sim::Client::SettingsNodeOpen(const std::string& pluginName,
+                                                  const std::vector<std::string>& labelPath) {
+  return SettingsWindowOf(*impl_).NodeOpen(pluginName, labelPath);
 }

@@ -33,7 +33,11 @@ class SettingsWindow {
   std::string Describe(const std::string& pluginName);
   // Moves the mouse to the widget at the label path, then presses and
   // releases the button on two frames. False when the widget is not shown.
+  // Labels are what the page shows; "Sam#2" is the second "Sam" at its level
+  // when no widget there shows "Sam#2" itself.
   bool Click(const std::string& pluginName, const std::vector<std::string>& labelPath);
+  // Whether the tree node at the label path is open; nullopt when no such node is shown.
+  std::optional<bool> NodeOpen(const std::string& pluginName, const std::vector<std::string>& labelPath);
 
   // Also draws the settings window of a plug-in object that the host did not
   // load itself (one a test made from a module it opened), under the given
@@ -61,6 +65,12 @@ class SettingsWindow {
     float deltaTime = 1.0f / 60.0f;
     bool capture = false;  // record the rendered text
   };
+  // The vertical extent of one row of what the page drew, and where it starts.
+  struct Band {
+    float top = 0.0f;
+    float bottom = 0.0f;
+    float left = 0.0f;
+  };
   struct Frame {
     bool pageFound = false;
     bool drawn = false;  // the page's draw returned normally
@@ -68,8 +78,23 @@ class SettingsWindow {
     ImRect rect;        // the page window
     ImVec2 contentMax;  // lower right corner of what the page drew
     ImGuiID hoveredId = 0;
-    std::string text;       // rendered text, when captured
-    bool cutShort = false;  // another window (a tooltip) ended the capture early
+    std::string text;         // rendered text, when captured
+    bool cutShort = false;    // another window (a tooltip) ended the capture early
+    std::vector<Band> bands;  // rows of what the page drew, top to bottom, when captured
+  };
+  // One line of what a page shows, as Dear ImGui logs it, and where it is.
+  struct ShownLine {
+    size_t indent = 0;            // spaces before the text
+    size_t depth = 0;             // tree level
+    std::string text;             // without the indentation
+    std::string label;            // the text without a widget's mark ("[x] ", "> " ...)
+    bool node = false;            // a tree node
+    std::optional<ImVec2> place;  // where a user points at it, when its row is known
+  };
+  struct Look {
+    bool drawn = false;
+    ImGuiID windowId = 0;
+    std::vector<ShownLine> lines;
   };
 
   // Pages (host/SettingsWindow.cpp)
@@ -85,12 +110,24 @@ class SettingsWindow {
   // Text (host/SettingsWindowText.cpp)
   std::string DescribePage(const std::string& pluginName);
   static std::string TooltipText(const std::string& hovered, const std::string& unhovered);
-  std::string Annotate(const std::string& text, ImGuiID windowId) const;
+  std::string Annotate(const std::string& pluginName, const Look& look);
   static void OnClipboardSet(void* user, const char* text);
   static const char* OnClipboardGet(void* user);
 
+  // Where things are (host/SettingsWindowLayout.cpp)
+  static std::vector<Band> BandsDrawnSince(const ImDrawList& list, int firstIndex);
+  static Look LookOf(const Frame& frame);
+  Look LookAt(const std::string& pluginName);
+  static std::optional<size_t> FindLine(const std::vector<ShownLine>& lines,
+                                        const std::vector<std::string>& labelPath);
+  ImGuiID IdentityAt(const std::string& pluginName, const ShownLine& line);
+  bool IsOpen(const std::string& pluginName, const Look& look, size_t line);
+  static ImGuiID IdOfLabels(ImGuiID windowId, const std::vector<std::string>& labelPath);
+  static std::vector<std::string> LabelsTo(const std::vector<ShownLine>& lines, size_t line);
   // Mouse (host/SettingsWindowClick.cpp)
   std::optional<ImVec2> FindWidget(const std::string& pluginName, ImGuiID target, const ImRect& rect);
+  std::optional<ImVec2> PlaceToClick(const std::string& pluginName,
+                                     const std::vector<std::string>& labelPath);
 
   Client::Impl& client_;
   ImGuiContext* context_ = nullptr;

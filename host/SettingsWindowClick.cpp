@@ -1,6 +1,6 @@
-// Clicking a widget as a user would: the mouse moves over the page one frame
-// at a time until Dear ImGui reports the wanted widget under it, then the
-// button goes down on one frame and up on the next.
+// Clicking a widget as a user would: find the line that shows it, point at
+// where that line is drawn (host/SettingsWindowLayout.cpp), then press the
+// button on one frame and release it on the next.
 #include "host/SettingsWindow.h"
 
 namespace sim {
@@ -12,14 +12,6 @@ constexpr float kStepY = 4.0f;
 // Time the hand takes before a click, longer than a double click's window, so
 // that two clicks in a row are never taken for one double click.
 constexpr float kPauseSeconds = 1.0f;
-
-// A widget's identity: its label hashed onto its parent scope, starting from
-// the window's identity, one label per tree level.
-ImGuiID IdOfPath(ImGuiID windowId, const std::vector<std::string>& labelPath) {
-  ImGuiID id = windowId;
-  for (const std::string& label : labelPath) id = ImHashStr(label.c_str(), 0, id);
-  return id;
-}
 }  // namespace
 
 bool SettingsWindow::Click(const std::string& pluginName, const std::vector<std::string>& labelPath) {
@@ -27,12 +19,9 @@ bool SettingsWindow::Click(const std::string& pluginName, const std::vector<std:
   Input pause;
   pause.mouse = mouse_;
   pause.deltaTime = kPauseSeconds;
-  const Frame first = RunFrame(pluginName, pause);
-  if (!first.drawn) return false;
+  if (!RunFrame(pluginName, pause).drawn) return false;
 
-  const std::optional<ImVec2> place =
-      FindWidget(pluginName, IdOfPath(first.windowId, labelPath),
-                 ImRect(first.rect.Min, ImMin(first.rect.Max, first.contentMax)));
+  const std::optional<ImVec2> place = PlaceToClick(pluginName, labelPath);
   if (!place) return false;
   mouse_ = *place;
   Input press;
@@ -47,8 +36,26 @@ bool SettingsWindow::Click(const std::string& pluginName, const std::vector<std:
   return pressed;
 }
 
-// Sweeps the drawn part of the window row by row. Gives up when the page disappears or its draw
-// fails, rather than drawing a failing page thousands of times.
+// Where the widget shown at the label path reacts to the mouse. A line whose
+// row is not known is looked for by its labels' identity instead, sweeping the
+// drawn part of the window row by row.
+std::optional<ImVec2> SettingsWindow::PlaceToClick(const std::string& pluginName,
+                                                   const std::vector<std::string>& labelPath) {
+  Input away;
+  away.mouse = kNoMouse;
+  away.capture = true;
+  const Frame frame = RunFrame(pluginName, away);
+  if (!frame.drawn) return std::nullopt;
+  const Look look = LookOf(frame);
+  const std::optional<size_t> line = FindLine(look.lines, labelPath);
+  if (!line) return std::nullopt;
+  if (IdentityAt(pluginName, look.lines[*line]) != 0) return look.lines[*line].place;
+  return FindWidget(pluginName, IdOfLabels(look.windowId, LabelsTo(look.lines, *line)),
+                    ImRect(frame.rect.Min, ImMin(frame.rect.Max, frame.contentMax)));
+}
+
+// Gives up when the page disappears or its draw fails, rather than drawing a
+// failing page thousands of times.
 std::optional<ImVec2> SettingsWindow::FindWidget(const std::string& pluginName, ImGuiID target,
                                                  const ImRect& rect) {
   Input move;

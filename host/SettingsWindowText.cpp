@@ -1,15 +1,13 @@
 // What a page shows, as text: Dear ImGui's own log of the rendered widgets
 // ("[x] label" for a ticked box, "> label" for a tree node, dashes for a
-// separator, four spaces per tree level), with each node's open state added.
+// separator, four spaces per tree level), with each node's open state added
+// (found where the node is shown; see host/SettingsWindowLayout.cpp).
 #include <sstream>
 
 #include "host/SettingsWindow.h"
 
 namespace sim {
 namespace {
-constexpr size_t kLogIndent = 4;       // spaces per tree level in Dear ImGui's log
-const std::string kNodePrefix = "> ";  // how the log marks a tree node
-
 std::string TrimRight(std::string text) {
   const size_t end = text.find_last_not_of(" \t\r");
   return end == std::string::npos ? std::string() : text.substr(0, end + 1);
@@ -38,12 +36,12 @@ std::string SettingsWindow::DescribePage(const std::string& pluginName) {
   shown.capture = true;
   const Frame hovered = RunFrame(pluginName, shown);
   if (!hovered.pageFound) return "";
-  if (!hovered.cutShort) return Annotate(hovered.text, hovered.windowId);
+  if (!hovered.cutShort) return Annotate(pluginName, LookOf(hovered));
 
   Input away = shown;
   away.mouse = kNoMouse;
   const Frame whole = RunFrame(pluginName, away);
-  return Annotate(whole.text, whole.windowId) + "tooltip: " + TooltipText(hovered.text, whole.text) + "\n";
+  return Annotate(pluginName, LookOf(whole)) + "tooltip: " + TooltipText(hovered.text, whole.text) + "\n";
 }
 
 // The hovered capture is the page up to the hovered widget, then the tooltip
@@ -64,29 +62,14 @@ std::string SettingsWindow::TooltipText(const std::string& hovered, const std::s
   return text;
 }
 
-// Adds " (open)" or " (closed)" to each tree node line. A node's identity is
-// its label hashed onto its parent's identity (the window's for top-level
-// nodes); Dear ImGui keeps the open state under that identity in the window.
-std::string SettingsWindow::Annotate(const std::string& text, ImGuiID windowId) const {
-  ImGui::SetCurrentContext(context_);
-  ImGuiWindow* window = ImGui::FindWindowByID(windowId);
-  std::vector<ImGuiID> enclosingNodes;
+// The lines with their indentation, and " (open)" or " (closed)" after each tree node.
+std::string SettingsWindow::Annotate(const std::string& pluginName, const Look& look) {
   std::string described;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    line = TrimRight(line);
-    if (line.empty()) continue;
-    const size_t indent = line.find_first_not_of(' ');
-    const std::string body = line.substr(indent);
-    if (window && body.rfind(kNodePrefix, 0) == 0) {
-      const size_t depth = std::min(indent / kLogIndent, enclosingNodes.size());
-      const ImGuiID parent = depth == 0 ? windowId : enclosingNodes[depth - 1];
-      const ImGuiID node = ImHashStr(body.c_str() + kNodePrefix.size(), 0, parent);
-      enclosingNodes.resize(depth);
-      enclosingNodes.push_back(node);
-      line += window->StateStorage.GetInt(node, 0) != 0 ? " (open)" : " (closed)";
-    }
-    described += line + "\n";
+  for (size_t i = 0; i < look.lines.size(); ++i) {
+    const ShownLine& line = look.lines[i];
+    described += std::string(line.indent, ' ') + line.text;
+    if (line.node) described += IsOpen(pluginName, look, i) ? " (open)" : " (closed)";
+    described += "\n";
   }
   return described;
 }

@@ -18,8 +18,8 @@ HostHandle* LiveHandle(const GameWrapper& gameWrapper) {
 void Simulation::Impl::Broadcast(Client::Impl& sender, const std::string& channel,
                                  const std::string& payload) {
   if (!sender.replica) return;
-  const std::string senderPlayer =
-      sender.hasController && sender.controller.pri ? sender.controlledPlayer : "";
+  const int senderPlayer =
+      sender.hasController && sender.controller.pri ? sender.controller.pri->playerId : 0;
   for (const auto& client : clients) {
     Client::Impl& receiver = client->impl();
     if (&receiver == &sender || !receiver.replica || receiver.replica->match != sender.replica->match)

@@ -38,6 +38,19 @@ struct PlayerSetup {
   bool spectator = false;
   int shortcut = 0;  // spectator shortcut number
   bool hasCar = true;
+  // The car's own team number and owner name, when they differ from the
+  // entry's (a car can lag behind a team change, or carry another name).
+  std::optional<int> carTeam = std::nullopt;
+  std::optional<std::string> carOwnerName = std::nullopt;
+};
+
+// World objects a client's host can hand out as null while the client is in a
+// match, each at the step where a plug-in asks for it.
+enum class WorldObject {
+  OnlineGame,  // GetOnlineGame, while IsInOnlineGame stays true
+  GameEvent,   // GetGameEventAsServer, while IsInGame stays true
+  Playlist,    // the game event's GetPlaylist
+  CarArray,    // the game event's GetCars
 };
 
 // What a console variable was registered with, and its value.
@@ -68,6 +81,24 @@ struct HostRegistrations {
   size_t timers = 0;
   size_t tasks = 0;
   size_t netListeners = 0;
+};
+
+// What the host holds for one owner: a loaded plug-in, the host itself, or a
+// plug-in that is no longer loaded (which should never hold anything).
+struct HostHoldings {
+  enum class Owner { LoadedPlugin, Host, UnloadedPlugin };
+  Owner owner = Owner::Host;
+  std::string plugin;                      // the loaded plug-in's name
+  std::vector<std::string> hooks;          // event names
+  std::vector<double> timers;              // due times, seconds of simulated time
+  size_t tasks = 0;                        // game-thread tasks queued
+  std::vector<std::string> cvarCallbacks;  // variable names, one per on-change callback
+  std::vector<std::string> boundInts;      // variable names, one per bound integer
+  std::vector<std::string> netListeners;   // network channels
+  bool Empty() const {
+    return hooks.empty() && timers.empty() && tasks == 0 && cvarCallbacks.empty() && boundInts.empty() &&
+           netListeners.empty();
+  }
 };
 
 // One player entry of a match (host-side, authoritative).
@@ -126,12 +157,18 @@ class CORVANE_SDK_API Match {
   const std::string& Name() const;
   int PlaylistId() const;
   void SetPlaylistId(int id);
-  // Adds a player entry; its objects appear in every client's replica.
+  // Adds a player entry; its objects appear in every client's replica. Names
+  // may repeat; the id tells players apart.
   Player& AddPlayer(const PlayerSetup& setup);
+  // By name: the first player of that name, in the order they were added.
   void RemovePlayer(const std::string& name);
   Player* FindPlayer(const std::string& name);
-  std::vector<Player*> Players();
   void UpdatePlayer(const std::string& name, const PlayerSetup& setup);
+  // By id.
+  void RemovePlayer(int id);
+  Player* FindPlayer(int id);
+  void UpdatePlayer(int id, const PlayerSetup& setup);
+  std::vector<Player*> Players();
   // Whether the match has a car array at all (true by default).
   void SetHasCarArray(bool hasCars);
 
@@ -163,16 +200,32 @@ class CORVANE_SDK_API Client {
   bool SetCvar(const std::string& name, const std::string& value);
 
   // Plug-in modules. Install copies moduleDir/NAME.dll (.so on Linux) into the
-  // plugins folder, also over a loaded copy, which keeps running until unloaded.
+  // plugins folder, also over a loaded copy, which keeps running until unloaded;
+  // or moduleDir/FROM.dll under the name NAME.dll.
   bool InstallPluginFile(const std::string& name);
+  bool InstallPluginFile(const std::string& name, const std::string& fromModule);
   bool LoadPlugin(const std::string& name);    // as "plugin load NAME"
   bool UnloadPlugin(const std::string& name);  // as "plugin unload NAME"
   bool IsPluginLoaded(const std::string& name) const;
   void SetNetcodeAvailability(NetcodeAvailability availability);
+  // The module that is installed as this client's NetcodePlugin file, loaded or
+  // installed by SetNetcodeAvailability and "cpm_install 166" (default
+  // "NetcodePlugin"; a variant such as "NetcodePluginNoIn"). Set it first.
+  void SetNetcodeModule(const std::string& moduleName);
+  const std::string& NetcodeModule() const;
   // Event hooks currently installed (event names), for tests.
   std::vector<std::string> HookedEvents() const;
   size_t PendingTimers() const;
   size_t PendingTasks() const;
+
+  // Closes the game and starts it again, as a user restarting it: every
+  // plug-in is unloaded and the saved settings written; console variables,
+  // hooks, timers, tasks, listeners, the settings window, the match and the
+  // world settings are dropped; the console keeps its lines. keepData false
+  // starts with an empty data folder (no plug-in files, no saved settings).
+  // NetcodePlugin is then made available as before. False, doing nothing,
+  // while plug-in code runs.
+  bool Restart(bool keepData);
 
   // World. Run: this client hosts the match (IsInGame, GetGameEventAsServer).
   // Join: this client is in the match online (IsInOnlineGame, GetOnlineGame).
@@ -182,14 +235,23 @@ class CORVANE_SDK_API Client {
   Match* CurrentMatch() const;
   bool IsOnline() const;
   // The local player controller controls this player ("" : controller with no
-  // player entry, team 255). Without a controller: SetNoController().
+  // player entry, team 255). Without a controller: SetNoController(). By name:
+  // the first player of that name in the match the client is in, looked up
+  // again whenever the match changes; by id: that player of the current match.
   void Control(const std::string& playerName);
+  void ControlPlayer(int playerId);
   void SetNoController();
   // Overrides the controller's team number (defaults to the player's team).
   void SetViewerTeam(int team);
+  // Hands out a world object as null from now on (or again as it is). Kept
+  // across matches until changed.
+  void SetNullObject(WorldObject object, bool null);
+  bool IsNullObject(WorldObject object) const;
 
   // Per-client hidden flag of a player's car replica (nullopt: no such car).
+  // By name: the first player of that name.
   std::optional<bool> CarHidden(const std::string& playerName) const;
+  std::optional<bool> CarHidden(int playerId) const;
   // Address of this client's replica of a player's entry (0: none).
   uintptr_t PriAddress(const std::string& playerName) const;
   // Raises the vehicle-input event once on this client (runs post-hooks).
@@ -207,6 +269,10 @@ class CORVANE_SDK_API Client {
   // Exceptions from plug-in calls that the host caught and reported.
   size_t EscapedExceptions() const;
   HostRegistrations Registrations() const;
+  // The same registrations in detail, per owner: each loaded plug-in in load
+  // order, then the host's own and anything left by unloaded plug-ins (those
+  // two only when they hold something).
+  std::vector<HostHoldings> Holdings() const;
   std::vector<std::string> LoadedPlugins() const;  // names, in load order
   // Writes the saved console variables to DataFolder()/"config.cfg" now (the
   // host also does it after every game-loop turn and console line that changed one).
@@ -217,8 +283,13 @@ class CORVANE_SDK_API Client {
   // was drawn.
   std::string DrawSettings(const std::string& pluginName = "Glimmerfade");
   // Clicks the widget at the label path (e.g. {"Bob", "Visible to Opponents"})
-  // with simulated mouse input; false if it cannot be found.
+  // with simulated mouse input; false if it cannot be found. Each label is
+  // what the page shows; "Sam#2" names the second of several "Sam" at that
+  // level when no widget shows "Sam#2" itself.
   bool ClickWidget(const std::string& pluginName, const std::vector<std::string>& labelPath);
+  // Whether the tree node at the label path is open (nullopt: no such node shown).
+  std::optional<bool> SettingsNodeOpen(const std::string& pluginName,
+                                       const std::vector<std::string>& labelPath);
 
   struct Impl;
   explicit Client(std::unique_ptr<Impl> impl);

@@ -56,6 +56,7 @@ bool ActorWrapper::GetbHidden() const {
 
 std::string CarWrapper::GetOwnerName() const {
   auto* car = ObjectAs<sim::CarObject>(memory_address);
+  if (car && car->ownerName) return *car->ownerName;
   return car && car->owner ? car->owner->name.text : std::string();
 }
 
@@ -98,7 +99,7 @@ int GameSettingPlaylistWrapper::GetPlaylistId() const {
 
 GameSettingPlaylistWrapper GameEventWrapper::GetPlaylist() const {
   auto* event = ObjectAs<sim::GameEventObject>(memory_address);
-  return GameSettingPlaylistWrapper(event ? event->playlist.Address() : 0);
+  return GameSettingPlaylistWrapper(event && event->hasPlaylist ? event->playlist.Address() : 0);
 }
 
 ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() const {

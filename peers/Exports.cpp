@@ -4,6 +4,11 @@
 
 #include "NetcodePlugin.h"
 
+// The class name the host lists; variants of the module use a look-alike.
+#ifndef NETCODE_CLASS_NAME
+#define NETCODE_CLASS_NAME "NetcodePlugin"
+#endif
+
 namespace {
 std::shared_ptr<NetcodePlugin> pluginInstance;
 }
@@ -23,6 +28,6 @@ void deleteMe() {
 }
 
 PluginDescriptor exports = {
-    CORVANE_SDK_VERSION, __FILE__,   "NetcodePlugin", "NetcodePlugin", "1.0.0",
+    CORVANE_SDK_VERSION, __FILE__,   NETCODE_CLASS_NAME, NETCODE_CLASS_NAME, "1.0.0",
     PLUGINTYPE_FREEPLAY, &getPlugin, &deleteMe,
 };

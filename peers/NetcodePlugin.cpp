@@ -4,6 +4,17 @@
 
 #include "host/SimNetwork.h"
 
+// Variants of the module leave out one of the variables (see CMakeLists.txt).
+#ifndef NETCODE_HAS_LEVEL
+#define NETCODE_HAS_LEVEL 1
+#endif
+#ifndef NETCODE_HAS_IN
+#define NETCODE_HAS_IN 1
+#endif
+#ifndef NETCODE_HAS_OUT
+#define NETCODE_HAS_OUT 1
+#endif
+
 namespace {
 const char* const kChannel = "netcode";
 }
@@ -21,18 +32,22 @@ void NetcodePlugin::onLoad() {
   std::shared_ptr<CVarManagerWrapper> cvars = cvarManager;
   std::shared_ptr<GameWrapper> game = gameWrapper;
 
-  cvars->registerCvar("NETCODE_Log_Level", "1", "NetcodePlugin log level", true, false, 0.0f, false, 0.0f,
-                      true);
-  cvars->registerCvar("NETCODE_Message_In", "", "Last message received", true, false, 0.0f, false, 0.0f,
-                      false);
-  cvars
-      ->registerCvar("NETCODE_Message_Out", "", "Message to send to the other players", true, false, 0.0f,
-                     false, 0.0f, false)
-      .addOnValueChanged(
-          [game](std::string, CVarWrapper cvar) { sim::NetSend(*game, kChannel, cvar.getStringValue()); });
+  if (NETCODE_HAS_LEVEL)
+    cvars->registerCvar("NETCODE_Log_Level", "1", "NetcodePlugin log level", true, false, 0.0f, false, 0.0f,
+                        true);
+  if (NETCODE_HAS_IN)
+    cvars->registerCvar("NETCODE_Message_In", "", "Last message received", true, false, 0.0f, false, 0.0f,
+                        false);
+  if (NETCODE_HAS_OUT)
+    cvars
+        ->registerCvar("NETCODE_Message_Out", "", "Message to send to the other players", true, false, 0.0f,
+                       false, 0.0f, false)
+        .addOnValueChanged(
+            [game](std::string, CVarWrapper cvar) { sim::NetSend(*game, kChannel, cvar.getStringValue()); });
 
-  sim::NetListen(*game, kChannel, [cvars](uintptr_t senderPri, const std::string& payload) {
-    std::string envelope = IncomingEnvelope(senderPri, payload);
-    if (!envelope.empty()) cvars->getCvar("NETCODE_Message_In").setValue(envelope);
-  });
+  if (NETCODE_HAS_IN)
+    sim::NetListen(*game, kChannel, [cvars](uintptr_t senderPri, const std::string& payload) {
+      std::string envelope = IncomingEnvelope(senderPri, payload);
+      if (!envelope.empty()) cvars->getCvar("NETCODE_Message_In").setValue(envelope);
+    });
 }

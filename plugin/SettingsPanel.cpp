@@ -30,16 +30,27 @@ struct TreeNodeScope {
   ~TreeNodeScope() { ImGui::TreePop(); }
 };
 
+// Scopes the identities of the widgets emitted while it lives under a slot number.
+struct SlotIdScope {
+  explicit SlotIdScope(int slot) { ImGui::PushID(slot); }
+  ~SlotIdScope() { ImGui::PopID(); }
+  SlotIdScope(const SlotIdScope&) = delete;
+  SlotIdScope& operator=(const SlotIdScope&) = delete;
+};
+
 void DrawEnableCheckbox(CVarWrapper enabled) {
   bool value = enabled.getBoolValue();
   if (ImGui::Checkbox(kEnableLabel, &value)) enabled.setValue(value ? 1 : 0);
   if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", kEnableTooltip);
 }
 
-// One player's node. Every flag click stores the whole panel table, so the
-// other clients always receive a complete table.
+// One player's node. Its identity is its slot, so that players of the same
+// name have nodes and boxes of their own, and its label the whole name, shown
+// as it is ("##" and "%" included). Every flag click stores the whole panel
+// table, so the other clients always receive a complete table.
 void DrawPlayerNode(CVarManagerWrapper& cvarManager, const std::string& name, int slot) {
-  if (!ImGui::TreeNode(name.c_str())) return;
+  SlotIdScope id(slot);
+  if (!ImGui::TreeNode("player", "%s", name.c_str())) return;
   TreeNodeScope scope;
   InvisibilityTable& table = PanelTable();
   for (int flag = 0; flag < kEntryFlags; ++flag) {

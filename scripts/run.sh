@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds, then runs the simulator with its default script: one client, the
-# plug-in loaded, a local match of three players, one car hidden.
+# Builds, then runs the simulator: with no arguments its default script (one
+# change of the table carried from the match's host to two online clients),
+# otherwise as the arguments say (a script file, "-" for standard input, "-i"
+# for an interactive session).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+if [ "$#" -eq 0 ]; then set -- --default; fi
 exec build/tools/corvane-sim "$@"

@@ -59,13 +59,14 @@ TEST_F(PanelTest, ReceivedTableChangesNoBoxAndIsOverwrittenByTheNextClick) {
   EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{2, 0}, {2, 2}})));
 }
 
-// The table belongs to slots, not names: a new player in the slot inherits it.
+// The table belongs to slots, not names: a new player in the slot inherits it,
+// and the slot's node, open state included.
 TEST_F(PanelTest, PanelTableOutlivesTheNamesList) {
   SetNames("3,Bob");
   ASSERT_TRUE(Click({"Bob"}));
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
   SetNames("3,Cat");
-  ASSERT_TRUE(Click({"Cat"}));
+  ASSERT_EQ(client.SettingsNodeOpen("Glimmerfade", {"Cat"}), std::optional<bool>(true));
   ASSERT_TRUE(Click({"Cat", "Visible to Teammates"}));
   EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 0}, {3, 1}})));
 }

@@ -73,5 +73,21 @@ TEST_F(SettingsWindowTest, PageThatUnloadsItsOwnPluginWhileDrawn) {
             std::string("[Glimmerfade]\n[ ] Enable plugin\n") + kSeparator + "\n" + kCredit + "\n");
 }
 
+// A page that draws a row Dear ImGui does not log: its rows cannot be paired
+// with its lines, and its widgets, whose identities are their labels, are
+// still clicked and their open state told.
+TEST_F(SettingsWindowTest, PageWithAnUnloggedRowIsReachedByLabels) {
+  const std::string drawn = "Drawn panel";
+  ASSERT_TRUE(client.InstallPluginFile("DrawnPanel"));
+  ASSERT_TRUE(client.LoadPlugin("DrawnPanel"));
+  EXPECT_EQ(client.DrawSettings(drawn), "[ ] Box\n> Node (closed)\n");
+  ASSERT_TRUE(client.ClickWidget(drawn, {"Node"}));
+  ASSERT_TRUE(client.ClickWidget(drawn, {"Node", "Inner"}));
+  ASSERT_TRUE(client.ClickWidget(drawn, {"Box"}));
+  EXPECT_EQ(client.DrawSettings(drawn), "[x] Box\n> Node (open)\n    [x] Inner\n");
+  EXPECT_EQ(client.SettingsNodeOpen(drawn, {"Node"}), std::optional<bool>(true));
+  EXPECT_FALSE(client.ClickWidget(drawn, {"Inner"}));  // only inside the node
+}
+
 }  // namespace
 }  // namespace panel_test

@@ -2,28 +2,15 @@
 // client shows.
 
 #include <iomanip>
+#include <optional>
+#include <utility>
 
 #include "SimCommands.h"
 #include "pluginsdk.h"
 
 namespace {
 
-sim::NetcodeAvailability AvailabilityNamed(const std::string& name) {
-  if (name == "loaded") return sim::NetcodeAvailability::Loaded;
-  if (name == "present") return sim::NetcodeAvailability::Present;
-  if (name == "installable") return sim::NetcodeAvailability::Installable;
-  if (name == "unavailable") return sim::NetcodeAvailability::Unavailable;
-  throw SimError("NetcodePlugin availability is loaded, present, installable or unavailable, not \"" + name +
-                 "\"");
-}
-
-bool YesNo(const std::string& value, const std::string& key) {
-  if (value == "yes") return true;
-  if (value == "no") return false;
-  throw SimError(key + "= takes yes or no, not \"" + value + "\"");
-}
-
-// Applies key=value words (team, shortcut, spectator, car) to a player.
+// Applies key=value words (team, shortcut, spectator, car, carteam, owner) to a player.
 void ApplyPlayerWords(sim::PlayerSetup& setup, const std::vector<std::string>& args, size_t first) {
   for (size_t i = first; i < args.size(); ++i) {
     const size_t equals = args[i].find('=');
@@ -35,21 +22,74 @@ void ApplyPlayerWords(sim::PlayerSetup& setup, const std::vector<std::string>& a
     } else if (key == "shortcut") {
       setup.shortcut = IntArgument(value, "shortcut");
     } else if (key == "spectator") {
-      setup.spectator = YesNo(value, key);
+      setup.spectator = YesNoArgument(value, key + "=");
     } else if (key == "car") {
-      setup.hasCar = YesNo(value, key);
+      setup.hasCar = YesNoArgument(value, key + "=");
+    } else if (key == "carteam" && value == "same") {
+      setup.carTeam.reset();
+    } else if (key == "carteam") {
+      setup.carTeam = IntArgument(value, "carteam");
+      if (*setup.carTeam < 0 || *setup.carTeam > 255) throw SimError("carteam is 0 to 255");
+    } else if (key == "owner" && equals != std::string::npos) {
+      setup.carOwnerName = value == "same" ? std::nullopt : std::optional<std::string>(value);
     } else {
-      throw SimError("unknown player setting \"" + args[i] + "\" (team=, shortcut=, spectator=, car=)");
+      throw SimError("unknown player setting \"" + args[i] +
+                     "\" (team=, shortcut=, spectator=, car=, carteam=, owner=)");
     }
   }
 }
 
+// The players of a match that share a name with the given one, itself included.
+std::vector<sim::Player*> SameNamed(sim::Match& match, const std::string& name) {
+  std::vector<sim::Player*> same;
+  for (sim::Player* player : match.Players()) {
+    if (player->setup.name == name) same.push_back(player);
+  }
+  return same;
+}
+
+sim::NetcodeAvailability AvailabilityNamed(const std::string& name) {
+  if (name == "loaded") return sim::NetcodeAvailability::Loaded;
+  if (name == "present") return sim::NetcodeAvailability::Present;
+  if (name == "installable") return sim::NetcodeAvailability::Installable;
+  if (name == "unavailable") return sim::NetcodeAvailability::Unavailable;
+  throw SimError("NetcodePlugin availability is loaded, present, installable or unavailable, not \"" + name +
+                 "\"");
+}
+
+// The module installed as a client's NetcodePlugin file, by variant name.
+std::string NetcodeModuleNamed(const std::string& variant) {
+  static const std::pair<const char*, const char*> kVariants[] = {
+      {"standard", "NetcodePlugin"},
+      {"wrong-case", "NetcodePluginWrongCase"},
+      {"longer-name", "NetcodePluginLongerName"},
+      {"no-level", "NetcodePluginNoLevel"},
+      {"no-in", "NetcodePluginNoIn"},
+      {"no-out", "NetcodePluginNoOut"},
+  };
+  for (const auto& [name, module] : kVariants) {
+    if (variant == name) return module;
+  }
+  throw SimError(
+      "NetcodePlugin variant is standard, wrong-case, longer-name, no-level, no-in or no-out, not \"" +
+      variant + "\"");
+}
+
+// sim client NAME [AVAILABILITY] [netcode=VARIANT], in any order after the name.
 void Client(SimContext& context, const std::vector<std::string>& args) {
-  RequireArguments(args, 1, 2);
+  RequireArguments(args, 1, 3);
   if (context.sim.FindClient(args[1])) throw SimError("client \"" + args[1] + "\" exists already");
-  const sim::NetcodeAvailability availability = AvailabilityNamed(args.size() > 2 ? args[2] : "loaded");
+  std::string availabilityWord = "loaded", module = "NetcodePlugin";
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i].rfind("netcode=", 0) == 0)
+      module = NetcodeModuleNamed(args[i].substr(8));
+    else
+      availabilityWord = args[i];
+  }
+  const sim::NetcodeAvailability availability = AvailabilityNamed(availabilityWord);
   sim::Client& client = context.sim.AddClient(args[1]);
   if (!client.InstallPluginFile("Glimmerfade")) throw SimError("cannot install Glimmerfade for " + args[1]);
+  client.SetNetcodeModule(module);
   client.SetNetcodeAvailability(availability);
   context.current = &client;
 }
@@ -78,21 +118,26 @@ void PlayerCommand(SimContext& context, const std::vector<std::string>& args) {
   const std::string& action = args[1];
   const std::string& name = args[3];
   if (action == "add") {
-    if (match.FindPlayer(name)) throw SimError("player \"" + name + "\" is in the match already");
     sim::PlayerSetup setup;
     setup.name = name;
     ApplyPlayerWords(setup, args, 4);
-    match.AddPlayer(setup);
+    const int id = match.AddPlayer(setup).id;
+    // Ids are printed once a name is shared, so that the script can tell the players apart.
+    const std::vector<sim::Player*> same = SameNamed(match, name);
+    if (same.size() > 1) {
+      context.out << "player #" << id << " " << name << " added to " << match.Name() << "; players named "
+                  << name << ":";
+      for (const sim::Player* player : same) context.out << " #" << player->id;
+      context.out << "\n";
+    }
   } else if (action == "update") {
-    sim::Player* player = match.FindPlayer(name);
-    if (!player) throw SimError("no player \"" + name + "\" in " + args[2]);
-    sim::PlayerSetup setup = player->setup;
+    sim::Player& player = context.PlayerNamed(match, name);
+    sim::PlayerSetup setup = player.setup;
     ApplyPlayerWords(setup, args, 4);
-    match.UpdatePlayer(name, setup);
+    match.UpdatePlayer(player.id, setup);
   } else if (action == "remove") {
     RequireArguments(args, 3, 3);
-    if (!match.FindPlayer(name)) throw SimError("no player \"" + name + "\" in " + args[2]);
-    match.RemovePlayer(name);
+    match.RemovePlayer(context.PlayerNamed(match, name).id);
   } else {
     throw SimError("usage: sim " + SimCommands().at("player").usage);
   }
@@ -113,9 +158,24 @@ void Leave(SimContext& context, const std::vector<std::string>& args) {
   context.Current().LeaveMatch();
 }
 
+// A name is kept and looked up again whenever the match changes, as long as
+// no two players share it; #ID and @SLOT pick one player of the current match.
 void Control(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 1, 1);
-  context.Current().Control(args[1] == "none" ? "" : args[1]);
+  sim::Client& client = context.Current();
+  const std::string& reference = args[1];
+  if (reference == "none") {
+    client.Control("");
+    return;
+  }
+  if (sim::Match* match = client.CurrentMatch()) {
+    const size_t named = SameNamed(*match, reference).size();
+    if (named > 1 || (named == 0 && (reference[0] == '#' || reference[0] == '@'))) {
+      client.ControlPlayer(context.PlayerNamed(*match, reference).id);  // throws while the name is shared
+      return;
+    }
+  }
+  client.Control(reference);
 }
 
 void NoController(SimContext& context, const std::vector<std::string>& args) {
@@ -152,9 +212,19 @@ void Delay(SimContext& context, const std::vector<std::string>& args) {
   }
 }
 
-std::string CarState(const sim::Client& client, const std::string& player) {
-  const std::optional<bool> hidden = client.CarHidden(player);
-  return !hidden ? "none" : *hidden ? "hidden" : "shown";
+// "hidden", "shown" or "none", with the car's own team and owner name when they differ from the entry's.
+std::string CarState(const sim::Client& client, const sim::Player& player) {
+  const std::optional<bool> hidden = client.CarHidden(player.id);
+  std::string state = !hidden ? "none" : *hidden ? "hidden" : "shown";
+  if (hidden && player.setup.carTeam) state += " (car team " + std::to_string(*player.setup.carTeam) + ")";
+  if (hidden && player.setup.carOwnerName) state += " (owner " + *player.setup.carOwnerName + ")";
+  return state;
+}
+
+// A player's name, with the id when another player of the match has the same name.
+std::string ShownName(sim::Match& match, const sim::Player& player) {
+  if (SameNamed(match, player.setup.name).size() < 2) return player.setup.name;
+  return player.setup.name + " #" + std::to_string(player.id);
 }
 
 void Cars(SimContext& context, const std::vector<std::string>& args) {
@@ -175,9 +245,9 @@ void Cars(SimContext& context, const std::vector<std::string>& args) {
               << "car\n";
   for (const sim::Player* player : match->Players()) {
     const sim::PlayerSetup& setup = player->setup;
-    context.out << "  " << std::setw(16) << setup.name << std::setw(6) << setup.team << std::setw(6)
-                << setup.shortcut << CarState(client, setup.name) << (setup.spectator ? " (spectator)" : "")
-                << "\n";
+    context.out << "  " << std::setw(16) << ShownName(*match, *player) << std::setw(6) << setup.team
+                << std::setw(6) << setup.shortcut << CarState(client, *player)
+                << (setup.spectator ? " (spectator)" : "") << "\n";
   }
 }
 
@@ -195,28 +265,29 @@ void Echo(SimContext& context, const std::vector<std::string>& args) {
   context.out << "\n== " << text << " ==\n";
 }
 
-void Help(SimContext& context, const std::vector<std::string>& args) {
-  RequireArguments(args, 0, 0);
-  for (const auto& [name, command] : SimCommands())
-    context.out << "  sim " << std::left << std::setw(44) << command.usage << command.help << "\n";
-}
-
 const SimCommandRegistrar kCoreCommands[] = {
-    SimCommandRegistrar({"client", "client NAME [loaded|present|installable|unavailable]",
-                         "new client with Glimmerfade installed; becomes current", Client}),
+    SimCommandRegistrar(
+        {"client", "client NAME [loaded|present|installable|unavailable] [netcode=VARIANT]",
+         "new client with Glimmerfade installed; becomes current. VARIANT of its NetcodePlugin: "
+         "standard, wrong-case, longer-name (listed under a look-alike class name), no-level, "
+         "no-in, no-out (without that variable)",
+         Client}),
     SimCommandRegistrar({"use", "use NAME", "makes another client current", Use}),
     SimCommandRegistrar({"match", "match NAME PLAYLIST", "new match", MatchCommand}),
     SimCommandRegistrar(
         {"playlist", "playlist MATCH PLAYLIST", "changes a match's playlist", PlaylistCommand}),
-    SimCommandRegistrar({"player",
-                         "player add|update|remove MATCH NAME [team=N] [shortcut=N] [spectator=yes|no] "
-                         "[car=yes|no]",
-                         "player entries (defaults: team 0, shortcut 0, no spectator, a car)",
-                         PlayerCommand}),
+    SimCommandRegistrar(
+        {"player",
+         "player add|update|remove MATCH PLAYER [team=N] [shortcut=N] [spectator=yes|no] "
+         "[car=yes|no] [carteam=N|same] [owner=NAME|same]",
+         "player entries (defaults: team 0, shortcut 0, no spectator, a car of the player's team "
+         "and name). PLAYER: a name, or #ID or @SLOT when names are shared",
+         PlayerCommand}),
     SimCommandRegistrar({"run", "run MATCH", "current client hosts the match", Run}),
     SimCommandRegistrar({"join", "join MATCH", "current client joins the match online", Join}),
     SimCommandRegistrar({"leave", "leave", "current client leaves its match", Leave}),
-    SimCommandRegistrar({"control", "control PLAYER|none", "current client controls that player", Control}),
+    SimCommandRegistrar({"control", "control PLAYER|none",
+                         "current client controls that player (or one with no entry)", Control}),
     SimCommandRegistrar(
         {"nocontroller", "nocontroller", "current client has no player controller", NoController}),
     SimCommandRegistrar(
@@ -227,7 +298,6 @@ const SimCommandRegistrar kCoreCommands[] = {
     SimCommandRegistrar({"cars", "cars", "table of the current client's cars", Cars}),
     SimCommandRegistrar({"console", "console", "current client's new console lines", ConsoleCommand}),
     SimCommandRegistrar({"echo", "echo TEXT", "prints TEXT as a heading", Echo}),
-    SimCommandRegistrar({"help", "help", "this list", Help}),
 };
 
 }  // namespace

@@ -1,52 +1,98 @@
 // corvane-sim: runs a script against simulated Corvane clients and prints
-// their consoles.
+// their consoles, or lets a user type the script one line at a time.
 //
-//   corvane-sim              the built-in default script
+//   corvane-sim              an interactive session when started on a
+//                            terminal, otherwise the built-in default script
+//   corvane-sim -i           an interactive session
+//   corvane-sim --default    the built-in default script
 //   corvane-sim FILE         a script file
 //   corvane-sim -            a script from standard input
 
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "Interactive.h"
 #include "ScriptRunner.h"
 
 namespace {
 
-// Each run gets a fresh folder for its clients' data.
-std::filesystem::path RunFolder() {
-  return std::filesystem::temp_directory_path() / ("corvane-sim-" + std::to_string(getpid()));
+bool StandardInputIsTerminal() {
+#if defined(_WIN32)
+  return _isatty(_fileno(stdin)) != 0;
+#else
+  return isatty(STDIN_FILENO) != 0;
+#endif
 }
 
-int Run(std::istream& script) {
+int ProcessId() {
+#if defined(_WIN32)
+  return _getpid();
+#else
+  return static_cast<int>(getpid());
+#endif
+}
+
+// Each run gets a fresh folder for its clients' data.
+std::filesystem::path RunFolder() {
+  return std::filesystem::temp_directory_path() / ("corvane-sim-" + std::to_string(ProcessId()));
+}
+
+// Runs the session in a fresh folder, removed afterwards; returns the exit status.
+template <class Session>
+int InRunFolder(Session&& session) {
   const std::filesystem::path root = RunFolder();
   std::filesystem::remove_all(root);
-  int failures = 0;
+  int status = 0;
   {
     sim::Simulation simulation(root);
     SimContext context(simulation, std::cout);
-    failures = RunScript(context, script);
+    status = session(context);
   }
   std::error_code ignored;
   std::filesystem::remove_all(root, ignored);
-  return failures == 0 ? 0 : 1;
+  return status;
+}
+
+int Run(std::istream& script) {
+  return InRunFolder([&](SimContext& context) { return RunScript(context, script) == 0 ? 0 : 1; });
+}
+
+int Interact() {
+  const bool terminal = StandardInputIsTerminal();
+  return InRunFolder([&](SimContext& context) {
+    RunInteractive(context, std::cin, terminal);
+    return 0;
+  });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc > 2) {
-    std::cerr << "usage: corvane-sim [SCRIPT | -]\n";
+    std::cerr << "usage: corvane-sim [-i | --default | SCRIPT | -]\n";
     return 2;
   }
   if (argc == 1) {
+    if (StandardInputIsTerminal()) return Interact();
     std::istringstream script(kDefaultScript);
     return Run(script);
   }
   const std::string path = argv[1];
+  if (path == "-i") return Interact();
+  if (path == "--default") {
+    std::istringstream script(kDefaultScript);
+    return Run(script);
+  }
   if (path == "-") return Run(std::cin);
   std::ifstream file(path);
   if (!file) {

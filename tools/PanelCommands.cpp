@@ -1,7 +1,9 @@
 // The simulator's settings-window commands: print a plug-in's page as the
 // current client's settings window draws it, open a node, click a widget.
-// Labels may hold spaces; in a label path, " / " separates the levels.
+// Labels may hold spaces; in a label path, " / " separates the levels, and
+// "Sam#2" is the second "Sam" of its level.
 
+#include <optional>
 #include <sstream>
 
 #include "SimCommands.h"
@@ -60,12 +62,11 @@ void Click(SimContext& context, const std::vector<std::string>& args) {
 // Clicks a node only while it is closed, so that opening twice keeps it open.
 void Open(SimContext& context, const std::vector<std::string>& args) {
   if (args.size() < 2) throw SimError("usage: sim " + SimCommands().at("open").usage);
-  const std::string node = Joined(args, 1, args.size());
+  const std::vector<std::string> path = LabelPath(args);
   sim::Client& client = context.Current();
-  const std::string page = client.DrawSettings(kPage);
-  if (page.find("> " + node + " (open)\n") != std::string::npos) return;
-  if (!client.ClickWidget(kPage, {node}))
-    throw SimError("no node \"" + node + "\" shown on " + client.Name() + "'s " + kPage + " page");
+  const std::optional<bool> open = client.SettingsNodeOpen(kPage, path);
+  if (!open || (!*open && !client.ClickWidget(kPage, path)))
+    throw SimError("no node \"" + PathText(path) + "\" shown on " + client.Name() + "'s " + kPage + " page");
 }
 
 const SimCommandRegistrar kPanelCommands[] = {
@@ -73,12 +74,14 @@ const SimCommandRegistrar kPanelCommands[] = {
                          "prints the current client's console, then the plug-in's settings page (default "
                          "Glimmerfade) as drawn",
                          Panel}),
-    SimCommandRegistrar(
-        {"open", "open NODE", "opens a node of the Glimmerfade page (a player's name)", Open}),
+    SimCommandRegistrar({"open", "open NODE [/ NODE...]",
+                         "opens a node of the Glimmerfade page (a player's name; NAME#2 for the second of "
+                         "that name) unless it is open",
+                         Open}),
     SimCommandRegistrar(
         {"click", "click LABEL [/ LABEL...]",
          "clicks a widget of the Glimmerfade page with the mouse, e.g. \"click Enable plugin\" "
-         "or \"click Bruno / Visible to Opponents\"",
+         "or \"click Bruno / Visible to Opponents\"; NAME#2 is the second of that name",
          Click}),
 };
 

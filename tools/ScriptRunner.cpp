@@ -29,25 +29,34 @@ void RunSimCommand(SimContext& context, const std::string& rest) {
 
 }  // namespace
 
+bool RunLine(SimContext& context, const std::string& line, const std::string& where) {
+  const std::string text = Trimmed(line);
+  if (text.empty() || text[0] == '#') return true;
+  try {
+    if (text == "sim" || text.rfind("sim ", 0) == 0) {
+      RunSimCommand(context, text.substr(3));
+    } else {
+      context.Current().RunCommand(text);
+    }
+    return true;
+  } catch (const std::exception& error) {
+    context.out << "error: " << where << error.what() << "\n";
+    return false;
+  }
+}
+
 int RunScript(SimContext& context, std::istream& script) {
   int failures = 0;
   int lineNumber = 0;
   std::string line;
-  while (std::getline(script, line)) {
+  while (!context.quit && std::getline(script, line)) {
     ++lineNumber;
-    const std::string text = Trimmed(line);
-    if (text.empty() || text[0] == '#') continue;
-    try {
-      if (text == "sim" || text.rfind("sim ", 0) == 0) {
-        RunSimCommand(context, text.substr(3));
-      } else {
-        context.Current().RunCommand(text);
-      }
-    } catch (const std::exception& error) {
-      ++failures;
-      context.out << "error: line " << lineNumber << ": " << error.what() << "\n";
-    }
+    if (!RunLine(context, line, "line " + std::to_string(lineNumber) + ": ")) ++failures;
   }
-  for (sim::Client* client : context.sim.Clients()) context.PrintConsole(*client);
+  PrintConsoles(context);
   return failures;
+}
+
+void PrintConsoles(SimContext& context) {
+  for (sim::Client* client : context.sim.Clients()) context.PrintConsole(*client);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/ModuleLoader.h"
 #include "host/Simulation.h"
 
 // What a handler reports when its arguments or the world do not allow the command.
@@ -27,8 +28,14 @@ struct SimContext {
   sim::Client* current = nullptr;
   std::map<const sim::Client*, size_t> printed;  // console lines already printed, per client
 
+  bool quit = false;  // "sim quit": no further lines are read
+
   sim::Client& Current() const;
   sim::Match& MatchNamed(const std::string& name) const;
+  // A player of a match by reference: a name while no other player of the
+  // match has it, "#ID" (the id the simulator prints) or "@SLOT" (the
+  // spectator shortcut, while no other player has it).
+  sim::Player& PlayerNamed(sim::Match& match, const std::string& reference) const;
   // Prints the console lines the client wrote since they were last printed.
   void PrintConsole(const sim::Client& client);
 };
@@ -52,5 +59,6 @@ struct SimCommandRegistrar {
 
 // Argument helpers shared by the command files.
 int IntArgument(const std::string& text, const std::string& what);
+bool YesNoArgument(const std::string& text, const std::string& what);
 double SecondsArgument(const std::string& text);
 void RequireArguments(const std::vector<std::string>& args, size_t least, size_t most);
