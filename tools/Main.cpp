@@ -4,6 +4,8 @@
 //   corvane-sim              the built-in default script
 //   corvane-sim FILE         a script file
 //   corvane-sim -            a script from standard input
+//   corvane-sim --print-default
+//                            prints the default script, to start one's own from
 
 #include <unistd.h>
 
@@ -39,8 +41,12 @@ int Run(std::istream& script) {
 
 int main(int argc, char** argv) {
   if (argc > 2) {
-    std::cerr << "usage: corvane-sim [SCRIPT | -]\n";
+    std::cerr << "usage: corvane-sim [SCRIPT | - | --print-default]\n";
     return 2;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--print-default") {
+    std::cout << kDefaultScript;
+    return 0;
   }
   if (argc == 1) {
     std::istringstream script(kDefaultScript);
