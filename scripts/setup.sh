@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ pkg-config nlohmann-json3-dev libimgui-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev valgrind)
+          libbenchmark-dev clang libclang-rt-14-dev valgrind libosmesa6-dev libstb-dev)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -8,6 +8,7 @@
 #include <stb_image_write.h>
 
 #include <exception>
+#include <mutex>
 #include <new>
 
 #include "host/PictureRenderer.h"
@@ -17,6 +18,21 @@ namespace {
 
 // Far beyond any settings window, well inside what Mesa accepts.
 constexpr int kMaxSide = 8192;
+
+// One OpenGL context for the whole process, made for the first picture and
+// kept for the next ones: Mesa compiles its drawing code for each new context,
+// which takes longer than drawing a picture, and does not give back all of a
+// context's memory when it is destroyed. A picture holds it from Begin to the
+// renderer's end.
+struct SharedGlContext {
+  std::mutex inUse;
+  OSMesaContext context = nullptr;
+};
+
+SharedGlContext& TheGlContext() {
+  static auto* shared = new SharedGlContext();  // never destroyed: Mesa may still use it at exit
+  return *shared;
+}
 
 class OffscreenRenderer final : public PictureRenderer {
  public:
@@ -30,12 +46,13 @@ class OffscreenRenderer final : public PictureRenderer {
   std::string EncodePng(const Picture& picture, std::string& png) override;
 
  private:
-  std::string MakeGlContext(int width, int height);
+  std::string StartDrawing(int width, int height);
   std::string AttachImGuiRenderer(ImGuiContext* context);
 
-  OSMesaContext gl_ = nullptr;
+  std::unique_lock<std::mutex> glInUse_;
+  bool drawing_ = false;                // the GL context draws into buffer_
   ImGuiContext* attachedTo_ = nullptr;  // the context Dear ImGui's renderer is attached to
-  Picture buffer_;                      // what OpenGL draws into
+  Picture buffer_;
 };
 
 OffscreenRenderer::~OffscreenRenderer() {
@@ -46,32 +63,34 @@ OffscreenRenderer::~OffscreenRenderer() {
     ImGui_ImplOpenGL2_Shutdown();
     ImGui::SetCurrentContext(nullptr);
   }
-  if (gl_) {
-    OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
-    OSMesaDestroyContext(gl_);
-  }
+  if (drawing_) OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);  // before the buffer goes
 }
 
 std::string OffscreenRenderer::Begin(ImGuiContext* context, int width, int height) {
-  if (gl_) return "the picture renderer was begun twice";
+  if (glInUse_) return "the picture renderer was begun twice";
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
     return "a picture of " + std::to_string(width) + " x " + std::to_string(height) +
            " pixels cannot be made";
   try {
-    std::string error = MakeGlContext(width, height);
+    std::string error = StartDrawing(width, height);
     return error.empty() ? AttachImGuiRenderer(context) : error;
   } catch (const std::exception& error) {
     return std::string("the picture renderer failed: ") + error.what();
   }
 }
 
-std::string OffscreenRenderer::MakeGlContext(int width, int height) {
-  gl_ = OSMesaCreateContextExt(OSMESA_RGBA, 0, 0, 0, nullptr);
-  if (!gl_) return "Mesa cannot make an off-screen OpenGL context";
+// Takes the process's GL context, made on first use, and points it at a
+// buffer of this picture's size.
+std::string OffscreenRenderer::StartDrawing(int width, int height) {
+  SharedGlContext& gl = TheGlContext();
+  glInUse_ = std::unique_lock<std::mutex>(gl.inUse);
+  if (!gl.context) gl.context = OSMesaCreateContextExt(OSMESA_RGBA, 0, 0, 0, nullptr);
+  if (!gl.context) return "Mesa cannot make an off-screen OpenGL context";
   buffer_.width = width;
   buffer_.height = height;
   buffer_.rgba.assign(static_cast<size_t>(width) * height * 4, 0);
-  if (!OSMesaMakeCurrent(gl_, buffer_.rgba.data(), GL_UNSIGNED_BYTE, width, height))
+  drawing_ = OSMesaMakeCurrent(gl.context, buffer_.rgba.data(), GL_UNSIGNED_BYTE, width, height);
+  if (!drawing_)
     return "Mesa cannot draw into a buffer of " + std::to_string(width) + " x " + std::to_string(height);
   OSMesaPixelStore(OSMESA_Y_UP, 0);  // row 0 at the top, as PNG stores rows
   // When another OpenGL library is linked ahead of OSMesa, GL calls go there:
