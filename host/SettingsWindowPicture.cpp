@@ -98,7 +98,10 @@ std::string SettingsWindow::DrawPicture(PictureRenderer& renderer, const std::st
   resting.framebufferScale = static_cast<float>(scale);
   RunFrame(pluginName, resting);
   const Frame frame = RunFrame(pluginName, resting);
-  if (!frame.pageFound) return "the page of " + pluginName + " went away while drawn";
+  // A page whose plug-in unloaded itself while drawn may have left draw
+  // callbacks into its unloaded module in the frame: that frame is not rendered.
+  if (!frame.pageFound || !FindPage(pluginName))
+    return "the page of " + pluginName + " went away while drawn";
   ImGui::SetCurrentContext(context_);
   error = renderer.Render(ImGui::GetDrawData(), picture);
   if (!error.empty() || !crop) return error;

@@ -328,5 +328,28 @@ TEST_F(PictureTest, WindowWorksOnAfterAPicture) {
   EXPECT_GT(Compare(Take("third"), first, 0).pixels, 0u);
 }
 
+// A page that throws half-way is pictured as the window shows it, with what
+// it drew before it failed; the failures are reported as for any draw.
+class FailingPagePictureTest : public PictureTest {
+ protected:
+  void TearDown() override { EXPECT_GT(client.EscapedExceptions(), 0u); }
+};
+
+TEST_F(FailingPagePictureTest, PageIsPicturedUpToWhereItFailed) {
+  ASSERT_TRUE(client.InstallPluginFile("FaultyPanel"));
+  ASSERT_TRUE(client.LoadPlugin("FaultyPanel"));
+  ASSERT_TRUE(client.ClickWidget("Faulty panel", {"Node"}));
+  ASSERT_TRUE(
+      client.ClickWidget("Faulty panel", {"Throw inside the node"}));  // every draw throws from now on
+  if (RefusedInThisBuild()) return;
+  const size_t escaped = client.EscapedExceptions();
+  ASSERT_EQ(client.SaveSettingsPicture(File("faulty"), "Faulty panel"), "");
+  EXPECT_GT(client.EscapedExceptions(), escaped);
+  EXPECT_EQ(ReadPng(File("faulty")).width, kWindowWidth);
+  EXPECT_EQ(client.DrawSettings("Faulty panel"),
+            "[ ] Unload this plug-in\n[x] Throw inside the node\n> Node (open)\n");
+  EXPECT_EQ(Take("glimmerfade").width, kWindowWidth);
+}
+
 }  // namespace
 }  // namespace panel_test
