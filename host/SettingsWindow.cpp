@@ -128,6 +128,7 @@ SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, co
   ImGui::SetCurrentContext(context_);
   ImGuiIO& io = ImGui::GetIO();
   io.DisplaySize = kDisplaySize;
+  io.DisplayFramebufferScale = ImVec2(input.framebufferScale, input.framebufferScale);
   io.DeltaTime = input.deltaTime;
   io.MousePos = input.mouse;
   io.MouseDown[0] = input.mouseDown;

@@ -8,6 +8,7 @@
 #include <imgui_internal.h>
 
 #include <cfloat>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@
 #include "host/ClientImpl.h"
 
 namespace sim {
+
+class PictureRenderer;
+struct Picture;
 
 // Mouse position meaning "no mouse" to Dear ImGui.
 inline const ImVec2 kNoMouse(-FLT_MAX, -FLT_MAX);
@@ -38,6 +42,12 @@ class SettingsWindow {
   bool Click(const std::string& pluginName, const std::vector<std::string>& labelPath);
   // Whether the tree node at the label path is open; nullopt when no such node is shown.
   std::optional<bool> NodeOpen(const std::string& pluginName, const std::vector<std::string>& labelPath);
+  // Saves the named page as a PNG picture of the window as it is drawn now,
+  // with the mouse where the last click left it; scale 2 makes a picture
+  // twice as large; crop keeps only the part that holds something. Returns ""
+  // once the file is written, else why it is not.
+  std::string SavePicture(const std::string& pluginName, const std::filesystem::path& file, int scale,
+                          bool crop);
 
   // Also draws the settings window of a plug-in object that the host did not
   // load itself (one a test made from a module it opened), under the given
@@ -63,7 +73,8 @@ class SettingsWindow {
     ImVec2 mouse;
     bool mouseDown = false;
     float deltaTime = 1.0f / 60.0f;
-    bool capture = false;  // record the rendered text
+    bool capture = false;           // record the rendered text
+    float framebufferScale = 1.0f;  // pixels per unit of the window, for pictures
   };
   // The vertical extent of one row of what the page drew, and where it starts.
   struct Band {
@@ -124,6 +135,12 @@ class SettingsWindow {
   bool IsOpen(const std::string& pluginName, const Look& look, size_t line);
   static ImGuiID IdOfLabels(ImGuiID windowId, const std::vector<std::string>& labelPath);
   static std::vector<std::string> LabelsTo(const std::vector<ShownLine>& lines, size_t line);
+  // Picture (host/SettingsWindowPicture.cpp)
+  std::string MissingPageReason(const std::string& pluginName) const;
+  std::string DrawPicture(PictureRenderer& renderer, const std::string& pluginName, int scale, bool crop,
+                          Picture& picture);
+  ImRect UsedArea(const Frame& frame) const;
+
   // Mouse (host/SettingsWindowClick.cpp)
   std::optional<ImVec2> FindWidget(const std::string& pluginName, ImGuiID target, const ImRect& rect);
   std::optional<ImVec2> PlaceToClick(const std::string& pluginName,

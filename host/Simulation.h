@@ -290,6 +290,14 @@ class CORVANE_SDK_API Client {
   // Whether the tree node at the label path is open (nullopt: no such node shown).
   std::optional<bool> SettingsNodeOpen(const std::string& pluginName,
                                        const std::vector<std::string>& labelPath);
+  // Saves the plug-in's settings page as a PNG picture of the window as it is
+  // drawn now, the mouse resting where the last click left it (a tooltip it
+  // rests on shows). scale 2 (up to 4) makes every side twice as long; crop
+  // keeps only the window's upper left part that holds what was drawn.
+  // Returns "" once the file is written, otherwise why it was not.
+  std::string SaveSettingsPicture(const std::filesystem::path& file,
+                                  const std::string& pluginName = "Glimmerfade", int scale = 1,
+                                  bool crop = false);
 
   struct Impl;
   explicit Client(std::unique_ptr<Impl> impl);

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ pkg-config nlohmann-json3-dev libimgui-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev valgrind libedit-dev
+          libbenchmark-dev clang libclang-rt-14-dev valgrind libedit-dev libosmesa6-dev libstb-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev)
 missing=()
 for package in "${packages[@]}"; do

@@ -16,6 +16,7 @@ cmake --preset asan -DGLIMMERFADE_FUZZ_SECONDS="${GLIMMERFADE_FUZZ_SECONDS:-60}"
 cmake --build --preset asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-mesa.supp:print_suppressions=0"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -L fuzz
 for log in build-asan/fuzz/run/*/fuzz.log; do
   echo "$(basename "$(dirname "$log")"): $(grep -E '^Done [0-9]+ runs' "$log")"

@@ -1,5 +1,6 @@
 // The simulator's settings-page commands, run as a user runs them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -46,6 +47,38 @@ TEST(PanelSimTool, WidgetsNotShownAreErrors) {
   EXPECT_NE(output.find("no widget \"Bruno / Visible to Opponents\" shown on alice's Glimmerfade page"),
             std::string::npos)
       << output;
+}
+
+// The picture is made where the build has an off-screen renderer; builds for
+// Windows have none and say so (see panel_picture_test.cpp for the pictures).
+TEST(PanelSimTool, ScreenshotSavesThePageOrSaysWhyNot) {
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("glimmerfade-panel-" + test + "-" + std::to_string(getpid()) + ".png");
+  std::filesystem::remove(file);
+  const auto [status, output] =
+      RunScript(std::string(kSetUp) + "sim click Enable plugin\nsim screenshot " + file.string() +
+                " scale=2 crop=yes\nsim screenshot " + file.string() + " NetcodePlugin\nsim screenshot " +
+                file.string() + " scale=9\nsim screenshot " + file.string() + " crop=maybe\n");
+  EXPECT_EQ(status, 1) << output;
+  EXPECT_NE(output.find("error: line 10: plug-in NetcodePlugin has no settings page\n"), std::string::npos)
+      << output;
+  EXPECT_NE(output.find("error: line 11: scale is 1 to 4\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("error: line 12: crop= takes yes or no, not \"maybe\"\n"), std::string::npos)
+      << output;
+#if GLIMMERFADE_PICTURES
+  EXPECT_NE(output.find("saved alice's Glimmerfade page as " + file.string() + "\n"), std::string::npos)
+      << output;
+  char signature[8] = {};
+  std::ifstream(file, std::ios::binary).read(signature, sizeof signature);
+  EXPECT_EQ(std::string(signature, sizeof signature), "\x89PNG\r\n\x1a\n");
+#else
+  EXPECT_NE(output.find("error: line 9: pictures of settings pages are not available in this build"),
+            std::string::npos)
+      << output;
+  EXPECT_FALSE(std::filesystem::exists(file));
+#endif
+  std::filesystem::remove(file);
 }
 
 }  // namespace

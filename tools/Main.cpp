@@ -7,6 +7,8 @@
 //   corvane-sim --default    the built-in default script
 //   corvane-sim FILE         a script file
 //   corvane-sim -            a script from standard input
+//   corvane-sim --print-default
+//                            prints the default script, to start one's own from
 
 #if defined(_WIN32)
 #include <io.h>
@@ -79,8 +81,12 @@ int Interact() {
 
 int main(int argc, char** argv) {
   if (argc > 2) {
-    std::cerr << "usage: corvane-sim [-i | --default | SCRIPT | -]\n";
+    std::cerr << "usage: corvane-sim [-i | --default | --print-default | SCRIPT | -]\n";
     return 2;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--print-default") {
+    std::cout << kDefaultScript;
+    return 0;
   }
   if (argc == 1) {
     if (StandardInputIsTerminal()) return Interact();

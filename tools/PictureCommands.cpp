@@ -1,0 +1,50 @@
+// The simulator's picture command: saves the current client's settings page
+// as a PNG file, exactly as its window draws it now.
+
+#include "SimCommands.h"
+
+namespace {
+const char* const kPage = "Glimmerfade";
+const std::string kScaleWord = "scale=";
+const std::string kCropWord = "crop=";
+
+// sim screenshot FILE [PLUGIN] [scale=N] [crop=yes|no]; a plug-in's display
+// name may hold spaces, so the settings are taken from the end.
+void Screenshot(SimContext& context, const std::vector<std::string>& args) {
+  if (args.size() < 2) throw SimError("usage: sim " + SimCommands().at("screenshot").usage);
+  std::vector<std::string> words(args.begin() + 2, args.end());
+  int scale = 1;
+  bool crop = false;
+  while (!words.empty()) {
+    const std::string& word = words.back();
+    if (word.rfind(kScaleWord, 0) == 0) {
+      scale = IntArgument(word.substr(kScaleWord.size()), "scale");
+    } else if (word == kCropWord + "yes" || word == kCropWord + "no") {
+      crop = word == kCropWord + "yes";
+    } else if (word.rfind(kCropWord, 0) == 0) {
+      throw SimError("crop= takes yes or no, not \"" + word.substr(kCropWord.size()) + "\"");
+    } else {
+      break;
+    }
+    words.pop_back();
+  }
+  std::string plugin;
+  for (const std::string& word : words) plugin += (plugin.empty() ? "" : " ") + word;
+  if (plugin.empty()) plugin = kPage;
+
+  sim::Client& client = context.Current();
+  const std::string error = client.SaveSettingsPicture(args[1], plugin, scale, crop);
+  context.PrintConsole(client);
+  if (!error.empty()) throw SimError(error);
+  context.out << "saved " << client.Name() << "'s " << plugin << " page as " << args[1] << "\n";
+}
+
+const SimCommandRegistrar kPictureCommands[] = {
+    SimCommandRegistrar({"screenshot", "screenshot FILE [PLUGIN] [scale=N] [crop=yes|no]",
+                         "saves the current client's settings page (default Glimmerfade) as a PNG picture, "
+                         "as its window draws it now; scale=2 makes it twice as large, crop=yes keeps only "
+                         "the part of the window that holds something",
+                         Screenshot}),
+};
+
+}  // namespace
