@@ -26,8 +26,8 @@ function(run_tool name)
   file(WRITE ${WORK}/${name}.txt "${output}")
 endfunction()
 
-run_tool(linux ${LINUX_TOOL})
-run_tool(windows ${emulator} ${WINDOWS_TOOL})
+run_tool(linux ${LINUX_TOOL} --default)
+run_tool(windows ${emulator} ${WINDOWS_TOOL} --default)
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/linux.txt ${WORK}/windows.txt
                 RESULT_VARIABLE different)
 if(different)

@@ -88,7 +88,7 @@ TEST(SimToolHost, FailingFileQueryCountsAsNoFile) {
   // Windows gives symbolic links only to privileged users and mingw's library
   // makes none: the simulator says it cannot set the loop up.
   EXPECT_TRUE(run.Has("error: line 4: cannot make ")) << run.output;
-  GTEST_SKIP() << "no symbolic-link loop on Windows";
+  return;
 #endif
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_FALSE(run.Has("Exception in")) << run.output;

@@ -11,8 +11,8 @@
 //                            prints the default script, to start one's own from
 
 #if defined(_WIN32)
-#include <io.h>
 #include <process.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -30,7 +30,9 @@ namespace {
 
 bool StandardInputIsTerminal() {
 #if defined(_WIN32)
-  return _isatty(_fileno(stdin)) != 0;
+  // _isatty also says yes for the NUL device; only a console has a console mode.
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 #else
   return isatty(STDIN_FILENO) != 0;
 #endif
