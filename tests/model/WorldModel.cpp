@@ -22,6 +22,12 @@ std::string Guard(const std::string& function) {
   return "NetcodeManager function (NetcodeManager::" + function + ") failed. NetcodePlugin is not loaded.";
 }
 
+// A line the rules say is written whatever the log level.
+void Require(ClientState& client, const std::string& line) {
+  client.expected.lines.insert(line);
+  client.expected.required.insert(line);
+}
+
 // ---- how the simulator reads a line ----
 
 std::string TrimmedLine(const std::string& line) {
@@ -139,6 +145,26 @@ bool LabelPath(const std::vector<std::string>& args, std::vector<std::string>& p
 
 // ---- script lines ----
 
+std::optional<int> WorldModel::TicksOf(const std::vector<std::string>& args) {
+  if (args.empty() || (args[0] != "tick" && args[0] != "wait")) return std::nullopt;
+  if (!Arguments(args, args[0] == "tick" ? 0 : 1, 1)) return std::nullopt;
+  if (args[0] == "wait") {
+    const std::optional<double> seconds = SecondsArgument(args[1]);
+    if (!seconds) return std::nullopt;
+    return *seconds > 0 ? static_cast<int>(std::ceil(*seconds / kTickSeconds - 1e-6)) : 0;
+  }
+  if (args.size() == 1) return 1;
+  const std::optional<int> count = IntArgument(args[1]);
+  if (!count || *count < 0) return std::nullopt;
+  return count;
+}
+
+std::optional<int> WorldModel::TicksOf(const std::string& line) {
+  const std::string text = TrimmedLine(line);
+  if (text.rfind("sim ", 0) != 0) return std::nullopt;
+  return TicksOf(Words(text.substr(3)));
+}
+
 bool WorldModel::Apply(const std::string& line) {
   const std::string text = TrimmedLine(line);
   if (text.empty() || text[0] == '#') return true;
@@ -211,18 +237,9 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
     return true;
   }
   if (command == "tick" || command == "wait") {
-    if (!Arguments(args, command == "tick" ? 0 : 1, 1)) return false;
-    int ticks = 1;
-    if (command == "wait") {
-      const std::optional<double> seconds = SecondsArgument(args[1]);
-      if (!seconds) return false;
-      ticks = *seconds > 0 ? static_cast<int>(std::ceil(*seconds / kTickSeconds - 1e-6)) : 0;
-    } else if (args.size() > 1) {
-      const std::optional<int> count = IntArgument(args[1]);
-      if (!count || *count < 0) return false;
-      ticks = *count;
-    }
-    for (int i = 0; i < ticks; ++i) Tick();
+    const std::optional<int> ticks = TicksOf(args);
+    if (!ticks) return false;
+    for (int i = 0; i < *ticks; ++i) Tick();
     return true;
   }
   if (command == "delay") {
@@ -478,7 +495,7 @@ void WorldModel::UnloadGlimmerfade(ClientState& client) {
 // passes at most.
 void WorldModel::DetectionPass(ClientState& client, bool reset) {
   if (client.bridgeReady) return;
-  client.expected.lines.insert(Guard("NetcodeLoadLoop"));
+  Require(client, Guard("NetcodeLoadLoop"));
   client.detectionPasses = reset ? 1 : client.detectionPasses + 1;
   if (client.detectionPasses >= kAttemptLimit) return;
   if (client.netcodeLoaded) {
@@ -515,7 +532,7 @@ void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
 // every other client of the sender's match.
 void WorldModel::Send(ClientState& client, const std::string& message) {
   if (!client.bridgeReady) {
-    client.expected.lines.insert(Guard("SendNewMessage"));
+    Require(client, Guard("SendNewMessage"));
     return;
   }
   client.expected.lines.insert(std::string("Sending NetcodeManager message: [") + kClassName + "]" + message);
@@ -533,7 +550,10 @@ void WorldModel::Receive(ClientState& client, const std::string& incoming) {
   if (!content) return;
   client.expected.prefixes.insert("Parsed message:\n");
   if (!client.IsOnline()) return;
-  if (const std::optional<Table> table = ReceivedTable(*content)) SetInvisJson(client, EncodeTable(*table));
+  const std::optional<Table> table = ReceivedTable(*content);
+  if (!table) return;
+  SetInvisJson(client, EncodeTable(*table));
+  ++tablesApplied_;
 }
 
 // The vehicle-input event is raised once per car of the match, so a client
@@ -545,7 +565,7 @@ void WorldModel::EnforcementPass(ClientState& client) {
   const PassResult result = Pass(DecodeTable(client.invisJson), client.online, ViewerOf(client), players_);
   client.namesList = result.namesList;
   if (result.wrongShape) client.expected.prefixes.insert("invis_json does not hold a visibility table: ");
-  client.expected.lines.insert(result.lines.begin(), result.lines.end());
+  for (const std::string& line : result.lines) Require(client, line);
   for (const auto& [name, state] : result.cars)
     if (state != CarState::Untouched) client.carHidden[name] = state == CarState::Hidden;
 }

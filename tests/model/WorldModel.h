@@ -26,6 +26,7 @@ struct ConsoleExpectations {
   std::vector<std::string> sends;  // "Sending netcode message ..." lines, in order
   std::set<std::string> lines;     // other lines of the plug-in that may appear
   std::set<std::string> prefixes;  // lines that may appear with any ending
+  std::set<std::string> required;  // lines among them that must appear at least once
 };
 
 struct ClientState {
@@ -93,6 +94,8 @@ class WorldModel {
   // simulator would report the line as an error. Throws std::invalid_argument
   // for a line the model does not know.
   bool Apply(const std::string& line);
+  // The ticks a "sim tick" or "sim wait" line runs; nullopt for any other line.
+  static std::optional<int> TicksOf(const std::string& line);
 
   const std::vector<ClientState>& Clients() const { return clients_; }
   const ClientState* Find(const std::string& name) const;
@@ -106,10 +109,12 @@ class WorldModel {
 
   bool Hooked(const ClientState& client) const;
   Viewer ViewerOf(const ClientState& client) const;
-  bool InFlight() const;  // messages queued or travelling
+  bool InFlight() const;                                   // messages queued or travelling
+  size_t TablesApplied() const { return tablesApplied_; }  // received tables stored by online clients
   void ClearExpectations();
 
  private:
+  static std::optional<int> TicksOf(const std::vector<std::string>& args);
   bool ApplySim(const std::vector<std::string>& args);
   bool ApplyPlayer(const std::vector<std::string>& args);
   bool ApplyPanel(const std::vector<std::string>& args);
@@ -141,6 +146,7 @@ class WorldModel {
   int64_t ticks_ = 0;
   double installDelay_ = 1.5;
   double networkDelay_ = 0.05;
+  size_t tablesApplied_ = 0;
 };
 
 }  // namespace model
