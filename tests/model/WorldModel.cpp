@@ -199,7 +199,8 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
     return true;
   }
   if (command == "match") {
-    if (!Arguments(args, 2, 2) || matchExists_ || args[1] != kMatch || !IntArgument(args[2])) return false;
+    if (!Arguments(args, 2, 2) || matchExists_ || !IntArgument(args[2])) return false;
+    if (args[1] != kMatch) throw std::invalid_argument("the model follows one match, named arena");
     matchExists_ = true;
     playlist_ = *IntArgument(args[2]);
     return true;
