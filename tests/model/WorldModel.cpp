@@ -337,6 +337,10 @@ void WorldModel::Type(ClientState& client, const std::string& line) {
     }
     return;
   }
+  if (word == "cpm_install") {
+    if (rest == "166") InstallNetcode(client);
+    return;
+  }
   const bool glimmerfadeVariable =
       word == "shroudweave_enabled" || word == "invis_json" || word == "names_specshortcuts";
   const bool netcodeVariable =

@@ -25,10 +25,21 @@ const std::vector<std::string> kWrongShapes = {
     "{\"invisDeque\":{\"a\":[true]}}",
     "{\"invisDeque\":[[true,1,true]]}",
     "{\"invisDeque\":[[true,true,true],\"x\"]}",
+    "{\"invisDeque\":\"a\\\"b\\\\c\"}",  // quotes and backslashes, which the saved settings escape
 };
 const std::vector<std::string> kNotJson = {
-    "\"\"", "{", "{\"invisDeque\":[[true]", "garbage", "[true,]", "\xff", "{\"invisDeque\":[]} x", "nul",
+    "\"\"",
+    "{",
+    "{\"invisDeque\":[[true]",
+    "garbage",
+    "[true,]",
+    "\xff",
+    "{\"invisDeque\":[]} x",
+    "nul",
+    "{\"invisDeque\":\t[[true]]}",
 };
+// Short tables written as they may be typed: with a tab, and empty.
+const std::vector<std::string> kShortTables = {"{\"invisDeque\":\t[[true]]}", "{\"invisDeque\":[]}"};
 // Texts written into "NETCODE_Message_In" as they are; the model decides what
 // each does.
 const std::vector<std::string> kIncoming = {
@@ -199,6 +210,7 @@ std::string Generator::TableValue() {
     case 5:
       return table(9 + random_.Below(4), 3, 2);  // longer tables and entries
     case 6:
+      if (random_.Chance(25)) return random_.PickFrom(kShortTables);
       return table(random_.Below(9), 3, 0);  // too few entries
     case 7:
       return table(9, random_.Chance(50) ? 0 : 2, 1);  // entries too short
@@ -263,6 +275,13 @@ Step Generator::IncomingGarbage(const model::WorldModel& world) {
 }
 
 Step Generator::MatchChange(const model::WorldModel& world) {
+  const size_t clients = world.Clients().size();
+  if (clients < kClientNames.size() && random_.Chance(15)) {  // a client that comes late
+    const std::vector<std::string> availability = {"loaded", "present", "installable", "unavailable"};
+    return Step{{"sim client " + kClientNames[clients] + " " + random_.PickFrom(availability),
+                 "plugin load Glimmerfade", "sim join arena", "sim control " + random_.PickFrom(kPlayerNames),
+                 "shroudweave_enabled 1"}};
+  }
   const model::ClientState& client = SomeClient(world, false);
   const int roll = random_.Below(100);
   if (roll < 40) return On(client.name, "sim leave");
@@ -296,6 +315,7 @@ Step Generator::PluginReload(const model::WorldModel& world) {
   const bool glimmerfade = random_.Chance(60);
   const std::string plugin = glimmerfade ? "Glimmerfade" : "NetcodePlugin";
   const bool loaded = glimmerfade ? client.glimmerfadeLoaded : client.netcodeLoaded;
+  if (!glimmerfade && !client.netcodeFile && random_.Chance(40)) return On(client.name, "cpm_install 166");
   if (loaded && random_.Chance(50))  // unloaded and loaded again in one step
     return Step{{"sim use " + client.name, "plugin unload " + plugin, "plugin load " + plugin}};
   return On(client.name, std::string(loaded ? "plugin unload " : "plugin load ") + plugin);
@@ -306,7 +326,7 @@ Step Generator::DelayChange() {
     static const std::vector<std::string> delays = {"0", "0.02", "0.05", "0.3", "1"};
     return Step{{"sim delay network " + random_.PickFrom(delays)}};
   }
-  static const std::vector<std::string> delays = {"0.5", "1.5", "2", "4.5"};
+  static const std::vector<std::string> delays = {"0", "0.5", "1.5", "2", "4.5"};
   return Step{{"sim delay install " + random_.PickFrom(delays)}};
 }
 
@@ -317,6 +337,8 @@ Step Generator::Look(const model::WorldModel& world) {
   if (roll < 30) return On(client, "sim cars");
   if (roll < 50) return On(client, "sim panel");
   if (roll < 70) return On(client, "invis_json");
+  if (roll < 80)
+    return On(client, "NETCODE_Log_Level " + random_.PickFrom(std::vector<std::string>{"0", "1", "3"}));
   return On(client, "names_specshortcuts " + random_.PickFrom(kNamesLists));
 }
 
