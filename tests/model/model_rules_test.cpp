@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/VisibilityRules.h"
+#include "model/WorldModel.h"
 
 namespace {
 using namespace model;
@@ -132,6 +133,62 @@ TEST(ModelRules, CarsAndNamesFollowTheViewer) {
   EXPECT_EQ(online.cars.at(0).second, CarState::Hidden);
   EXPECT_EQ(Pass(DecodeTable("{\"invisDeque\":[]}"), false, {}, {}).lines,
             std::vector<std::string>{"playerInvisibilityStates is not populated!"});
+}
+
+// ---- the scripted world ----
+
+// The seconds after the plug-in loads at which its bridge becomes ready (-1:
+// never within a minute), for each way NetcodePlugin can be had.
+double SecondsUntilReady(const std::string& availability, const std::string& installDelay) {
+  WorldModel world;
+  for (const std::string& line : {"sim delay install " + installDelay, "sim client alice " + availability,
+                                  std::string("plugin load Glimmerfade")})
+    EXPECT_TRUE(world.Apply(line)) << line;
+  for (int tick = 0; tick <= 120 * 60; ++tick) {
+    if (world.Find("alice")->bridgeReady) return tick / 120.0;
+    world.Apply("sim tick");
+  }
+  return -1;
+}
+
+TEST(ModelWorld, BridgeFindsNetcodePluginByTheRetryRules) {
+  const struct {
+    const char* availability;
+    const char* installDelay;
+    double seconds;
+  } cases[] = {
+      {"loaded", "1.5", 0},       // detected inside the load hook
+      {"present", "1.5", 2},      // loaded by the first pass, seen by the second
+      {"installable", "1.5", 4},  // installed before the second pass, which loads it
+      {"installable", "2", 4},    // the install's timer was set first, so it runs first
+      {"installable", "2.5", 6},  {"installable", "37", -1},  // the 19th pass at 36 s still finds no file
+      {"unavailable", "1.5", -1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SecondsUntilReady(c.availability, c.installDelay), c.seconds)
+        << c.availability << " after " << c.installDelay << " s";
+}
+
+TEST(ModelWorld, TablesTravelFromTheMatchHostAfterTheNetworkDelayOnly) {
+  WorldModel world;
+  for (const char* line :
+       {"sim match arena 24", "sim client host", "plugin load Glimmerfade", "sim run arena",
+        "sim client early", "plugin load Glimmerfade", "sim join arena", "invis_json 2", "sim use host"})
+    ASSERT_TRUE(world.Apply(line)) << line;
+  Table table = DefaultTable();
+  table[3][1] = false;
+  ASSERT_TRUE(world.Apply("invis_json " + EncodeTable(table)));
+  ASSERT_EQ(world.Find("host")->expected.sends.size(), 1u);
+  world.Apply("sim tick");  // the game-thread task sends; the table arrives 0.05 s later
+  EXPECT_TRUE(world.Apply("sim client late") && world.Apply("plugin load Glimmerfade") &&
+              world.Apply("sim join arena"));
+  world.Apply("sim tick 5");
+  EXPECT_EQ(world.Find("early")->invisJson, "2");
+  world.Apply("sim tick");
+  EXPECT_EQ(world.Find("early")->invisJson, EncodeTable(table));
+  EXPECT_EQ(world.Find("late")->invisJson, "") << "it joined after the send";
+  EXPECT_TRUE(world.Find("early")->expected.sends.empty()) << "a received table is not sent back";
+  EXPECT_FALSE(world.InFlight());
 }
 
 }  // namespace
