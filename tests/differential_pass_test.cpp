@@ -5,11 +5,14 @@
 // (players coming, going and changing, the viewer, online and local matches)
 // run through two simulations: one with the module enforcing as it ships, one
 // with the same module loaded but the reference pass hooked in its place. After
-// every step each car, both variables and every console line must agree.
+// every step each car, both variables and every console line must agree. After
+// every step that runs passes, the project's cars and names list are also held
+// against the model of the rules (tests/model), which shares no code with either.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -17,8 +20,9 @@
 #include <vector>
 
 #include "host/Simulation.h"
-#include "pluginsdk.h"
+#include "model/VisibilityRules.h"
 #include "plugin/Exports.h"
+#include "pluginsdk.h"
 #include "visibility/EnforcementPass.h"
 
 // The pass's source file also holds the plug-in's member, which (under the
@@ -198,6 +202,72 @@ class Leg {
   std::optional<std::string> reportedMalformed_;
 };
 
+// ---- the model's view of a leg ----
+
+using CarStates = std::map<std::string, std::optional<bool>>;  // hidden, by owner; nullopt: no car
+
+CarStates Cars(Leg& leg) {
+  CarStates cars;
+  for (sim::Player* player : leg.Match().Players())
+    cars[player->setup.name] = leg.Client().CarHidden(player->setup.name);
+  return cars;
+}
+
+// Whether the host lets a pass get past its checks of the match: a match, in
+// playlist 24 when online, with a car array and a local controller.
+bool PassReachesRoster(GameWrapper& game) {
+  const bool online = game.IsInOnlineGame();
+  ServerWrapper event = online ? game.GetOnlineGame() : game.GetGameEventAsServer();
+  if (event.IsNull() || event.GetCars().IsNull() || !game.GetPlayerController()) return false;
+  return !online || (event.GetPlaylist() && event.GetPlaylist().GetPlaylistId() == 24);
+}
+
+model::Viewer ViewerOf(GameWrapper& game) {
+  PlayerControllerWrapper controller = game.GetPlayerController();
+  PriWrapper own = controller.GetPRI();
+  model::Viewer viewer;
+  viewer.team = controller.GetTeamNum2();
+  viewer.hasEntry = !own.IsNull();
+  viewer.ownShortcut = viewer.hasEntry ? own.GetSpectatorShortcut() : 0;
+  viewer.ownHasCar = viewer.hasEntry && !own.GetCar().IsNull();
+  return viewer;
+}
+
+// After passes: every car the model decides is as it says, every other car as
+// it was before, and the names list is the one the model composes. Empty when
+// the leg agrees with the model.
+std::string DisagreementWithModel(Leg& leg, const CarStates& before, const std::string& namesBefore) {
+  sim::Client& client = leg.Client();
+  GameWrapper& game = *client.Game();
+  CarStates expected = before;
+  std::string names = namesBefore;
+  if (PassReachesRoster(game)) {
+    std::vector<model::Owner> roster;
+    for (sim::Player* player : leg.Match().Players()) {
+      const sim::PlayerSetup& setup = player->setup;
+      roster.push_back({setup.name, setup.team, setup.shortcut, setup.spectator, setup.hasCar});
+    }
+    const model::PassResult pass =
+        model::Pass(model::DecodeTable(client.CvarValue("invis_json").value_or("")), game.IsInOnlineGame(),
+                    ViewerOf(game), roster);
+    names = pass.namesList;
+    for (const auto& [name, state] : pass.cars)
+      if (state != model::CarState::Untouched) expected[name] = state == model::CarState::Hidden;
+  }
+  std::string disagreement;
+  const std::string actualNames = client.CvarValue("names_specshortcuts").value_or("<none>");
+  if (actualNames != names) disagreement += "names list " + actualNames + ", the model says " + names + "\n";
+  const CarStates actual = Cars(leg);
+  for (const auto& [name, hidden] : actual) {
+    if (hidden == expected[name]) continue;
+    const auto text = [](std::optional<bool> h) {
+      return std::string(!h ? "none" : *h ? "hidden" : "shown");
+    };
+    disagreement += name + " is " + text(hidden) + ", the model says " + text(expected[name]) + "\n";
+  }
+  return disagreement;
+}
+
 // The same random step applied to both legs; returns what it did.
 class Script {
  public:
@@ -326,7 +396,19 @@ TEST(DifferentialPass, ProjectPassAgreesWithTheReferenceOverRandomSequences) {
     Script script(seed, project, reference);
     std::string steps;
     for (int step = 0; step < kSteps; ++step) {
-      steps += script.Step() + "\n";
+      const CarStates carsBefore = Cars(project);
+      const std::string namesBefore = project.Client().CvarValue("names_specshortcuts").value_or("<none>");
+      const std::string what = script.Step();
+      steps += what + "\n";
+      if (what.size() > 7 && what.compare(what.size() - 7, 7, " passes") == 0) {
+        const std::string disagreement = DisagreementWithModel(project, carsBefore, namesBefore);
+        if (!disagreement.empty()) {
+          ADD_FAILURE() << "after step " << step << ", the model disagrees:\n"
+                        << disagreement << "steps:\n"
+                        << steps;
+          break;
+        }
+      }
       const std::string expected = reference.Transcript();
       if (project.Transcript() != expected) {
         ADD_FAILURE() << "after step " << step << ", steps:\n"

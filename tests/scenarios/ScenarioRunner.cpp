@@ -1,0 +1,265 @@
+#include "ScenarioRunner.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "ScriptRunner.h"
+
+namespace scenario {
+namespace {
+const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
+const char* const kSendLine = "Sending netcode message ";
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// NAME = "VALUE", the host showing a console variable.
+bool IsValueShown(const std::string& line) {
+  const size_t equals = line.find(" = \"");
+  if (equals == std::string::npos || equals == 0 || !EndsWith(line, "\"")) return false;
+  return std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(equals),
+                     [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+// Lines the host writes on its own account (command echoes, plug-in loads,
+// installs, values shown); none of them says anything about the plug-in.
+bool IsHostLine(const std::string& line) {
+  static const char* const prefixes[] = {"] ",
+                                         "Loaded plug-in ",
+                                         "Unloaded plug-in ",
+                                         "Cannot load plug-in ",
+                                         "cpm_install ",
+                                         "Unknown command: ",
+                                         "Usage: "};
+  for (const char* prefix : prefixes)
+    if (StartsWith(line, prefix)) return true;
+  if (StartsWith(line, "Plug-in ") &&
+      (EndsWith(line, " is already loaded") || EndsWith(line, " is not loaded")))
+    return true;
+  return IsValueShown(line);
+}
+
+// The bridge's lines at a log level carry "(A: clock)   " or "(C: clock)   ".
+std::string WithoutLevelPrefix(const std::string& line) {
+  if (!StartsWith(line, "(A: ") && !StartsWith(line, "(C: ")) return line;
+  size_t i = 4;
+  if (i < line.size() && line[i] == '-') ++i;
+  const size_t digits = i;
+  while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]))) ++i;
+  if (i == digits || line.compare(i, 4, ")   ") != 0) return line;
+  return line.substr(i + 4);
+}
+
+bool Allowed(const model::ConsoleExpectations& expected, const std::string& text) {
+  if (expected.lines.count(text)) return true;
+  return std::any_of(expected.prefixes.begin(), expected.prefixes.end(),
+                     [&](const std::string& prefix) { return StartsWith(text, prefix); });
+}
+
+std::string Shown(const std::optional<bool>& hidden) {
+  return !hidden ? "no car" : *hidden ? "hidden" : "shown";
+}
+
+std::string Quoted(const std::optional<std::string>& value) {
+  return value ? "\"" + *value + "\"" : "(none)";
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += "    " + line + "\n";
+  return text;
+}
+}  // namespace
+
+Runner::Runner(const std::filesystem::path& root) : root_(root) {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+  simulation_ = std::make_unique<sim::Simulation>(root_);
+  context_ = std::make_unique<SimContext>(*simulation_, output_);
+}
+
+Runner::~Runner() {
+  context_.reset();
+  simulation_.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+bool Runner::Run(const Step& step) {
+  model::WorldModel trial = model_;
+  for (const std::string& line : step.lines)
+    if (!trial.Apply(line)) return false;
+  size_t sendsExpected = 0;
+  for (size_t c = 0; c < trial.Clients().size(); ++c) {
+    const size_t before = c < model_.Clients().size() ? model_.Clients()[c].expected.sends.size() : 0;
+    sendsExpected += trial.Clients()[c].expected.sends.size() - before;
+  }
+  model_ = std::move(trial);
+  sendsThisStep_ = 0;
+  for (const std::string& line : step.lines) {
+    tally_.clicks += StartsWith(line, "sim click ");
+    const std::optional<int> ticks = model::WorldModel::TicksOf(line);
+    if (!ticks) {
+      RunLine(line);
+      continue;
+    }
+    // Time runs in short stretches, so that a storm of messages is stopped
+    // while it is still small.
+    for (int done = 0; done < *ticks && !scriptError_; done += kTicksPerStretch) {
+      RunLine("sim tick " + std::to_string(std::min(kTicksPerStretch, *ticks - done)));
+      if (CountSends() > sendsExpected)
+        scriptError_ = Finding{"sends", "more tables sent than the model expects while \"" + line + "\" ran"};
+    }
+  }
+  return true;
+}
+
+void Runner::RunLine(const std::string& line) {
+  output_.str("");
+  std::istringstream script(line);
+  if (RunScript(*context_, script) > 0 && !scriptError_) {
+    const std::string output = output_.str();
+    const size_t error = output.find("error: ");
+    scriptError_ = Finding{
+        "script", "\"" + line + "\" failed: " + output.substr(error == std::string::npos ? 0 : error)};
+  }
+  output_.str("");
+}
+
+// The sends written since the step began, on every client.
+size_t Runner::CountSends() {
+  std::vector<sim::Client*> clients = simulation_->Clients();
+  sendScan_.resize(clients.size(), 0);
+  for (size_t c = 0; c < clients.size(); ++c) {
+    const size_t seen = std::max(sendScan_[c], c < consoleSeen_.size() ? consoleSeen_[c] : 0);
+    for (const std::string& line : clients[c]->ConsoleSince(seen))
+      sendsThisStep_ += StartsWith(line, kSendLine);
+    sendScan_[c] = clients[c]->Console().size();
+  }
+  return sendsThisStep_;
+}
+
+std::optional<Finding> Runner::Check() {
+  ++tally_.checks;
+  tally_.received = model_.TablesApplied();
+  std::optional<Finding> finding = std::move(scriptError_);
+  scriptError_.reset();
+  const auto& clients = model_.Clients();
+  consoleSeen_.resize(clients.size(), 0);
+  for (const model::ClientState& expected : clients) {
+    if (finding) break;
+    sim::Client* client = simulation_->FindClient(expected.name);
+    finding = client ? CheckClient(expected, *client) : Finding{"world", "no client " + expected.name};
+  }
+  model_.ClearExpectations();
+  return finding;
+}
+
+std::optional<Finding> Runner::CheckClient(const model::ClientState& expected, sim::Client& client) {
+  const std::string who = expected.name + ": ";
+  if (auto finding = CheckConsole(expected, client)) return finding;
+  if (client.EscapedExceptions() != 0) return Finding{"exception", who + "an exception reached the host"};
+  for (const char* plugin : {"Glimmerfade", "NetcodePlugin"}) {
+    const bool loaded =
+        std::string(plugin) == "Glimmerfade" ? expected.glimmerfadeLoaded : expected.netcodeLoaded;
+    if (client.IsPluginLoaded(plugin) != loaded)
+      return Finding{"modules", who + plugin + (loaded ? " should be loaded" : " should not be loaded")};
+  }
+  const auto variable = [&](const char* name, const std::string& value) -> std::optional<Finding> {
+    const std::optional<std::string> wanted =
+        expected.glimmerfadeVariables ? std::optional<std::string>(value) : std::nullopt;
+    const std::optional<std::string> actual = client.CvarValue(name);
+    if (actual == wanted) return std::nullopt;
+    return Finding{name, who + name + " holds " + Quoted(actual) + ", the model says " + Quoted(wanted)};
+  };
+  if (auto finding = variable("invis_json", expected.invisJson)) return finding;
+  if (auto finding = variable("names_specshortcuts", expected.namesList)) return finding;
+  if (auto finding = variable("shroudweave_enabled", expected.enabled)) return finding;
+  if (auto finding = CheckCars(expected, client)) return finding;
+
+  const std::vector<std::string> hooks = client.HookedEvents();
+  const bool hooked = std::find(hooks.begin(), hooks.end(), kVehicleInput) != hooks.end();
+  if (hooked != model_.Hooked(expected))
+    return Finding{"hook", who + "the vehicle-input event is " + (hooked ? "" : "not ") + "hooked"};
+  if (client.PendingTimers() != expected.timers.size() || client.PendingTasks() != expected.tasks.size())
+    return Finding{"game loop", who + std::to_string(client.PendingTimers()) + " timers and " +
+                                    std::to_string(client.PendingTasks()) +
+                                    " tasks pending, the model says " +
+                                    std::to_string(expected.timers.size()) + " and " +
+                                    std::to_string(expected.tasks.size())};
+  return std::nullopt;
+}
+
+// Every line since the last check is the host's own, an allowed line of the
+// plug-in, or one of the sends the model expects, in order.
+std::optional<Finding> Runner::CheckConsole(const model::ClientState& expected, sim::Client& client) {
+  const size_t index = static_cast<size_t>(&expected - model_.Clients().data());
+  const std::vector<std::string> lines = client.ConsoleSince(consoleSeen_[index]);
+  consoleSeen_[index] = client.Console().size();
+  std::vector<std::string> sends;
+  for (const std::string& line : lines) {
+    if (StartsWith(line, "Exception in ")) return Finding{"exception", expected.name + ": " + line};
+    if (StartsWith(line, kSendLine)) {
+      sends.push_back(line);
+      continue;
+    }
+    if (IsHostLine(line) || Allowed(expected.expected, WithoutLevelPrefix(line))) continue;
+    return Finding{"console", expected.name + ": a line the model does not allow: \"" + line + "\""};
+  }
+  for (const std::string& line : expected.expected.required)
+    if (std::find(lines.begin(), lines.end(), line) == lines.end())
+      return Finding{"console", expected.name + ": the line \"" + line + "\" is missing"};
+  tally_.sends += sends.size();
+  if (sends != expected.expected.sends)
+    return Finding{"sends", expected.name + ": sent\n" + Joined(sends) + "  the model says\n" +
+                                Joined(expected.expected.sends)};
+  return std::nullopt;
+}
+
+std::optional<Finding> Runner::CheckCars(const model::ClientState& expected, sim::Client& client) {
+  if (!expected.inMatch) {
+    if (client.CurrentMatch()) return Finding{"world", expected.name + " should not be in a match"};
+    return std::nullopt;
+  }
+  for (const model::Owner& player : model_.Players()) {
+    const auto car = expected.carHidden.find(player.name);
+    const std::optional<bool> wanted =
+        car == expected.carHidden.end() ? std::nullopt : std::optional<bool>(car->second);
+    const std::optional<bool> actual = client.CarHidden(player.name);
+    tally_.cars += actual.has_value();
+    tally_.hidden += actual.value_or(false);
+    if (actual == wanted) continue;
+    const model::Viewer viewer = model_.ViewerOf(expected);
+    return Finding{
+        "car", expected.name + ": " + player.name + "'s car is " + Shown(actual) + ", the model says " +
+                   Shown(wanted) + " (owner team " + std::to_string(player.team) + ", shortcut " +
+                   std::to_string(player.shortcut) + "; viewer team " + std::to_string(viewer.team) +
+                   (viewer.hasEntry ? ", own shortcut " + std::to_string(viewer.ownShortcut) : ", no entry") +
+                   "; invis_json " + expected.invisJson + ")"};
+  }
+  return std::nullopt;
+}
+
+std::string ScriptOf(const std::vector<Step>& steps) {
+  std::string script;
+  std::string current;
+  for (const Step& step : steps) {
+    for (const std::string& line : step.lines) {
+      // A client chosen again while it is still the current one says nothing new.
+      if (StartsWith(line, "sim use ") && line.substr(8) == current) continue;
+      if (StartsWith(line, "sim use ") || StartsWith(line, "sim client ")) {
+        const std::string rest = line.substr(StartsWith(line, "sim use ") ? 8 : 11);
+        current = rest.substr(0, rest.find(' '));
+      }
+      script += line + "\n";
+    }
+  }
+  return script;
+}
+
+}  // namespace scenario

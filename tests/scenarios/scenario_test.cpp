@@ -1,0 +1,138 @@
+// Whole matches, generated at random and run through corvane-sim's script
+// machinery, checked step by step against the model of what every client
+// should show and hold. A failure prints its seed and the shortest failing
+// script found, which corvane-sim runs as it is.
+//
+// Environment: GLIMMERFADE_SCENARIOS (how many), GLIMMERFADE_SCENARIO_SEED
+// (seed of the first; scenario n has seed + n) and GLIMMERFADE_SCENARIO_STEPS
+// (random steps after the setup of each).
+#include "Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+#ifdef _WIN32
+#include <process.h>
+#define PROCESS_ID _getpid
+#else
+#include <unistd.h>
+#define PROCESS_ID getpid
+#endif
+
+namespace {
+namespace fs = std::filesystem;
+using namespace scenario;
+
+uint64_t Setting(const char* name, uint64_t fallback) {
+  const char* text = std::getenv(name);
+  if (!text || !*text) return fallback;
+  return std::strtoull(text, nullptr, 10);
+}
+
+// A folder of this process's own: the same test may run from two build folders at once.
+fs::path ScratchRoot(const std::string& what) {
+  return fs::temp_directory_path() / ("glimmerfade-scenarios-" + what + "-" + std::to_string(PROCESS_ID()));
+}
+
+std::string Report(uint64_t seed, const Finding& finding, const std::vector<Step>& shortest) {
+  const fs::path file = fs::temp_directory_path() / ("glimmerfade-scenario-" + std::to_string(seed) + ".sim");
+  std::ofstream(file) << "# Scenario seed " << seed << ": " << finding.kind << "\n" << ScriptOf(shortest);
+  std::ostringstream text;
+  text << "scenario seed " << seed << " disagrees with the model (" << finding.kind << "): " << finding.detail
+       << "\nshortest failing script (" << shortest.size() << " steps), written to " << file.string()
+       << " (run it with corvane-sim FILE; rerun the scenario with GLIMMERFADE_SCENARIO_SEED=" << seed
+       << " GLIMMERFADE_SCENARIOS=1):\n"
+       << ScriptOf(shortest);
+  return text.str();
+}
+
+TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
+  const uint64_t count = Setting("GLIMMERFADE_SCENARIOS", GLIMMERFADE_DEFAULT_SCENARIOS);
+  const uint64_t firstSeed = Setting("GLIMMERFADE_SCENARIO_SEED", 1);
+  const int length = static_cast<int>(Setting("GLIMMERFADE_SCENARIO_STEPS", 60));
+  const fs::path root = ScratchRoot("random");
+  const auto start = std::chrono::steady_clock::now();
+  size_t steps = 0, findings = 0;
+  Tally seen;
+  std::set<std::string> kindsReported;
+  for (uint64_t n = 0; n < count; ++n) {
+    const uint64_t seed = firstSeed + n;
+    const Outcome outcome = Generate(seed, length, root);
+    steps += outcome.steps.size();
+    seen.checks += outcome.seen.checks;
+    seen.cars += outcome.seen.cars;
+    seen.hidden += outcome.seen.hidden;
+    seen.sends += outcome.seen.sends;
+    seen.received += outcome.seen.received;
+    seen.clicks += outcome.seen.clicks;
+    if (!outcome.finding) continue;
+    ++findings;
+    // Each kind of disagreement is shrunk and reported once per run.
+    if (!kindsReported.insert(outcome.finding->kind).second) continue;
+    const std::vector<Step> shortest = Shrink(outcome.steps, outcome.finding->kind, root);
+    const Outcome again = Replay(shortest, root);
+    ADD_FAILURE() << Report(seed, again.finding.value_or(*outcome.finding), shortest);
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::cout << count << " scenarios from seed " << firstSeed << ": " << steps << " steps, " << seen.checks
+            << " checks (" << seen.cars << " cars compared, " << seen.hidden << " of them hidden; "
+            << seen.sends << " tables sent, " << seen.received << " stored by online clients; " << seen.clicks
+            << " panel clicks), " << findings << " findings, " << seconds << " s\n";
+}
+
+// Scripts of faults found this way, kept after the fault was mended.
+TEST(Scenarios, KeptScriptsAgreeWithTheModel) {
+  size_t scripts = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(GLIMMERFADE_KEPT_SCENARIOS)) {
+    if (entry.path().extension() != ".sim") continue;
+    ++scripts;
+    std::ifstream file(entry.path());
+    std::vector<Step> steps;
+    for (std::string line; std::getline(file, line);) steps.push_back(Step{{line}});
+    const Outcome outcome = Replay(steps, ScratchRoot("kept"));
+    if (outcome.finding)
+      ADD_FAILURE() << entry.path() << ": " << outcome.finding->kind << ": " << outcome.finding->detail;
+    else
+      EXPECT_EQ(outcome.steps.size(), steps.size()) << entry.path() << ": a line the model refuses";
+  }
+  EXPECT_GT(scripts, 0u);
+}
+
+// The shrinker keeps what the failure needs and the order of what it keeps.
+TEST(Scenarios, ShrinkerKeepsOnlyTheStepsAFailureNeeds) {
+  std::vector<Step> steps;
+  for (int i = 0; i < 50; ++i) steps.push_back(Step{{std::to_string(i)}});
+  const auto has = [](const std::vector<Step>& candidate, const std::string& line) {
+    for (const Step& step : candidate)
+      if (step.lines[0] == line) return true;
+    return false;
+  };
+  int tries = 0;
+  const std::vector<Step> shortest = ShrinkSteps(
+      steps,
+      [&](const std::vector<Step>& candidate) -> std::optional<std::vector<Step>> {
+        ++tries;
+        if (!has(candidate, "7") || !has(candidate, "31") || !has(candidate, "44")) return std::nullopt;
+        // A failure ends the run: the steps after the one that failed do not run.
+        std::vector<Step> ran;
+        for (const Step& step : candidate) {
+          ran.push_back(step);
+          if (step.lines[0] == "44") break;
+        }
+        return ran;
+      },
+      400);
+  ASSERT_EQ(shortest.size(), 3u);
+  EXPECT_EQ(shortest[0].lines[0], "7");
+  EXPECT_EQ(shortest[1].lines[0], "31");
+  EXPECT_EQ(shortest[2].lines[0], "44");
+  EXPECT_LT(tries, 120);
+}
+
+}  // namespace
