@@ -20,7 +20,7 @@ Registry& TheRegistry() {
 }  // namespace
 
 std::atomic<uint64_t> objectGeneration{1};
-__attribute__((tls_model("initial-exec"))) thread_local ObjectLookupCache objectLookupCache;
+ObjectLookupCache objectLookupCache;
 
 SimObject::SimObject(ObjectKind objectKind) : kind(objectKind) {
   Registry& registry = TheRegistry();
@@ -35,21 +35,24 @@ SimObject::~SimObject() {
   objectGeneration.fetch_add(1, std::memory_order_release);
 }
 
+// Under the registry's lock, as every change of the registry and of
+// objectGeneration: entries are cleared before the cache takes a new
+// generation, and an entry is only written for an object live in it.
 SimObject* FindObjectSlow(uintptr_t address) {
-  ObjectLookupCache& cache = objectLookupCache;
-  const uint64_t generation = objectGeneration.load(std::memory_order_acquire);
-  if (cache.generation != generation) {
-    for (ObjectLookupCache::Entry& entry : cache.entries) entry = {};
-    cache.generation = generation;
-  }
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
+  ObjectLookupCache& cache = objectLookupCache;
+  const uint64_t generation = objectGeneration.load(std::memory_order_relaxed);
+  if (cache.generation.load(std::memory_order_relaxed) != generation) {
+    for (std::atomic<uintptr_t>& entry : cache.entries) entry.store(0, std::memory_order_relaxed);
+    cache.generation.store(generation, std::memory_order_release);
+  }
   auto found = registry.objects.find(address);
   if (found == registry.objects.end()) {
     ++registry.unknownLookups;
     return nullptr;
   }
-  cache.Slot(address) = {address, found->second};
+  cache.Slot(address).store(address, std::memory_order_relaxed);
   return found->second;
 }
 

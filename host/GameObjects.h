@@ -26,35 +26,35 @@ struct SimObject {
 };
 
 // Wrapper calls come in bursts over the same few objects (a pass walks the
-// roster and its cars on every physics tick), so each thread keeps its latest
-// hits, valid while no object has been destroyed since.
+// roster and its cars on every physics tick), so the addresses of the latest
+// hits are kept, valid while no object has been destroyed since. One cache for
+// the whole process: the registry's lock orders every write to it, and reads
+// need no lock. (A thread-local cache would cost a call on every access in a
+// shared library, or, in the initial-exec model, keep programs from loading
+// the host library with dlopen.)
 struct ObjectLookupCache {
-  struct Entry {
-    uintptr_t address = 0;
-    SimObject* object = nullptr;
-  };
-  Entry entries[256] = {};
-  uint64_t generation = 0;
+  std::atomic<uint64_t> generation{0};  // objectGeneration when the entries were filled
+  std::atomic<uintptr_t> entries[256] = {};
 
   // Fibonacci hashing spreads heap addresses, which share their low bits.
-  Entry& Slot(uintptr_t address) { return entries[(address * 0x9E3779B97F4A7C15ull) >> 56]; }
+  std::atomic<uintptr_t>& Slot(uintptr_t address) { return entries[(address * 0x9E3779B97F4A7C15ull) >> 56]; }
 };
 
 // Bumped whenever an object goes away.
 extern std::atomic<uint64_t> objectGeneration;
-extern __attribute__((tls_model("initial-exec"))) thread_local ObjectLookupCache objectLookupCache;
+extern ObjectLookupCache objectLookupCache;
 
 // The registry look-up behind FindObject; fills the cache on a hit.
 SimObject* FindObjectSlow(uintptr_t address);
 
-// The live object at an address, or nullptr (0, unknown or freed address).
+// The live object at an address, or nullptr (0, unknown or freed address). An
+// object's address is the address of its SimObject part.
 inline SimObject* FindObject(uintptr_t address) {
   if (address == 0) return nullptr;
   ObjectLookupCache& cache = objectLookupCache;
-  if (cache.generation == objectGeneration.load(std::memory_order_acquire)) {
-    const ObjectLookupCache::Entry& slot = cache.Slot(address);
-    if (slot.address == address) return slot.object;
-  }
+  if (cache.generation.load(std::memory_order_acquire) == objectGeneration.load(std::memory_order_acquire) &&
+      cache.Slot(address).load(std::memory_order_relaxed) == address)
+    return reinterpret_cast<SimObject*>(address);
   return FindObjectSlow(address);
 }
 // Number of non-zero addresses asked for that held no live object.
