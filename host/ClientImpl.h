@@ -20,7 +20,7 @@
 #include "host/CvarImpl.h"
 #include "host/GameObjects.h"
 #include "host/Simulation.h"
-#include "sdk/pluginsdk.h"
+#include "pluginsdk.h"
 
 namespace sim {
 
@@ -35,6 +35,13 @@ struct HostHandle {
   PluginRecord* owner = nullptr;  // nullptr: the host's own handle
   bool revoked = false;
 };
+
+// The handle behind a wrapper's address, or nullptr when there is none or its
+// plug-in was unloaded.
+inline HostHandle* LiveHandle(uintptr_t address) {
+  auto* handle = reinterpret_cast<HostHandle*>(address);
+  return handle && !handle->revoked ? handle : nullptr;
+}
 
 // One loaded plug-in module of a client.
 struct PluginRecord {

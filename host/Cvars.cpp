@@ -43,11 +43,6 @@ bool ValidCvarName(const std::string& name) {
 
 Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
 
-HostHandle* LiveHandle(uintptr_t address) {
-  auto* handle = reinterpret_cast<HostHandle*>(address);
-  return handle && !handle->revoked ? handle : nullptr;
-}
-
 }  // namespace
 
 int CvarIntValue(const std::string& value) {

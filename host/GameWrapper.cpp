@@ -6,11 +6,6 @@
 namespace sim {
 namespace {
 
-HostHandle* LiveHandle(uintptr_t address) {
-  auto* handle = reinterpret_cast<HostHandle*>(address);
-  return handle && !handle->revoked ? handle : nullptr;
-}
-
 Client::Impl* ClientAt(uintptr_t address) {
   HostHandle* handle = LiveHandle(address);
   return handle ? handle->client : nullptr;

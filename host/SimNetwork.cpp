@@ -6,15 +6,6 @@
 #include "host/SimulationImpl.h"
 
 namespace sim {
-namespace {
-
-HostHandle* LiveHandle(const GameWrapper& gameWrapper) {
-  auto* handle = reinterpret_cast<HostHandle*>(gameWrapper.memory_address);
-  return handle && !handle->revoked ? handle : nullptr;
-}
-
-}  // namespace
-
 void Simulation::Impl::Broadcast(Client::Impl& sender, const std::string& channel,
                                  const std::string& payload) {
   if (!sender.replica) return;
@@ -29,13 +20,13 @@ void Simulation::Impl::Broadcast(Client::Impl& sender, const std::string& channe
 }
 
 void NetSend(GameWrapper& gameWrapper, const std::string& channel, const std::string& payload) {
-  if (HostHandle* handle = LiveHandle(gameWrapper))
+  if (HostHandle* handle = LiveHandle(gameWrapper.memory_address))
     handle->client->sim.Broadcast(*handle->client, channel, payload);
 }
 
 void NetListen(GameWrapper& gameWrapper, const std::string& channel,
                std::function<void(uintptr_t senderPri, const std::string& payload)> listener) {
-  HostHandle* handle = LiveHandle(gameWrapper);
+  HostHandle* handle = LiveHandle(gameWrapper.memory_address);
   if (!handle || !listener) return;
   auto entry = std::make_shared<NetListenerEntry>();
   entry->channel = channel;
