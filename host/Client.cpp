@@ -10,7 +10,6 @@
 namespace sim {
 namespace {
 
-const char* const kVehicleInputEvent = "Function TAGame.Car_TA.SetVehicleInput";
 const char* const kNetcodePluginName = "NetcodePlugin";
 
 }  // namespace

@@ -10,7 +10,6 @@
 namespace sim {
 namespace {
 
-const char* const kVehicleInputEvent = "Function TAGame.Car_TA.SetVehicleInput";
 // Due times are sums of tick lengths; allow for rounding when comparing them.
 constexpr double kTimeSlack = 1e-9;
 

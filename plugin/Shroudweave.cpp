@@ -3,10 +3,6 @@
 #include "Exports.h"
 #include "netcode/NetcodeManager.h"
 
-namespace {
-const char* const kVehicleInputEvent = "Function TAGame.Car_TA.SetVehicleInput";
-}
-
 void Shroudweave::onLoad() {
   Shroudweave* self = this;
   netcode = std::make_shared<NetcodeManager>(

@@ -2,6 +2,7 @@
 
 // Everything a plug-in needs from the host's SDK.
 #include "CorvanePlugin.h"
+#include "GameEvents.h"
 #include "PluginDescriptor.h"
 #include "wrappers/ActorWrapper.h"
 #include "wrappers/ArrayWrapper.h"
