@@ -93,7 +93,7 @@ void PassWorld::PlanFloor() {
     PriWrapper pri = roster.Get(i);
     FloorStep step;
     step.readsCarTeam = pri.GetSpectatorShortcut() != local.GetSpectatorShortcut();
-    step.hidden = pri.GetCar().GetbHidden() ? 1 : 0;
+    step.hidden = client_->CarHidden(pri.GetPlayerName().ToString()).value_or(false) ? 1 : 0;
     floorSteps_.push_back(step);
   }
 }

@@ -2,7 +2,7 @@
 // object of the right kind; otherwise it does nothing and returns a default.
 
 #include "host/GameObjects.h"
-#include "sdk/pluginsdk.h"
+#include "pluginsdk.h"
 
 namespace sim {
 namespace {
@@ -47,11 +47,6 @@ unsigned char ActorWrapper::GetTeamNum2() const {
 
 void ActorWrapper::SetHidden2(unsigned long hidden) {
   if (sim::ActorObject* actor = sim::ActorAt(memory_address)) actor->hidden = hidden != 0;
-}
-
-bool ActorWrapper::GetbHidden() const {
-  sim::ActorObject* actor = sim::ActorAt(memory_address);
-  return actor && actor->hidden;
 }
 
 std::string CarWrapper::GetOwnerName() const {

@@ -209,7 +209,7 @@ TEST_F(HostWorld, ReplicaFollowsTheMatchAndKeepsUnchangedObjects) {
   PriWrapper bob = pris.Get(0);
   EXPECT_EQ(bob.GetPlayerName().ToString(), "Bob");
   EXPECT_EQ(bob.GetCar().memory_address, bobCar) << "unchanged objects keep their addresses";
-  EXPECT_TRUE(bob.GetCar().GetbHidden()) << "and their per-client state";
+  EXPECT_EQ(client.CarHidden("Bob"), true) << "and their per-client state";
   EXPECT_EQ(bob.GetSpectatorShortcut(), 5);
   EXPECT_EQ(bob.GetTeamNum(), 0);
   EXPECT_EQ(bob.GetCar().GetTeamNum2(), 0);

@@ -11,5 +11,4 @@ class CORVANE_SDK_API ActorWrapper : public ObjectWrapper {
   unsigned char GetTeamNum2() const;
   // 1 hides the actor on this client only, 0 shows it.
   void SetHidden2(unsigned long hidden);
-  bool GetbHidden() const;
 };
