@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "sdk/SdkApi.h"
+#include "SdkApi.h"
 
 namespace sim {
 

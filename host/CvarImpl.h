@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/Simulation.h"
-#include "sdk/wrappers/CVarWrapper.h"
+#include "wrappers/CVarWrapper.h"
 
 namespace sim {
 

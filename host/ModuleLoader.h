@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "sdk/SdkApi.h"
+#include "SdkApi.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "sdk/SdkApi.h"
+#include "SdkApi.h"
 
 class GameWrapper;
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "sdk/SdkApi.h"
+#include "SdkApi.h"
 
 class CVarManagerWrapper;
 class GameWrapper;
