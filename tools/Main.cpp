@@ -11,7 +11,6 @@
 //                            prints the default script, to start one's own from
 
 #if defined(_WIN32)
-#include <process.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -25,6 +24,7 @@
 
 #include "Interactive.h"
 #include "ScriptRunner.h"
+#include "host/UniqueFolder.h"
 
 namespace {
 
@@ -38,24 +38,17 @@ bool StandardInputIsTerminal() {
 #endif
 }
 
-int ProcessId() {
-#if defined(_WIN32)
-  return _getpid();
-#else
-  return static_cast<int>(getpid());
-#endif
-}
-
-// Each run gets a fresh folder for its clients' data.
-std::filesystem::path RunFolder() {
-  return std::filesystem::temp_directory_path() / ("corvane-sim-" + std::to_string(ProcessId()));
-}
-
-// Runs the session in a fresh folder, removed afterwards; returns the exit status.
+// Runs the session in a fresh folder of its own for the clients' data, removed
+// afterwards; returns the exit status.
 template <class Session>
 int InRunFolder(Session&& session) {
-  const std::filesystem::path root = RunFolder();
-  std::filesystem::remove_all(root);
+  std::filesystem::path root;
+  try {
+    root = sim::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-sim-");
+  } catch (const std::filesystem::filesystem_error& error) {
+    std::cerr << "corvane-sim: cannot make a folder for the clients' data: " << error.what() << "\n";
+    return 2;
+  }
   int status = 0;
   {
     sim::Simulation simulation(root);
