@@ -1,8 +1,11 @@
-// The names list: composing it from name slots and reading it back.
+// The names list: composing it from name slots and reading it back, and the
+// leading-number reader it shares with the replication message.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
+#include "visibility/LeadingInteger.h"
 #include "visibility/NamesList.h"
 
 namespace {
@@ -12,12 +15,72 @@ NameSlots Slots(std::initializer_list<std::pair<int, std::string>> names) {
   return slots;
 }
 
+// Composed over a buffer that held a longer list before.
+std::string Composed(const NameSlots& slots) {
+  std::string list = "9,a list that was here before;";
+  ComposeNamesListInto(slots, list);
+  return list;
+}
+
 TEST(NamesList, ComposeListsSlotsOneToEightWithoutSemicolonsInNames) {
-  EXPECT_EQ(ComposeNamesList(Slots({})), "1;2;3;4;5;6;7;8;");
-  EXPECT_EQ(ComposeNamesList(Slots({{1, "Alpha"}, {3, "Bravo"}})), "1,Alpha;2;3,Bravo;4;5;6;7;8;");
-  EXPECT_EQ(ComposeNamesList(Slots({{0, "Zero"}, {8, "a,b;c"}})), "1;2;3;4;5;6;7;8,a,bc;");
+  EXPECT_EQ(Composed(Slots({})), "1;2;3;4;5;6;7;8;");
+  EXPECT_EQ(Composed(Slots({{1, "Alpha"}, {3, "Bravo"}})), "1,Alpha;2;3,Bravo;4;5;6;7;8;");
+  EXPECT_EQ(Composed(Slots({{0, "Zero"}, {8, "a,b;c"}})), "1;2;3;4;5;6;7;8,a,bc;");
   const NameSlots written = Slots({{1, "Al, the 2nd"}, {4, " spaced "}});
-  EXPECT_EQ(ReadNamesList(ComposeNamesList(written)), written);
+  EXPECT_EQ(ReadNamesList(Composed(written)), written);
+}
+
+// What std::stoi makes of a text, as the reader reports it.
+LeadingInteger ByStoi(const std::string& text) {
+  try {
+    return {LeadingInteger::Status::Read, std::stoi(text)};
+  } catch (const std::invalid_argument&) {
+    return {LeadingInteger::Status::NoNumber, 0};
+  } catch (const std::out_of_range&) {
+    return {LeadingInteger::Status::OutOfRange, 0};
+  }
+}
+
+TEST(LeadingInteger, ReadsWhatStoiReads) {
+  const char* const texts[] = {"",
+                               " ",
+                               "7",
+                               "07",
+                               "-7",
+                               "+7",
+                               "  \t\n\v\f\r42",
+                               "42abc",
+                               "4 2",
+                               "x4",
+                               "+",
+                               "-",
+                               "+-3",
+                               "-+3",
+                               "++3",
+                               "--3",
+                               "+ 3",
+                               "- 3",
+                               " -0",
+                               "2147483647",
+                               "2147483648",
+                               "-2147483648",
+                               "-2147483649",
+                               "99999999999999999999999",
+                               "-99999999999999999999999",
+                               "000000000000000000000012",
+                               "0x1A",
+                               "1e3",
+                               "\xef\xbc\x91",
+                               "\x80"
+                               "5",
+                               "3:0,0,0",
+                               "12,Name"};
+  for (const std::string text : texts) {
+    const LeadingInteger read = ReadLeadingInteger(text);
+    const LeadingInteger expected = ByStoi(text);
+    EXPECT_EQ(read.status, expected.status) << '"' << text << '"';
+    EXPECT_EQ(read.value, expected.value) << '"' << text << '"';
+  }
 }
 
 TEST(NamesList, ReadTakesStoiNumbersAndSkipsEntriesWithoutASlot) {

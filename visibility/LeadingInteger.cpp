@@ -1,16 +1,28 @@
 #include "LeadingInteger.h"
 
-#include <stdexcept>
+#include <charconv>
+#include <system_error>
 
-LeadingInteger ReadLeadingInteger(const std::string& text) {
-  LeadingInteger result;
-  try {
-    result.value = std::stoi(text);
-    result.status = LeadingInteger::Status::Read;
-  } catch (const std::invalid_argument&) {
-    result.status = LeadingInteger::Status::NoNumber;
-  } catch (const std::out_of_range&) {
-    result.status = LeadingInteger::Status::OutOfRange;
+namespace {
+
+// White space as the C locale's isspace sees it.
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+LeadingInteger ReadLeadingInteger(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size() && IsSpace(text[start])) ++start;
+  // std::from_chars reads a "-" but not a "+"; std::stoi reads either.
+  if (start < text.size() && text[start] == '+') {
+    ++start;
+    if (start == text.size() || !IsDigit(text[start])) return {};
   }
-  return result;
+  int value = 0;
+  const std::from_chars_result read = std::from_chars(text.data() + start, text.data() + text.size(), value);
+  if (read.ec == std::errc::invalid_argument) return {};
+  if (read.ec == std::errc::result_out_of_range) return {LeadingInteger::Status::OutOfRange, 0};
+  return {LeadingInteger::Status::Read, value};
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 // A decimal integer read from the start of a text the way std::stoi reads it:
-// leading white space skipped, an optional sign, digits up to the first
-// character that is not one; whatever follows is ignored.
+// leading white space skipped, one optional "+" or "-" that a digit must
+// follow, digits up to the first character that is not one; whatever follows
+// is ignored.
 struct LeadingInteger {
   enum class Status { Read, NoNumber, OutOfRange };
   Status status = Status::NoNumber;
   int value = 0;
 };
 
-// Never throws: "no number" and "beyond int" come back as a status.
-LeadingInteger ReadLeadingInteger(const std::string& text);
+// Throws nothing and allocates nothing: "no number" and "beyond int" come back
+// as a status.
+LeadingInteger ReadLeadingInteger(std::string_view text);

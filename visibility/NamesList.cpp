@@ -14,20 +14,14 @@ void AppendWithoutSemicolons(std::string& out, const std::string& name) {
 }
 
 // One entry: "N" or "N,NAME". The name is everything after the first ",".
-void ReadEntry(const std::string& entry, NameSlots& slots) {
+void ReadEntry(std::string_view entry, NameSlots& slots) {
   const size_t comma = entry.find(',');
   const LeadingInteger number = ReadLeadingInteger(entry.substr(0, comma));
   if (number.status != LeadingInteger::Status::Read) return;
   if (number.value < 0 || number.value >= static_cast<int>(slots.size())) return;
-  slots[number.value] = comma == std::string::npos ? std::string() : entry.substr(comma + 1);
+  slots[number.value] = comma == std::string_view::npos ? std::string_view() : entry.substr(comma + 1);
 }
 }  // namespace
-
-std::string ComposeNamesList(const NameSlots& slots) {
-  std::string list;
-  ComposeNamesListInto(slots, list);
-  return list;
-}
 
 void ComposeNamesListInto(const NameSlots& slots, std::string& list) {
   list.clear();
@@ -41,12 +35,12 @@ void ComposeNamesListInto(const NameSlots& slots, std::string& list) {
   }
 }
 
-NameSlots ReadNamesList(const std::string& text) {
+NameSlots ReadNamesList(std::string_view text) {
   NameSlots slots;
   size_t start = 0;
   for (int read = 0; read < kListedEntries && start < text.size(); ++read) {
     size_t end = text.find(';', start);
-    if (end == std::string::npos) end = text.size();
+    if (end == std::string_view::npos) end = text.size();
     ReadEntry(text.substr(start, end - start), slots);
     start = end + 1;
   }

@@ -8,36 +8,36 @@ namespace {
 constexpr size_t kPieces = 9;
 constexpr size_t kFlagPartLength = 5;
 
-using Pieces = std::array<std::string, kPieces>;
+using Pieces = std::array<std::string_view, kPieces>;
 
 // Takes up to 8 pieces at the first ";"s; whatever remains is piece 9, further
 // ";" included. Pieces between the last one taken and piece 9 stay empty.
-Pieces SplitIntoPieces(std::string remaining) {
+Pieces SplitIntoPieces(std::string_view remaining) {
   Pieces pieces;
   for (size_t taken = 0; taken < kPieces - 1; ++taken) {
     const size_t separator = remaining.find(';');
-    if (separator == std::string::npos) break;
+    if (separator == std::string_view::npos) break;
     pieces[taken] = remaining.substr(0, separator);
-    remaining.erase(0, separator + 1);
+    remaining.remove_prefix(separator + 1);
   }
   pieces[kPieces - 1] = remaining;
   return pieces;
 }
 
 // Characters 0, 2 and 4 of the flag part clear flags 0, 1 and 2 when "0".
-void ClearFlags(const std::string& flagPart, std::deque<bool>& playerBools) {
+void ClearFlags(std::string_view flagPart, std::deque<bool>& playerBools) {
   for (int k = 0; k < kEntryFlags; ++k)
     if (flagPart[2 * k] == '0') playerBools[k] = false;
 }
 
 // False when the piece spoils the whole message.
-bool ApplyPiece(const std::string& piece, InvisibilityTable& table) {
+bool ApplyPiece(std::string_view piece, InvisibilityTable& table) {
   const size_t colon = piece.find(':');
-  if (colon == std::string::npos) return true;
+  if (colon == std::string_view::npos) return true;
   const LeadingInteger row = ReadLeadingInteger(piece.substr(0, colon));
   if (row.status == LeadingInteger::Status::NoNumber) return true;
   if (row.status == LeadingInteger::Status::OutOfRange) return false;
-  const std::string flagPart = piece.substr(colon + 1);
+  const std::string_view flagPart = piece.substr(colon + 1);
   if (flagPart.size() < kFlagPartLength) return false;
   if (row.value < 0 || row.value >= kTableEntries) return true;
   ClearFlags(flagPart, table[row.value]);
@@ -63,9 +63,9 @@ std::string ComposeReplicationMessage(const InvisibilityTable& playerInvisibilit
   return message;
 }
 
-std::optional<InvisibilityTable> ParseReplicationMessage(const std::string& message) {
+std::optional<InvisibilityTable> ParseReplicationMessage(std::string_view message) {
   InvisibilityTable table = DefaultInvisibilityTable();
-  for (const std::string& piece : SplitIntoPieces(message))
+  for (std::string_view piece : SplitIntoPieces(message))
     if (!ApplyPiece(piece, table)) return std::nullopt;
   return table;
 }

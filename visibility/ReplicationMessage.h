@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "InvisibilityTable.h"
 
@@ -18,4 +19,4 @@ std::string ComposeReplicationMessage(const InvisibilityTable& playerInvisibilit
 // number are skipped, as are row numbers outside 0 to 8. The whole message is
 // rejected (nullopt) when a flag part is shorter than 5 characters or a row
 // number does not fit an int.
-std::optional<InvisibilityTable> ParseReplicationMessage(const std::string& message);
+std::optional<InvisibilityTable> ParseReplicationMessage(std::string_view message);
