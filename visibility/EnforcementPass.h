@@ -1,10 +1,10 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "InvisJsonDecodeCache.h"
 #include "NamesList.h"
+#include "WrongShapeReports.h"
 
 class CVarManagerWrapper;
 class GameWrapper;
@@ -22,13 +22,7 @@ struct EnforcementPassMemory {
 
 // One pass over the current match of the client behind cvars and game: writes
 // "names_specshortcuts", then hides or shows every qualifying car by the table
-// in "invis_json". reportedMalformed is the wrong-shaped text last reported
-// (shared with the replication sender), so that a value is reported once.
+// in "invis_json". A table of the wrong shape is reported once per text
+// (reports are shared with the replication sender).
 void RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
-                        std::optional<std::string>& reportedMalformed);
-
-// The same pass keeping nothing between calls: it decodes "invis_json" and
-// composes the names list afresh every time. The reference that the project's
-// pass is held against.
-void RunReferenceEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game,
-                                 std::optional<std::string>& reportedMalformed);
+                        WrongShapeReports& reports);

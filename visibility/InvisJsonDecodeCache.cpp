@@ -1,12 +1,12 @@
 #include "InvisJsonDecodeCache.h"
 
-const DecodedInvisibilityStates& InvisJsonDecodeCache::Decode(const std::string& text) {
-  if (holdsDecode_ && text == text_) return decoded_;
+InvisJsonDecodeCache::SharedDecode InvisJsonDecodeCache::Decode(const std::string& text) {
+  if (decoded_ && text == text_) return decoded_;
   // Forget the old pair first: if decoding throws (out of memory), no stale
   // decode is left paired with the new text.
-  holdsDecode_ = false;
-  decoded_ = DecodeInvisibilityStates(text);
+  decoded_.reset();
+  SharedDecode decoded = std::make_shared<const DecodedInvisibilityStates>(DecodeInvisibilityStates(text));
   text_.assign(text);
-  holdsDecode_ = true;
-  return decoded_;
+  decoded_ = decoded;
+  return decoded;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "InvisibilityTable.h"
@@ -10,12 +11,14 @@
 // table, or the same failure with the same message.
 class InvisJsonDecodeCache {
  public:
-  // The decode of text; the JSON library runs only when text differs from
-  // the text of the kept decode.
-  const DecodedInvisibilityStates& Decode(const std::string& text);
+  using SharedDecode = std::shared_ptr<const DecodedInvisibilityStates>;
+
+  // The decode of text; the JSON library runs only when text differs from the
+  // text of the kept decode. The caller shares the decode, so it stays valid
+  // when a nested call decodes another text meanwhile.
+  SharedDecode Decode(const std::string& text);
 
  private:
-  bool holdsDecode_ = false;
   std::string text_;
-  DecodedInvisibilityStates decoded_;
+  SharedDecode decoded_;
 };

@@ -5,6 +5,9 @@
 
 class CVarManagerWrapper;
 
+// The console variable that holds the visibility table as JSON.
+inline constexpr char kInvisJsonCvar[] = "invis_json";
+
 // Visibility table: one entry per spectator shortcut number (0 to 8), each
 // entry three flags: visible to teammates, to opponents, to spectators.
 using InvisibilityTable = std::deque<std::deque<bool>>;

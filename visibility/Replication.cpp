@@ -1,11 +1,11 @@
-#include <memory>
+#include "Replication.h"
+
 #include <optional>
-#include <string>
+#include <utility>
 
 #include "InvisibilityTable.h"
 #include "ReplicationMessage.h"
-#include "netcode/NetcodeManager.h"
-#include "plugin/Shroudweave.h"
+#include "pluginsdk.h"
 
 // Replication of the visibility table: the client that runs the match sends
 // every change of "invis_json"; clients in an online game apply what arrives.
@@ -15,12 +15,11 @@ namespace {
 // but cannot be sent). A wrong shape reported here is remembered, so that the
 // enforcement pass does not report the same value again.
 std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const std::string& text,
-                                             std::optional<std::string>& reportedMalformed) {
+                                             WrongShapeReports& reports) {
   DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return std::nullopt;
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
-    cvars.log("invis_json does not hold a visibility table: " + decoded.error);
-    reportedMalformed = text;
+    reports.Report(cvars, text, decoded.error);
     return std::nullopt;
   }
   if (!IsCompleteInvisibilityTable(decoded.table)) {
@@ -31,28 +30,20 @@ std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const st
 }
 }  // namespace
 
-void Shroudweave::onInvisJsonChanged(std::string /*oldValue*/, CVarWrapper variable) {
-  if (gameWrapper->IsInOnlineGame()) return;
-  std::optional<InvisibilityTable> table =
-      TableToSend(*cvarManager, variable.getStringValue(), reportedMalformedInvisJson);
+void SendChangedTable(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& text,
+                      WrongShapeReports& reports, const SendReplicationMessage& send) {
+  if (game.IsInOnlineGame()) return;
+  const std::optional<InvisibilityTable> table = TableToSend(cvars, text, reports);
   if (!table) return;
-
   const std::string message = ComposeReplicationMessage(*table);
-  cvarManager->log("Sending netcode message " + message);
-
-  // The task runs later on the game thread; the plug-in may be gone by then.
-  std::weak_ptr<int> alive = aliveToken;
-  Shroudweave* self = this;
-  gameWrapper->Execute([alive, self, message](GameWrapper*) {
-    if (alive.expired() || !self->netcode) return;
-    self->netcode->SendNewMessage(message);
-  });
+  cvars.log("Sending netcode message " + message);
+  send(message);
 }
 
-void Shroudweave::onNetcodeMessage(const std::string& message, PriWrapper /*sender*/) {
-  if (!gameWrapper->IsInOnlineGame()) return;
+void ApplyReceivedTable(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& message) {
+  if (!game.IsInOnlineGame()) return;
   std::optional<InvisibilityTable> table = ParseReplicationMessage(message);
   if (!table) return;
-  if (!cvarManager->getCvar("invis_json")) return;
-  StoreInvisibilityStates(*cvarManager, std::move(*table));
+  if (!cvars.getCvar(kInvisJsonCvar)) return;
+  StoreInvisibilityStates(cvars, std::move(*table));
 }

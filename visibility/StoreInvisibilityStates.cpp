@@ -4,6 +4,6 @@
 // Replaces the whole value of "invis_json"; its on-change callbacks run before
 // this returns.
 void StoreInvisibilityStates(CVarManagerWrapper& cvarManager, InvisibilityTable playerInvisibilityStates) {
-  CVarWrapper invisJson = cvarManager.getCvar("invis_json");
+  CVarWrapper invisJson = cvarManager.getCvar(kInvisJsonCvar);
   invisJson.setValue(EncodeInvisibilityStates(playerInvisibilityStates));
 }

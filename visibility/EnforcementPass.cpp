@@ -1,10 +1,10 @@
-#include <optional>
+#include "EnforcementPass.h"
+
 #include <string>
 
-#include "EnforcementPass.h"
 #include "InvisibilityTable.h"
 #include "NamesList.h"
-#include "plugin/Shroudweave.h"
+#include "pluginsdk.h"
 
 // The enforcement pass: after every run of the vehicle-input function, hide or
 // show every qualifying car on this client, and keep the names list current.
@@ -79,33 +79,25 @@ void WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWra
     CollectNames(roster, memory.names);
     ComposeNamesListInto(memory.names, memory.namesList);
   }
-  cvars.getCvar("names_specshortcuts").setValue(memory.namesList);
+  cvars.getCvar(kNamesListCvar).setValue(memory.namesList);
 }
 
-// A wrong-shaped value is reported once, not on every pass that meets it.
-void ReportMalformedOnce(CVarManagerWrapper& cvars, const std::string& text, const std::string& error,
-                         std::optional<std::string>& reported) {
-  if (reported == text) return;
-  reported = text;
-  cvars.log("invis_json does not hold a visibility table: " + error);
-}
-
-// The table from "invis_json" (owned by decodes), or null when the pass must
+// The decode of "invis_json", shared with the cache, or null when the pass must
 // end here.
-const InvisibilityTable* ReadTable(CVarManagerWrapper& cvars, InvisJsonDecodeCache& decodes,
-                                   std::optional<std::string>& reported) {
-  const std::string text = cvars.getCvar("invis_json").getStringValue();
-  const DecodedInvisibilityStates& decoded = decodes.Decode(text);
-  if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return nullptr;
-  if (decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
-    ReportMalformedOnce(cvars, text, decoded.error, reported);
+InvisJsonDecodeCache::SharedDecode ReadTable(CVarManagerWrapper& cvars, InvisJsonDecodeCache& decodes,
+                                             WrongShapeReports& reports) {
+  const std::string text = cvars.getCvar(kInvisJsonCvar).getStringValue();
+  InvisJsonDecodeCache::SharedDecode decoded = decodes.Decode(text);
+  if (decoded->outcome == DecodedInvisibilityStates::Outcome::NotJson) return nullptr;
+  if (decoded->outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
+    reports.ReportOnce(cvars, text, decoded->error);
     return nullptr;
   }
-  if (decoded.table.size() < static_cast<size_t>(kTableEntries)) {
+  if (decoded->table.size() < static_cast<size_t>(kTableEntries)) {
     cvars.log("playerInvisibilityStates is not populated!");
     return nullptr;
   }
-  return &decoded.table;
+  return decoded;
 }
 
 // The viewer always sees their own car; otherwise the flag for the car's
@@ -142,7 +134,7 @@ void ApplyTable(CVarManagerWrapper& cvars, const Viewer& viewer, const ArrayWrap
 }  // namespace
 
 void RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
-                        std::optional<std::string>& reportedMalformed) {
+                        WrongShapeReports& reports) {
   ServerWrapper event = ChooseGameEvent(game);
   if (event.IsNull() || event.GetCars().IsNull()) return;
   PlayerControllerWrapper controller = game.GetPlayerController();
@@ -151,18 +143,8 @@ void RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, Enforcemen
   ArrayWrapper<PriWrapper> roster = event.GetPRIs();
 
   // Writing the names list runs that variable's callbacks, which may run a
-  // nested pass; the kept decode is only read after it.
+  // nested pass; the table is read after it, and held while cars are set.
   WriteNamesList(cvars, game, roster, memory);
-  const InvisibilityTable* table = ReadTable(cvars, memory.decodes, reportedMalformed);
-  if (table) ApplyTable(cvars, viewer, roster, *table);
-}
-
-void RunReferenceEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game,
-                                 std::optional<std::string>& reportedMalformed) {
-  EnforcementPassMemory nothingKept;
-  RunEnforcementPass(cvars, game, nothingKept, reportedMalformed);
-}
-
-void Shroudweave::EnforceVisibility() {
-  RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, reportedMalformedInvisJson);
+  const InvisJsonDecodeCache::SharedDecode decoded = ReadTable(cvars, memory.decodes, reports);
+  if (decoded) ApplyTable(cvars, viewer, roster, decoded->table);
 }

@@ -1,0 +1,26 @@
+#include "WrongShapeReports.h"
+
+#include <algorithm>
+
+#include "wrappers/CVarManagerWrapper.h"
+
+void WrongShapeReports::ReportOnce(CVarManagerWrapper& cvars, const std::string& text,
+                                   const std::string& reason) {
+  if (!WasReported(text)) Report(cvars, text, reason);
+}
+
+void WrongShapeReports::Report(CVarManagerWrapper& cvars, const std::string& text,
+                               const std::string& reason) {
+  Remember(text);
+  cvars.log(kWrongShapeReport + reason);
+}
+
+bool WrongShapeReports::WasReported(const std::string& text) const {
+  return std::find(reported_.begin(), reported_.end(), text) != reported_.end();
+}
+
+void WrongShapeReports::Remember(const std::string& text) {
+  if (WasReported(text)) return;
+  if (reported_.size() == kRemembered) reported_.pop_front();
+  reported_.push_back(text);
+}

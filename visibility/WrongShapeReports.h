@@ -1,0 +1,29 @@
+#pragma once
+
+#include <deque>
+#include <string>
+
+class CVarManagerWrapper;
+
+// The start of the console line for an "invis_json" that is JSON but not a
+// visibility table; the JSON library's reason follows.
+inline constexpr char kWrongShapeReport[] = "invis_json does not hold a visibility table: ";
+
+// The "invis_json" texts reported as JSON of the wrong shape, so that the
+// enforcement pass, which meets the same text on every pass, reports each of
+// them once. The replication sender reports every change it is told of and
+// remembers the text too. The latest 32 texts are remembered.
+class WrongShapeReports {
+ public:
+  // Writes the line for text unless text was reported before.
+  void ReportOnce(CVarManagerWrapper& cvars, const std::string& text, const std::string& reason);
+  // Writes the line whether or not text was reported before.
+  void Report(CVarManagerWrapper& cvars, const std::string& text, const std::string& reason);
+
+  bool WasReported(const std::string& text) const;
+  void Remember(const std::string& text);
+
+ private:
+  static constexpr size_t kRemembered = 32;
+  std::deque<std::string> reported_;  // oldest first
+};
