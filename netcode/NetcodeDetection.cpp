@@ -60,40 +60,34 @@ bool NetcodeManager::NetcodePluginFileExists() {
 }
 
 void NetcodeManager::ScheduleNextPass() {
-  std::weak_ptr<NetcodeManager*> alive = aliveToken;
   gameWrapper->SetTimeout(
-      [alive](GameWrapper*) {
-        if (auto bridge = alive.lock()) (*bridge)->NetcodeLoadLoop(false);
-      },
-      kRetrySeconds);
+      guard.Bind([](NetcodeManager& bridge, GameWrapper*) { bridge.NetcodeLoadLoop(false); }), kRetrySeconds);
 }
 
 void NetcodeManager::OnNetcodePluginDetected() {
   const std::string notFound = "NetcodePlugin is loaded, but could not find cvar ";
 
-  CVarWrapper levelVar = cvarManager->getCvar("NETCODE_Log_Level");
+  CVarWrapper levelVar = cvarManager->getCvar(kNetcodeLogLevelCvar);
   if (levelVar.IsNull()) {
-    LogPlain(notFound + "NETCODE_Log_Level");
+    LogPlain(notFound + kNetcodeLogLevelCvar);
     return;
   }
   logLevel = std::make_shared<int>(1);
   levelVar.bindTo(logLevel);
 
-  CVarWrapper messageIn = cvarManager->getCvar("NETCODE_Message_In");
-  CVarWrapper messageOut = cvarManager->getCvar("NETCODE_Message_Out");
+  CVarWrapper messageIn = cvarManager->getCvar(kNetcodeMessageInCvar);
+  CVarWrapper messageOut = cvarManager->getCvar(kNetcodeMessageOutCvar);
   if (messageIn.IsNull()) {
-    LogA(notFound + "NETCODE_Message_In");
+    LogA(notFound + kNetcodeMessageInCvar);
     return;
   }
   if (messageOut.IsNull()) {
-    LogA(notFound + "NETCODE_Message_Out");
+    LogA(notFound + kNetcodeMessageOutCvar);
     return;
   }
 
-  std::weak_ptr<NetcodeManager*> alive = aliveToken;
-  messageIn.addOnValueChanged([alive](std::string, CVarWrapper) {
-    if (auto bridge = alive.lock()) (*bridge)->ReceiveMessage();
-  });
+  messageIn.addOnValueChanged(
+      guard.Bind([](NetcodeManager& bridge, std::string, CVarWrapper) { bridge.ReceiveMessage(); }));
   netcodeLoaded = true;
   LogA("NetcodeManager has successfully detected that NetcodePlugin is loaded. Ready to go.");
 }

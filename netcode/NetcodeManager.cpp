@@ -13,7 +13,7 @@ NetcodeManager::NetcodeManager(std::shared_ptr<CVarManagerWrapper> cvarManager_,
   NetcodeLoadLoop(true);
 }
 
-// Releasing aliveToken first disarms every timer and callback still held by the host.
+// Releasing the guard first disarms every timer and callback still held by the host.
 NetcodeManager::~NetcodeManager() = default;
 
 bool NetcodeManager::CheckNetcodeLoaded(const char* functionName) {

@@ -5,7 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "LifetimeGuard.h"
 #include "pluginsdk.h"
+
+// NetcodePlugin's console variables.
+inline constexpr char kNetcodeLogLevelCvar[] = "NETCODE_Log_Level";
+inline constexpr char kNetcodeMessageInCvar[] = "NETCODE_Message_In";
+inline constexpr char kNetcodeMessageOutCvar[] = "NETCODE_Message_Out";
 
 // One message as read from "NETCODE_Message_In".
 struct NetcodeMessage {
@@ -39,8 +45,6 @@ class NetcodeManager {
   std::string ExtractBracketed(const std::string& text, size_t position, size_t& end);
   void LogParsedMessage(NetcodeMessage message);
 
-  bool IsReady() const { return netcodeLoaded; }
-
  private:
   bool IsNetcodePluginListed();
   void ScheduleNextPass();
@@ -60,8 +64,6 @@ class NetcodeManager {
   std::function<void(const std::string&, PriWrapper)> messageCallback;
   bool netcodeLoaded = false;
 
-  // The host keeps timers and on-change callbacks after the bridge is gone;
-  // they hold a weak reference to this token and do nothing once it has expired.
-  // Declared last so that it is released first.
-  std::shared_ptr<NetcodeManager*> aliveToken = std::make_shared<NetcodeManager*>(this);
+  // The detection timer and the message callback go through it.
+  LifetimeGuard<NetcodeManager> guard{*this};
 };

@@ -7,12 +7,12 @@ void NetcodeManager::SendNewMessage(const std::string& message) {
   if (!CheckNetcodeLoaded("NetcodeManager::SendNewMessage")) return;
   std::string envelope = std::string("[") + pluginInfo.pluginClass + "]" + message;
   LogC("Sending NetcodeManager message: " + envelope);
-  cvarManager->getCvar("NETCODE_Message_Out").setValue(envelope);
+  cvarManager->getCvar(kNetcodeMessageOutCvar).setValue(envelope);
 }
 
 void NetcodeManager::ReceiveMessage() {
   if (!CheckNetcodeLoaded("NetcodeManager::ReceiveMessage")) return;
-  std::string text = cvarManager->getCvar("NETCODE_Message_In").getStringValue();
+  std::string text = cvarManager->getCvar(kNetcodeMessageInCvar).getStringValue();
   LogC("Receiving message: " + text);
 
   NetcodeMessage message = ParseMessage(text);
