@@ -1,6 +1,14 @@
 #include "Exports.h"
 
+#include <memory>
+#include <utility>
+
+#include "Shroudweave.h"
+
+namespace {
+// The module's one plug-in object; the host may hold further copies.
 std::shared_ptr<Shroudweave> pluginInstance;
+}  // namespace
 
 uintptr_t getPlugin() {
   if (!pluginInstance) pluginInstance = std::shared_ptr<Shroudweave>(new Shroudweave());
@@ -16,6 +24,12 @@ void deleteMe() {
 }
 
 PluginDescriptor exports = {
-    CORVANE_SDK_VERSION, GLIMMERFADE_SOURCE_PATH, "Shroudweave", "Glimmerfade", "1.0.0.50",
-    PLUGINTYPE_FREEPLAY, &getPlugin, &deleteMe,
+    CORVANE_SDK_VERSION,      // sdkVersion
+    GLIMMERFADE_SOURCE_PATH,  // sourcePath
+    "Shroudweave",            // pluginClass
+    kDisplayName,             // displayName
+    "1.0.0.50",               // versionText
+    PLUGINTYPE_FREEPLAY,      // typeFlags
+    &getPlugin,
+    &deleteMe,
 };

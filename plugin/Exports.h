@@ -1,12 +1,11 @@
 #pragma once
 
-#include <memory>
+#include <cstdint>
 
-#include "Shroudweave.h"
+#include "pluginsdk.h"
 
-// The module's one plug-in object; the host may hold further copies.
-extern std::shared_ptr<Shroudweave> pluginInstance;
-
+// The module's entry points, exported with plain names: the host reads the
+// information record and gets and lets go of the one plug-in object.
 CORVANE_PLUGIN_ENTRY uintptr_t getPlugin();
 CORVANE_PLUGIN_ENTRY void deleteMe();
 CORVANE_PLUGIN_ENTRY PluginDescriptor exports;

@@ -4,9 +4,9 @@
 
 #include <exception>
 
+#include "InvisibilityTable.h"
+#include "NamesList.h"
 #include "Shroudweave.h"
-#include "visibility/InvisibilityTable.h"
-#include "visibility/NamesList.h"
 
 namespace {
 const char* const kEnableLabel = "Enable plugin";
@@ -59,11 +59,11 @@ void DrawPlayerNode(CVarManagerWrapper& cvarManager, const std::string& name, in
 }
 
 void DrawPanel(CVarManagerWrapper& cvarManager) {
-  CVarWrapper enabled = cvarManager.getCvar("shroudweave_enabled");
+  CVarWrapper enabled = cvarManager.getCvar(kEnabledCvar);
   if (!enabled) return;
   DrawEnableCheckbox(enabled);
 
-  CVarWrapper namesList = cvarManager.getCvar("names_specshortcuts");
+  CVarWrapper namesList = cvarManager.getCvar(kNamesListCvar);
   if (!namesList) return;
   const NameSlots names = ReadNamesList(namesList.getStringValue());
   PanelTable();
@@ -84,7 +84,7 @@ void Shroudweave::DrawSettingsPanel() {
   }
 }
 
-std::string Shroudweave::GetDisplayName() { return "Glimmerfade"; }
+std::string Shroudweave::GetDisplayName() { return kDisplayName; }
 
 void Shroudweave::AttachImGuiContext(uintptr_t ctx) {
   ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));

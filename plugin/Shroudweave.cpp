@@ -1,33 +1,63 @@
 #include "Shroudweave.h"
 
 #include "Exports.h"
-#include "netcode/NetcodeManager.h"
+#include "InvisibilityTable.h"
+#include "NamesList.h"
+#include "NetcodeManager.h"
+#include "Replication.h"
 
 void Shroudweave::onLoad() {
-  Shroudweave* self = this;
   netcode = std::make_shared<NetcodeManager>(
       cvarManager, gameWrapper, exports,
-      [self](const std::string& message, PriWrapper sender) { self->onNetcodeMessage(message, sender); });
+      guard.Bind([](Shroudweave& self, const std::string& message, PriWrapper sender) {
+        self.onNetcodeMessage(message, sender);
+      }));
 
-  cvarManager->getCvar("NETCODE_Log_Level").setValue(1);
-
-  cvarManager
-      ->registerCvar("shroudweave_enabled", "0", "Enable the invisible opponents plugin", true, true, 0.0f,
-                     true, 1.0f, true)
-      .addOnValueChanged([self](std::string, CVarWrapper cvar) {
-        if (cvar.getBoolValue())
-          self->gameWrapper->HookEventPost(kVehicleInputEvent,
-                                           [self](std::string) { self->EnforceVisibility(); });
-        else
-          self->gameWrapper->UnhookEventPost(kVehicleInputEvent);
-      });
+  cvarManager->getCvar(kNetcodeLogLevelCvar).setValue(1);
 
   cvarManager
-      ->registerCvar("invis_json", "", "Stores data about who is invisible to who", true, false, 0.0f, false,
-                     0.0f, true)
+      ->registerCvar(kEnabledCvar, "0", "Enable the invisible opponents plugin", true, true, 0.0f, true, 1.0f,
+                     true)
       .addOnValueChanged(
-          [self](std::string oldValue, CVarWrapper cvar) { self->onInvisJsonChanged(oldValue, cvar); });
+          guard.Bind([](Shroudweave& self, std::string, CVarWrapper cvar) { self.OnEnabledChanged(cvar); }));
 
-  cvarManager->registerCvar("names_specshortcuts", "", "Maps players to their spectator shortcuts", true, false,
+  cvarManager
+      ->registerCvar(kInvisJsonCvar, "", "Stores data about who is invisible to who", true, false, 0.0f,
+                     false, 0.0f, true)
+      .addOnValueChanged(guard.Bind([](Shroudweave& self, std::string oldValue, CVarWrapper cvar) {
+        self.onInvisJsonChanged(oldValue, cvar);
+      }));
+
+  cvarManager->registerCvar(kNamesListCvar, "", "Maps players to their spectator shortcuts", true, false,
                             0.0f, false, 0.0f, true);
+}
+
+// Every true value asks the host to hook again, every false value to unhook.
+void Shroudweave::OnEnabledChanged(CVarWrapper enabled) {
+  if (enabled.getBoolValue())
+    gameWrapper->HookEventPost(kVehicleInputEvent,
+                               guard.Bind([](Shroudweave& self, std::string) { self.EnforceVisibility(); }));
+  else
+    gameWrapper->UnhookEventPost(kVehicleInputEvent);
+}
+
+void Shroudweave::EnforceVisibility() {
+  RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, wrongShapeReports);
+}
+
+void Shroudweave::onInvisJsonChanged(std::string /*oldValue*/, CVarWrapper variable) {
+  SendChangedTable(
+      *cvarManager, *gameWrapper, variable.getStringValue(), wrongShapeReports,
+      guard.Bind([](Shroudweave& self, const std::string& message) { self.QueueSend(message); }));
+}
+
+void Shroudweave::onNetcodeMessage(const std::string& message, PriWrapper /*sender*/) {
+  ApplyReceivedTable(*cvarManager, *gameWrapper, message);
+}
+
+// The send runs later, as a game-thread task that owns its copy of the message.
+void Shroudweave::QueueSend(const std::string& message) {
+  gameWrapper->Execute(guard.Bind([message](Shroudweave& self, GameWrapper*) {
+    if (self.netcode) self.netcode->SendNewMessage(message);
+  }));
 }

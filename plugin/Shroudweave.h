@@ -1,36 +1,49 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "EnforcementPass.h"
+#include "LifetimeGuard.h"
+#include "WrongShapeReports.h"
 #include "pluginsdk.h"
-#include "visibility/EnforcementPass.h"
 
 class NetcodeManager;
 
+// The plug-in's switch: 1 hooks the vehicle-input event, 0 unhooks it.
+inline constexpr char kEnabledCvar[] = "shroudweave_enabled";
+// The plug-in's name for users: its settings page and its information record.
+inline constexpr char kDisplayName[] = "Glimmerfade";
+
 // The Glimmerfade plug-in object: hides chosen players' cars from chosen viewers.
+// Its work is done by the visibility and bridge code it forwards to; it keeps
+// what that code needs from one call to the next.
 class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
-  std::shared_ptr<NetcodeManager> netcode;
-
   void onLoad() override;
 
-  // Settings window (plugin/SettingsPanel.cpp)
+  // Settings window (SettingsPanel.cpp)
   void DrawSettingsPanel() override;
   std::string GetDisplayName() override;
   void AttachImGuiContext(uintptr_t ctx) override;
 
-  // Visibility (visibility/)
+  // The enforcement pass, run after each vehicle-input event while enabled.
   void EnforceVisibility();
+  // Replication: the on-change handler of "invis_json" sends the table; the
+  // bridge's message callback applies a received one.
   void onInvisJsonChanged(std::string oldValue, CVarWrapper variable);
   void onNetcodeMessage(const std::string& message, PriWrapper sender);
 
-  // The "invis_json" text whose wrong shape was last reported, so that the
-  // enforcement pass reports a value once, not on every pass.
-  std::optional<std::string> reportedMalformedInvisJson;
+ private:
+  void OnEnabledChanged(CVarWrapper enabled);
+  // Sends a message through the bridge from a game-thread task.
+  void QueueSend(const std::string& message);
+
+  std::shared_ptr<NetcodeManager> netcode;
+  // Wrong-shaped "invis_json" texts already reported, shared by the pass and the sender.
+  WrongShapeReports wrongShapeReports;
   // The last table decode and names buffers, reused by the next pass.
   EnforcementPassMemory enforcementPassMemory;
-  // Game-thread tasks hold this weakly and do nothing once the object is gone.
-  std::shared_ptr<int> aliveToken = std::make_shared<int>(0);
+  // Every callback, hook and task the host keeps goes through it.
+  LifetimeGuard<Shroudweave> guard{*this};
 };
