@@ -24,5 +24,11 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 jobs="${GLIMMERFADE_JOBS:-2}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# GLIMMERFADE_WARNINGS_AS_ERRORS=ON in the environment (scripts/test.sh sets it)
+# makes warnings in our own code fail the build.
+options=()
+if [ -n "${GLIMMERFADE_WARNINGS_AS_ERRORS:-}" ]; then
+  options+=(-DGLIMMERFADE_WARNINGS_AS_ERRORS="$GLIMMERFADE_WARNINGS_AS_ERRORS")
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
 cmake --build build -j "$jobs"

@@ -5,6 +5,8 @@
 # local run; CI never does).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Warnings in our own code fail every leg's build.
+export GLIMMERFADE_WARNINGS_AS_ERRORS=ON
 bash scripts/setup.sh
 ctest --test-dir build --output-on-failure -j "${GLIMMERFADE_JOBS:-2}"
 
@@ -12,7 +14,8 @@ ctest --test-dir build --output-on-failure -j "${GLIMMERFADE_JOBS:-2}"
 # included) and UndefinedBehaviorSanitizer, and the fuzz targets, each fuzzing
 # for GLIMMERFADE_FUZZ_SECONDS on a copy of its seed corpus.
 jobs="${GLIMMERFADE_JOBS:-2}"
-cmake --preset asan -DGLIMMERFADE_FUZZ_SECONDS="${GLIMMERFADE_FUZZ_SECONDS:-60}"
+cmake --preset asan -DGLIMMERFADE_FUZZ_SECONDS="${GLIMMERFADE_FUZZ_SECONDS:-60}" \
+  -DGLIMMERFADE_WARNINGS_AS_ERRORS=ON
 cmake --build --preset asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
