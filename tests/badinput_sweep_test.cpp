@@ -6,6 +6,9 @@
 #include <random>
 
 #include "fault_support.h"
+#include "plugin/Shroudweave.h"
+#include "visibility/NamesList.h"
+#include "visibility/WrongShapeReports.h"
 
 namespace {
 
@@ -70,7 +73,7 @@ std::string ExpectedTableLine(const std::string& kind, bool online) {
   static const char* const wrongShape[] = {
       "array", "null", "object", "member not an array", "numbers for flags", "deep"};
   for (const char* shape : wrongShape)
-    if (kind == shape) return "invis_json does not hold a visibility table: [json.exception.type_error.";
+    if (kind == shape) return std::string(kWrongShapeReport) + "[json.exception.type_error.";
   if (!online && (kind == "short table" || kind == "short entry"))
     return "invis_json holds fewer than 9 entries of 3 flags; nothing sent";
   return "";
@@ -100,6 +103,22 @@ class BadInput : public MatchWorld {
     client.DrawSettings();
   }
 
+  // Exceptions that reached the host on either client; checked after every
+  // value, so that a failure names the value that caused it.
+  size_t Escaped() const { return host->EscapedExceptions() + joiner->EscapedExceptions(); }
+
+  // "invis_json" holds the text it held before, or a whole table of 9 entries
+  // of 3 flags that the receiver stored.
+  static bool UnchangedOrAWholeTable(const std::string& value, const std::string& before) {
+    if (value == before) return true;
+    const DecodedInvisibilityStates decoded = DecodeInvisibilityStates(value);
+    if (decoded.outcome != DecodedInvisibilityStates::Outcome::Decoded) return false;
+    if (decoded.table.size() != static_cast<size_t>(kTableEntries)) return false;
+    for (const std::deque<bool>& flags : decoded.table)
+      if (flags.size() != static_cast<size_t>(kEntryFlags)) return false;
+    return EncodeInvisibilityStates(decoded.table) == value;
+  }
+
   static bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
     for (const std::string& line : lines)
       if (line.rfind(prefix, 0) == 0) return true;
@@ -111,14 +130,14 @@ class BadInput : public MatchWorld {
     for (sim::Client* client : {host, joiner}) {
       ASSERT_TRUE(client->LoadPlugin("NetcodePlugin"));
       ASSERT_TRUE(client->LoadPlugin("Glimmerfade"));
-      client->SetCvar("shroudweave_enabled", "1");
-      client->SetCvar("NETCODE_Log_Level", "1");
+      client->SetCvar(kEnabledCvar, "1");
+      client->SetCvar(kNetcodeLogLevelCvar, "1");
     }
     InvisibilityTable table = DefaultInvisibilityTable();
     table[1][1] = false;  // Ann hidden from opponents
-    ASSERT_TRUE(host->SetCvar("invis_json", EncodeInvisibilityStates(table)));
+    ASSERT_TRUE(host->SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(table)));
     Deliver();
-    EXPECT_EQ(joiner->CvarValue("invis_json"), EncodeInvisibilityStates(table));
+    EXPECT_EQ(joiner->CvarValue(kInvisJsonCvar), EncodeInvisibilityStates(table));
     EXPECT_EQ(joiner->CarHidden("Ann"), true);
     EXPECT_EQ(host->CarHidden("Ann"), false);
   }
@@ -128,30 +147,36 @@ TEST_F(BadInput, ThePluginsVariablesTakeAnyValue) {
   for (const BadValue& value : BadValues()) {
     for (sim::Client* client : {host, joiner}) {
       // The enable switch last: its garbage may switch the enforcement pass off.
-      for (const char* cvar :
-           {"invis_json", "names_specshortcuts", "NETCODE_Log_Level", "shroudweave_enabled"}) {
+      for (const char* cvar : {kInvisJsonCvar, kNamesListCvar, kNetcodeLogLevelCvar, kEnabledCvar}) {
         SCOPED_TRACE(client->Name() + " " + cvar + " " + value.kind);
         const size_t mark = client->Console().size();
         Apply(*client, cvar, value.text);
         const std::string line = ExpectedTableLine(value.kind, client->IsOnline());
-        if (std::string(cvar) == "invis_json" && !line.empty()) {
+        if (std::string(cvar) == kInvisJsonCvar && !line.empty()) {
           EXPECT_TRUE(HasLineStartingWith(client->ConsoleSince(mark), line)) << line;
         }
       }
-      client->SetCvar("shroudweave_enabled", "1");
-      client->SetCvar("NETCODE_Log_Level", "3");
+      client->SetCvar(kEnabledCvar, "1");
+      client->SetCvar(kNetcodeLogLevelCvar, "3");
     }
   }
   ExpectThePluginStillWorks();
 }
 
+// Whatever arrives, the client that runs the match keeps its table, and the
+// online client keeps its table or stores a whole one.
 TEST_F(BadInput, TheIncomingVariableTakesAnyValue) {
+  const std::string hostTable = host->CvarValue(kInvisJsonCvar).value_or("");
   for (const BadValue& value : BadValues()) {
     for (const std::string& incoming : IncomingForms(value.text)) {
       for (sim::Client* client : {host, joiner}) {
         SCOPED_TRACE(client->Name() + " " + value.kind + " " + incoming.substr(0, 40));
-        Apply(*client, "NETCODE_Message_In", incoming);
+        const std::string before = client->CvarValue(kInvisJsonCvar).value_or("");
+        Apply(*client, kNetcodeMessageInCvar, incoming);
+        ASSERT_EQ(Escaped(), 0u);
+        EXPECT_TRUE(UnchangedOrAWholeTable(client->CvarValue(kInvisJsonCvar).value_or(""), before));
       }
+      EXPECT_EQ(host->CvarValue(kInvisJsonCvar), hostTable);
     }
   }
   ExpectThePluginStillWorks();
@@ -161,13 +186,13 @@ TEST_F(BadInput, TheIncomingVariableTakesAnyValue) {
 TEST_F(BadInput, TypedValuesAreTakenLikeSetOnes) {
   for (const BadValue& value : BadValues()) {
     if (value.kind == "binary") continue;
-    for (const char* cvar :
-         {"invis_json", "names_specshortcuts", "shroudweave_enabled", "NETCODE_Message_In"}) {
+    for (const char* cvar : {kInvisJsonCvar, kNamesListCvar, kEnabledCvar, kNetcodeMessageInCvar}) {
       SCOPED_TRACE(std::string(cvar) + " " + value.kind);
       host->RunCommand(std::string(cvar) + " " + value.text);
       joiner->RunCommand(std::string(cvar) + " \"" + value.text + "\"");
       simulation.Tick(2);
       host->DrawSettings();
+      ASSERT_EQ(Escaped(), 0u);
     }
   }
   ExpectThePluginStillWorks();
@@ -176,12 +201,12 @@ TEST_F(BadInput, TypedValuesAreTakenLikeSetOnes) {
 // Console lines: a command or variable name (now and then one that unloads or
 // loads a plug-in), then words of the plug-ins' texts and random bytes.
 std::string RandomLine(std::mt19937& random) {
-  static const char* const kHeads[] = {"invis_json",
-                                       "names_specshortcuts",
-                                       "shroudweave_enabled",
-                                       "NETCODE_Message_In",
-                                       "NETCODE_Message_Out",
-                                       "NETCODE_Log_Level",
+  static const char* const kHeads[] = {kInvisJsonCvar,
+                                       kNamesListCvar,
+                                       kEnabledCvar,
+                                       kNetcodeMessageInCvar,
+                                       kNetcodeMessageOutCvar,
+                                       kNetcodeLogLevelCvar,
                                        "plugin load Glimmerfade",
                                        "plugin unload Glimmerfade",
                                        "plugin load NetcodePlugin",
@@ -222,9 +247,12 @@ TEST_F(BadInput, RandomConsoleLinesTakeNothingDown) {
   std::mt19937 random(20240607);
   for (int i = 0; i < 3000; ++i) {
     sim::Client& client = i % 2 ? *joiner : *host;
-    client.RunCommand(RandomLine(random));
+    const std::string line = RandomLine(random);
+    SCOPED_TRACE(line);
+    client.RunCommand(line);
     if (i % 10 == 9) simulation.Tick();
     if (i % 50 == 49) client.DrawSettings();
+    ASSERT_EQ(Escaped(), 0u);
   }
   ExpectThePluginStillWorks();
 }
@@ -232,7 +260,7 @@ TEST_F(BadInput, RandomConsoleLinesTakeNothingDown) {
 // Garbage saved in the configuration comes back at the next start, before the
 // plug-in has seen any match.
 TEST(BadInputSaved, GarbageSavedInTheConfigurationSurvivesARestart) {
-  OwnScratchFolder scratch;
+  ScratchFolder scratch("glimmerfade-fault-");
   const std::vector<BadValue> values = BadValues();
   for (size_t start = 0; start < 3; ++start) {
     SCOPED_TRACE(start);
@@ -248,7 +276,7 @@ TEST(BadInputSaved, GarbageSavedInTheConfigurationSurvivesARestart) {
     client.DrawSettings();
     simulation.Tick(3);
     ExpectNoEscapedExceptions(client);
-    for (const char* cvar : {"shroudweave_enabled", "invis_json", "names_specshortcuts"})
+    for (const char* cvar : {kEnabledCvar, kInvisJsonCvar, kNamesListCvar})
       client.SetCvar(cvar, values[(start * 7 + std::string(cvar).size()) % values.size()].text);
     client.SaveConfig();
   }

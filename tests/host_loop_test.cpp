@@ -8,7 +8,6 @@
 namespace {
 
 using host_test::HostTest;
-using host_test::kVehicleInput;
 
 class HostLoop : public HostTest {
  protected:
@@ -78,6 +77,10 @@ TEST_F(HostLoop, HookRequestsReplaceAndUnhookRemovesOnlyThatEvent) {
   game.HookEventPost("Event.A", [this](std::string name) { trace.push_back("second " + name); });
   game.HookEventPost("Event.B", [this](std::string name) { trace.push_back("b " + name); });
   EXPECT_EQ(client.HookedEvents(), (std::vector<std::string>{"Event.A", "Event.B"}));
+  client.RaiseEvent("Event.A");
+  client.RaiseEvent("Event.B");
+  EXPECT_EQ(trace, (std::vector<std::string>{"second Event.A", "b Event.B"}))
+      << "only the second request runs";
   game.UnhookEventPost("Event.A");
   EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{"Event.B"});
   game.UnhookEventPost("Event.Unknown");
@@ -86,8 +89,8 @@ TEST_F(HostLoop, HookRequestsReplaceAndUnhookRemovesOnlyThatEvent) {
 
 TEST_F(HostLoop, VehicleInputIsRaisedOncePerCarEachTickWhileHookedInAMatch) {
   int raised = 0;
-  game.HookEventPost(kVehicleInput, [&](std::string name) {
-    EXPECT_EQ(name, kVehicleInput);
+  game.HookEventPost(kVehicleInputEvent, [&](std::string name) {
+    EXPECT_EQ(name, kVehicleInputEvent);
     ++raised;
   });
   Sim().Tick();
@@ -101,15 +104,15 @@ TEST_F(HostLoop, VehicleInputIsRaisedOncePerCarEachTickWhileHookedInAMatch) {
   EXPECT_EQ(raised, 6);
   client.RaiseVehicleInput();
   EXPECT_EQ(raised, 7);
-  game.UnhookEventPost(kVehicleInput);
+  game.UnhookEventPost(kVehicleInputEvent);
   Sim().Tick();
   EXPECT_EQ(raised, 7);
 }
 
 TEST_F(HostLoop, HookThatUnhooksItselfFinishesAndIsNotCalledAgain) {
   int calls = 0;
-  game.HookEventPost(kVehicleInput, [&](std::string) {
-    game.UnhookEventPost(kVehicleInput);
+  game.HookEventPost(kVehicleInputEvent, [&](std::string) {
+    game.UnhookEventPost(kVehicleInputEvent);
     ++calls;  // the callback is still alive here
   });
   client.RaiseVehicleInput();
