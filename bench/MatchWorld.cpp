@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "netcode/NetcodeManager.h"
+#include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
@@ -35,7 +37,7 @@ void AddPlayers(sim::Match& match) {
 }  // namespace
 
 MatchWorld::MatchWorld() {
-  simulation_ = std::make_unique<sim::Simulation>(scratch_.Path());
+  simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
   sim::Match& match = simulation_->CreateMatch("arena", 24);
   AddPlayers(match);
   const char* const names[kClients] = {"host", "second", "third"};
@@ -44,7 +46,7 @@ MatchWorld::MatchWorld() {
     sim::Client& client = AddClientWithPlugins(*simulation_, names[i]);
     i == 0 ? client.RunMatch(match) : client.JoinMatch(match);
     client.Control(players[i]);
-    Require(client.SetCvar("shroudweave_enabled", "1"), "enable on " + client.Name());
+    Require(client.SetCvar(kEnabledCvar, "1"), "enable on " + client.Name());
   }
   host_ = simulation_->FindClient("host");
   for (long k = 0; k < 2; ++k) tableCommands_[k] = "invis_json " + Table(k);
@@ -63,7 +65,7 @@ ReplicationWorld::ReplicationWorld() {
     tables_[k] = Table(k);
     incoming_[k] = "[Shroudweave][0]" + ComposeReplicationMessage(DecodeInvisibilityStates(tables_[k]).table);
   }
-  simulation_ = std::make_unique<sim::Simulation>(scratch_.Path());
+  simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
   sim::Match& local = simulation_->CreateMatch("local", 24);
   sim::Match& online = simulation_->CreateMatch("online", 24);
   AddPlayers(local);
@@ -77,25 +79,25 @@ ReplicationWorld::ReplicationWorld() {
   simulation_->AdvanceSeconds(1.0);
   senderCvars_ = sender_->CvarManager();
   receiverCvars_ = receiver_->CvarManager();
-  Require(sender_->SetCvar("invis_json", tables_[0]), "the sender's table");
+  Require(sender_->SetCvar(kInvisJsonCvar, tables_[0]), "the sender's table");
 
   SendOne();
   const std::string firstMessage = ComposeReplicationMessage(DecodeInvisibilityStates(tables_[0]).table);
-  Require(sender_->CvarValue("NETCODE_Message_Out") == "[Shroudweave]" + firstMessage,
+  Require(sender_->CvarValue(kNetcodeMessageOutCvar) == "[Shroudweave]" + firstMessage,
           "the first message sent");
   ReceiveOne();
-  Require(receiver_->CvarValue("invis_json") == tables_[0], "the first message received");
+  Require(receiver_->CvarValue(kInvisJsonCvar) == tables_[0], "the first message received");
 }
 
 ReplicationWorld::~ReplicationWorld() = default;
 
 void ReplicationWorld::SendOne() {
-  senderCvars_->getCvar("invis_json").setValue(tables_[0]);
+  senderCvars_->getCvar(kInvisJsonCvar).setValue(tables_[0]);
   simulation_->RunPending();
 }
 
 void ReplicationWorld::ReceiveOne() {
-  receiverCvars_->getCvar("NETCODE_Message_In").setValue(incoming_[received_++ % 2]);
+  receiverCvars_->getCvar(kNetcodeMessageInCvar).setValue(incoming_[received_++ % 2]);
 }
 
 }  // namespace bench

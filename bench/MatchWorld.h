@@ -26,7 +26,7 @@ class MatchWorld {
   static long PassesPerMinute() { return 60L * kTicksPerSecond * kPlayers * kClients; }
 
  private:
-  ScratchFolder scratch_{"glimmerfade-bench-match"};
+  ScratchFolder scratch_{"glimmerfade-bench-match-"};
   std::unique_ptr<sim::Simulation> simulation_;
   sim::Client* host_ = nullptr;
   std::array<std::string, 2> tableCommands_;
@@ -51,7 +51,7 @@ class ReplicationWorld {
   void ReceiveOne();
 
  private:
-  ScratchFolder scratch_{"glimmerfade-bench-replication"};
+  ScratchFolder scratch_{"glimmerfade-bench-replication-"};
   std::unique_ptr<sim::Simulation> simulation_;
   sim::Client* sender_ = nullptr;
   sim::Client* receiver_ = nullptr;

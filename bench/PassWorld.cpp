@@ -1,10 +1,8 @@
 #include "PassWorld.h"
 
-#include <unistd.h>
-
 #include <stdexcept>
-#include <system_error>
 
+#include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
 #include "visibility/InvisibilityTable.h"
 
@@ -37,18 +35,8 @@ int RosterSize(const ArrayWrapper<PriWrapper>& roster) { return roster.IsNull() 
 
 }  // namespace
 
-ScratchFolder::ScratchFolder(const std::string& prefix)
-    : path_(std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(getpid()))) {
-  std::filesystem::remove_all(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 PassWorld::PassWorld() {
-  simulation_ = std::make_unique<sim::Simulation>(scratch_.Path());
+  simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
   sim::Client& client = simulation_->AddClient("local");
   client_ = &client;
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
@@ -59,8 +47,8 @@ PassWorld::PassWorld() {
     match.AddPlayer({"Player" + std::to_string(n), n <= 4 ? 0 : 1, false, n});
   client.RunMatch(match);
   client.Control("Player1");
-  Require(client.SetCvar("invis_json", TableText()), "set invis_json");
-  Require(client.SetCvar("shroudweave_enabled", "1"), "enable the plug-in");
+  Require(client.SetCvar(kInvisJsonCvar, TableText()), "set invis_json");
+  Require(client.SetCvar(kEnabledCvar, "1"), "enable the plug-in");
 
   cvars_ = client.CvarManager();
   game_ = client.Game();
@@ -75,9 +63,14 @@ PassWorld::PassWorld() {
 
 PassWorld::~PassWorld() = default;
 
-void PassWorld::ProjectPass() { RunEnforcementPass(*cvars_, *game_, memory_, reportedMalformed_); }
+void PassWorld::ProjectPass() { RunEnforcementPass(*cvars_, *game_, memory_, reports_); }
 
-void PassWorld::ReferencePass() { RunReferenceEnforcementPass(*cvars_, *game_, reportedMalformed_); }
+// The same pass keeping nothing: it decodes "invis_json" and composes the names
+// list afresh every time.
+void PassWorld::ReferencePass() {
+  EnforcementPassMemory nothingKept;
+  RunEnforcementPass(*cvars_, *game_, nothingKept, reports_);
+}
 
 void PassWorld::ModulePassThroughHook() { client_->RaiseVehicleInput(); }
 
@@ -85,7 +78,7 @@ void PassWorld::EmptyHookDispatch() { client_->RaiseEvent(emptyEvent_); }
 
 // The decisions the project's pass made, kept for the floor.
 void PassWorld::PlanFloor() {
-  floorNames_ = client_->CvarValue("names_specshortcuts").value_or("");
+  floorNames_ = client_->CvarValue(kNamesListCvar).value_or("");
   PriWrapper local = game_->GetPlayerController().GetPRI();
   ArrayWrapper<PriWrapper> roster = game_->GetGameEventAsServer().GetPRIs();
   floorSteps_.clear();
@@ -123,8 +116,8 @@ void PassWorld::FloorPass() {
     pri.GetSpectatorShortcut();
     car.GetOwnerName();
   }
-  cvars_->getCvar("names_specshortcuts").setValue(floorNames_);
-  cvars_->getCvar("invis_json").getStringValue();
+  cvars_->getCvar(kNamesListCvar).setValue(floorNames_);
+  cvars_->getCvar(kInvisJsonCvar).getStringValue();
 
   for (int i = 0; i < RosterSize(roster); ++i) {
     PriWrapper pri = roster.Get(i);
@@ -138,7 +131,7 @@ void PassWorld::FloorPass() {
 }
 
 std::string PassWorld::Outcome() const {
-  std::string outcome = client_->CvarValue("names_specshortcuts").value_or("<none>") + " hidden:";
+  std::string outcome = client_->CvarValue(kNamesListCvar).value_or("<none>") + " hidden:";
   for (int n = 1; n <= kPlayers; ++n) {
     const std::string name = "Player" + std::to_string(n);
     if (client_->CarHidden(name).value_or(false)) outcome += " " + name;

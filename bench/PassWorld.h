@@ -14,29 +14,17 @@
 //   and every car's decision worked out beforehand;
 // - the module's own pass, raised through the host's vehicle-input hook.
 
-#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/Simulation.h"
+#include "tests/ScratchFolder.h"
 #include "visibility/EnforcementPass.h"
 
 namespace bench {
 
 constexpr int kPlayers = 8;
-
-// A folder under the system's temporary folder, removed with the object.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& prefix);
-  ~ScratchFolder();
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // What the floor does to each roster entry, decided beforehand.
 struct FloorStep {
@@ -63,13 +51,13 @@ class PassWorld {
  private:
   void PlanFloor();
 
-  ScratchFolder scratch_{"glimmerfade-bench-pass"};
+  ScratchFolder scratch_{"glimmerfade-bench-pass-"};
   std::unique_ptr<sim::Simulation> simulation_;
   sim::Client* client_ = nullptr;
   std::shared_ptr<CVarManagerWrapper> cvars_;
   std::shared_ptr<GameWrapper> game_;
   EnforcementPassMemory memory_;
-  std::optional<std::string> reportedMalformed_;
+  WrongShapeReports reports_;
   std::string floorNames_;
   std::vector<FloorStep> floorSteps_;
   const std::string emptyEvent_ = "Bench.EmptyEvent";

@@ -6,10 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
 
@@ -22,7 +22,8 @@ inline std::string AsText(const uint8_t* data, size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-// A simulation in a folder of its own, removed when the world goes.
+// A simulation in a folder of its own, removed when the world goes. Several
+// fuzzing processes may run at once: each world gets a folder no other has.
 class ScratchWorld {
  public:
   explicit ScratchWorld(const std::string& name);
@@ -33,7 +34,7 @@ class ScratchWorld {
   sim::Simulation& Simulation() { return *simulation_; }
 
  private:
-  std::filesystem::path folder_;
+  ScratchFolder folder_;  // outlives the simulation
   std::unique_ptr<sim::Simulation> simulation_;
 };
 

@@ -31,8 +31,10 @@ struct BridgeWorld : fuzz::ScratchWorld {
                                               [this](const std::string& content, PriWrapper sender) {
                                                 deliveries.push_back({content, sender.memory_address});
                                               });
-    fuzz::Require(bridge->IsReady(), "the bridge finds the loaded NetcodePlugin");
-    client.SetCvar("NETCODE_Log_Level", "3");
+    // A ready bridge listens to the incoming variable.
+    fuzz::Require(client.DescribeCvar(kNetcodeMessageInCvar)->callbacks == 1,
+                  "the bridge finds the loaded NetcodePlugin");
+    client.SetCvar(kNetcodeLogLevelCvar, "3");
   }
 };
 
@@ -89,7 +91,7 @@ void CheckBuiltEnvelopeParsesBack(NetcodeManager& bridge, const std::string& inp
 void CheckDelivery(BridgeWorld& world, const std::string& text) {
   const NetcodeMessage parsed = world.bridge->ParseMessage(text);
   world.deliveries.clear();
-  world.client.SetCvar("NETCODE_Message_In", text);
+  world.client.SetCvar(kNetcodeMessageInCvar, text);
   if (parsed.pluginClassName != kOwnClass) {
     fuzz::Require(world.deliveries.empty(), "a text for another class name is not delivered");
     return;

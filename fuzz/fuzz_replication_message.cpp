@@ -13,7 +13,7 @@ const char* const kUnchanged = "previous";
 struct ReceiverWorld : fuzz::ScratchWorld {
   sim::Client& client = Simulation().AddClient("receiver");
   CVarWrapper invisJson =
-      client.CvarManager()->registerCvar("invis_json", "", "", true, false, 0, false, 0, false);
+      client.CvarManager()->registerCvar(kInvisJsonCvar, "", "", true, false, 0, false, 0, false);
   std::unique_ptr<Shroudweave> plugin = fuzz::MakeDetachedPlugin(client);
 
   ReceiverWorld() : ScratchWorld("replication") { client.JoinMatch(Simulation().CreateMatch("online", 24)); }

@@ -71,9 +71,9 @@ struct TableWorld : fuzz::ScratchWorld {
   sim::Client& client = Simulation().AddClient("viewer");
   sim::Match& match = Simulation().CreateMatch("arena", 24);
   CVarWrapper invisJson =
-      client.CvarManager()->registerCvar("invis_json", "", "", true, false, 0, false, 0, false);
+      client.CvarManager()->registerCvar(kInvisJsonCvar, "", "", true, false, 0, false, 0, false);
   CVarWrapper names =
-      client.CvarManager()->registerCvar("names_specshortcuts", "", "", true, false, 0, false, 0, false);
+      client.CvarManager()->registerCvar(kNamesListCvar, "", "", true, false, 0, false, 0, false);
   std::unique_ptr<Shroudweave> plugin = fuzz::MakeDetachedPlugin(client);
 
   TableWorld() : ScratchWorld("table") {}

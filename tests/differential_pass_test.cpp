@@ -9,9 +9,7 @@
 // every step that runs passes, the project's cars and names list are also held
 // against the model of the rules (tests/model), which shares no code with either.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,22 +17,21 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "model/VisibilityRules.h"
-#include "plugin/Exports.h"
+#include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
 #include "visibility/EnforcementPass.h"
 
-// The pass's source file also holds the plug-in's member, which (under the
-// sanitizers' type checks) brings in the plug-in shell, and the shell refers to
-// the module's information record; the module's entry file is not linked here.
-PluginDescriptor exports = {CORVANE_SDK_VERSION, "", "Shroudweave", "Glimmerfade", "", 0, nullptr, nullptr};
-
 namespace {
-namespace fs = std::filesystem;
 
-const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
-const char* const kWrongShapeLine = "invis_json does not hold a visibility table: ";
+// The project's pass keeping nothing between calls: it decodes "invis_json"
+// and composes the names list afresh every time.
+void RunReferencePass(CVarManagerWrapper& cvars, GameWrapper& game, WrongShapeReports& reports) {
+  EnforcementPassMemory nothingKept;
+  RunEnforcementPass(cvars, game, nothingKept, reports);
+}
 
 using Rng = std::mt19937;
 
@@ -140,11 +137,9 @@ sim::PlayerSetup RandomPlayer(Rng& rng, const std::string& name) {
 // A client with the module loaded in a simulation of its own.
 class Leg {
  public:
-  explicit Leg(const std::string& name, bool reference) : reference_(reference) {
-    // The process id keeps runs from other build folders out of this one's way.
-    root_ = fs::temp_directory_path() / ("glimmerfade-differential-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(root_);
-    simulation_ = std::make_unique<sim::Simulation>(root_);
+  explicit Leg(const std::string& name, bool reference)
+      : reference_(reference), scratch_("glimmerfade-differential-" + name + "-") {
+    simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
     client_ = &simulation_->AddClient(name);
     match_ = &simulation_->CreateMatch("arena", 24);
     client_->SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
@@ -152,19 +147,13 @@ class Leg {
     if (reference_) {
       std::shared_ptr<CVarManagerWrapper> cvars = client_->CvarManager();
       std::shared_ptr<GameWrapper> game = client_->Game();
-      std::optional<std::string>* reported = &reportedMalformed_;
-      game->HookEventPost(kVehicleInput, [cvars, game, reported](std::string) {
-        RunReferenceEnforcementPass(*cvars, *game, *reported);
-      });
+      WrongShapeReports* reports = &reports_;
+      game->HookEventPost(kVehicleInputEvent,
+                          [cvars, game, reports](std::string) { RunReferencePass(*cvars, *game, *reports); });
     } else {
-      EXPECT_TRUE(client_->SetCvar("shroudweave_enabled", "1"));
+      EXPECT_TRUE(client_->SetCvar(kEnabledCvar, "1"));
     }
     mark_ = client_->Console().size();
-  }
-  ~Leg() {
-    simulation_.reset();
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
   }
 
   sim::Client& Client() { return *client_; }
@@ -175,14 +164,14 @@ class Leg {
   // silent about that value; the reference learns it from the same line.
   void SetInvisJson(const std::string& value) {
     const size_t before = client_->Console().size();
-    client_->SetCvar("invis_json", value);
+    client_->SetCvar(kInvisJsonCvar, value);
     for (const std::string& line : client_->ConsoleSince(before))
-      if (reference_ && line.rfind(kWrongShapeLine, 0) == 0) reportedMalformed_ = value;
+      if (reference_ && line.rfind(kWrongShapeReport, 0) == 0) reports_.Remember(value);
   }
 
   // Everything a pass can change or write, since the leg was set up.
   std::string Transcript() const {
-    std::string text = "names=" + client_->CvarValue("names_specshortcuts").value_or("<none>") + "\ncars:";
+    std::string text = "names=" + client_->CvarValue(kNamesListCvar).value_or("<none>") + "\ncars:";
     for (sim::Player* player : match_->Players()) {
       const std::optional<bool> hidden = client_->CarHidden(player->setup.name);
       text += " " + player->setup.name + (hidden ? (*hidden ? "=hidden" : "=shown") : "=none");
@@ -194,12 +183,12 @@ class Leg {
 
  private:
   bool reference_;
-  fs::path root_;
+  ScratchFolder scratch_;  // outlives the simulation
   std::unique_ptr<sim::Simulation> simulation_;
   sim::Client* client_ = nullptr;
   sim::Match* match_ = nullptr;
   size_t mark_ = 0;
-  std::optional<std::string> reportedMalformed_;
+  WrongShapeReports reports_;
 };
 
 // ---- the model's view of a leg ----
@@ -248,14 +237,14 @@ std::string DisagreementWithModel(Leg& leg, const CarStates& before, const std::
       roster.push_back({setup.name, setup.team, setup.shortcut, setup.spectator, setup.hasCar});
     }
     const model::PassResult pass =
-        model::Pass(model::DecodeTable(client.CvarValue("invis_json").value_or("")), game.IsInOnlineGame(),
+        model::Pass(model::DecodeTable(client.CvarValue(kInvisJsonCvar).value_or("")), game.IsInOnlineGame(),
                     ViewerOf(game), roster);
     names = pass.namesList;
     for (const auto& [name, state] : pass.cars)
       if (state != model::CarState::Untouched) expected[name] = state == model::CarState::Hidden;
   }
   std::string disagreement;
-  const std::string actualNames = client.CvarValue("names_specshortcuts").value_or("<none>");
+  const std::string actualNames = client.CvarValue(kNamesListCvar).value_or("<none>");
   if (actualNames != names) disagreement += "names list " + actualNames + ", the model says " + names + "\n";
   const CarStates actual = Cars(leg);
   for (const auto& [name, hidden] : actual) {
@@ -397,7 +386,7 @@ TEST(DifferentialPass, ProjectPassAgreesWithTheReferenceOverRandomSequences) {
     std::string steps;
     for (int step = 0; step < kSteps; ++step) {
       const CarStates carsBefore = Cars(project);
-      const std::string namesBefore = project.Client().CvarValue("names_specshortcuts").value_or("<none>");
+      const std::string namesBefore = project.Client().CvarValue(kNamesListCvar).value_or("<none>");
       const std::string what = script.Step();
       steps += what + "\n";
       if (what.size() > 7 && what.compare(what.size() - 7, 7, " passes") == 0) {

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "netcode_support.h"
+#include "visibility/InvisibilityTable.h"
 
 namespace {
 
@@ -54,11 +55,11 @@ class EndToEnd : public ::testing::Test {
     }
     // A received table is never sent back.
     for (sim::Client* client : {&bravo, &charlie}) {
-      EXPECT_EQ(client->CvarValue("NETCODE_Message_Out"), "") << client->Name();
+      EXPECT_EQ(client->CvarValue(kNetcodeMessageOutCvar), "") << client->Name();
       for (const std::string& line : client->Console())
         EXPECT_EQ(line.rfind("Sending netcode message", 0), std::string::npos) << line;
     }
-    EXPECT_EQ(host.CvarValue("NETCODE_Message_In"), "");
+    EXPECT_EQ(host.CvarValue(kNetcodeMessageInCvar), "");
   }
 
   // Which of the players' cars each screen hides, as "host:Delta;bravo:;...".
@@ -78,9 +79,9 @@ class EndToEnd : public ::testing::Test {
   void ChangeTableAndWait(const std::string& json) {
     host.RunCommand("invis_json " + json);
     simulation.Tick();  // the host's game-thread task sends
-    const std::string before = *bravo.CvarValue("invis_json");
+    const std::string before = *bravo.CvarValue(kInvisJsonCvar);
     simulation.AdvanceSeconds(simulation.NetworkDelay() * 0.8);
-    EXPECT_EQ(bravo.CvarValue("invis_json"), before) << "arrived before the network delay";
+    EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), before) << "arrived before the network delay";
     simulation.AdvanceSeconds(simulation.NetworkDelay() * 0.4);
   }
 };
@@ -91,8 +92,8 @@ TEST_F(EndToEnd, TableTypedOnTheHostHidesCarsOnTheScreensItNames) {
   // Delta hidden from opponents, Alpha hidden from teammates.
   const std::string table = TableJson({{1, "[false,true,true]"}, {4, "[true,false,true]"}});
   ChangeTableAndWait(table);
-  EXPECT_EQ(bravo.CvarValue("invis_json"), table);
-  EXPECT_EQ(charlie.CvarValue("invis_json"), table);
+  EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), table);
+  EXPECT_EQ(charlie.CvarValue(kInvisJsonCvar), table);
 
   simulation.Tick();
   // Alpha's own screen shows Alpha; Charlie is Alpha's teammate; Bravo is Delta's.
@@ -109,8 +110,8 @@ TEST_F(EndToEnd, EveryChangeTravelsInOrder) {
   host.RunCommand("invis_json " + first);
   host.RunCommand("invis_json " + second);
   simulation.AdvanceSeconds(0.2);
-  EXPECT_EQ(bravo.CvarValue("invis_json"), second);
-  EXPECT_EQ(charlie.CvarValue("invis_json"), second);
+  EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), second);
+  EXPECT_EQ(charlie.CvarValue(kInvisJsonCvar), second);
   simulation.Tick();
   // Only the second table holds: Charlie (team 0) is hidden on Bravo's screen, Bravo nowhere.
   EXPECT_EQ(HiddenCars(), "host:;bravo:Charlie ;charlie:;");
@@ -122,9 +123,9 @@ TEST_F(EndToEnd, PanelClickOnTheHostTravels) {
   ASSERT_TRUE(host.ClickWidget("Glimmerfade", {"Delta", "Visible to Opponents"}));
   simulation.AdvanceSeconds(0.1);
   const std::string table = TableJson({{4, "[true,false,true]"}});
-  EXPECT_EQ(host.CvarValue("invis_json"), table);
-  EXPECT_EQ(bravo.CvarValue("invis_json"), table);
-  EXPECT_EQ(charlie.CvarValue("invis_json"), table);
+  EXPECT_EQ(host.CvarValue(kInvisJsonCvar), table);
+  EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), table);
+  EXPECT_EQ(charlie.CvarValue(kInvisJsonCvar), table);
   simulation.Tick();
   EXPECT_EQ(HiddenCars(), "host:Delta ;bravo:;charlie:Delta ;");
 }

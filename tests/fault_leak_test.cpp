@@ -44,13 +44,14 @@ GameResult LiveOneGame(const fs::path& folder) {
   clients[1]->JoinMatch(match);
 
   host.RunCommand("shroudweave_enabled 1");
-  for (unsigned n = 0; n < 20; ++n) host.SetCvar("NETCODE_Message_Out", "[Shroudweave]" + NumberedMessage(n));
-  host.SetCvar("invis_json", NumberedJson(7));
+  for (unsigned n = 0; n < 20; ++n)
+    host.SetCvar(kNetcodeMessageOutCvar, "[Shroudweave]" + NumberedMessage(n));
+  host.SetCvar(kInvisJsonCvar, NumberedJson(7));
   simulation.AdvanceSeconds(simulation.NetworkDelay() * 0.5);
   for (sim::Client* client : clients) client->UnloadPlugin("Glimmerfade");
   simulation.AdvanceSeconds(5.0);
   for (sim::Client* client : clients) client->LoadPlugin("Glimmerfade");
-  host.SetCvar("invis_json", NumberedJson(8));
+  host.SetCvar(kInvisJsonCvar, NumberedJson(8));
   simulation.AdvanceSeconds(5.0);
 
   GameResult result;
@@ -85,7 +86,7 @@ long long RuntimeBytesKeptPerLoad(const fs::path& folder) {
 #endif
 
 TEST(FaultLeak, GamesWithUnloadFaultsGiveBackAllTheyTook) {
-  OwnScratchFolder scratch;
+  ScratchFolder scratch("glimmerfade-fault-");
   size_t escaped = 0;
   size_t loads = 0;
   auto heapGrowthOver = [&](int games) {

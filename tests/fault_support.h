@@ -3,8 +3,6 @@
 // Shared by the fault, flood and bad-input tests: a world of clients with both
 // plug-ins loaded around one match, and numbered tables to send through it.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -17,26 +15,6 @@
 namespace fault_test {
 
 using namespace netcode_test;
-
-// A folder of its own for each test and process, removed afterwards: the same
-// test may be running from another build folder at the same time.
-struct OwnScratchFolder {
-  fs::path path;
-  OwnScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    path = fs::temp_directory_path() / ("glimmerfade-fault-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(path);
-  }
-  ~OwnScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
-
-inline const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
 
 // A table with a flag pattern of its own for every number: 27 bits of n, each
 // clear bit a hidden flag.
@@ -56,7 +34,7 @@ inline std::string NumberedMessage(unsigned n) { return ComposeReplicationMessag
 // NetcodePlugin and Glimmerfade loaded.
 class MatchWorld : public ::testing::Test {
  protected:
-  OwnScratchFolder scratch;
+  ScratchFolder scratch{"glimmerfade-fault-"};
   sim::Simulation simulation{scratch.path};
   sim::Match& match = simulation.CreateMatch("arena", 24);
 
@@ -82,7 +60,7 @@ class MatchWorld : public ::testing::Test {
 
   // Writes an outgoing envelope on the client, as its bridge would.
   static void SendRaw(sim::Client& from, const std::string& envelope) {
-    ASSERT_TRUE(from.SetCvar("NETCODE_Message_Out", envelope));
+    ASSERT_TRUE(from.SetCvar(kNetcodeMessageOutCvar, envelope));
   }
   // Runs ticks until the network delay has passed.
   void Deliver() { simulation.AdvanceSeconds(simulation.NetworkDelay() * 1.5 + 0.01); }
@@ -105,7 +83,7 @@ class StoreCounter {
   explicit StoreCounter(sim::Client& client, unsigned first = 0) : state_(std::make_shared<State>()) {
     state_->first = first;
     client.CvarManager()
-        ->getCvar("invis_json")
+        ->getCvar(kInvisJsonCvar)
         .addOnValueChanged([state = state_](std::string, CVarWrapper cvar) {
           if (cvar.getStringValue() != NumberedJson(state->first + static_cast<unsigned>(state->stores)))
             ++state->outOfOrder;

@@ -82,8 +82,8 @@ TEST_F(Unload, WithASendQueuedTheTaskIsDroppedAndAReloadSendsAgain) {
     SCOPED_TRACE(fromItsOwnChange ? "unloaded by a callback of the same change"
                                   : "unloaded after the change");
     const unsigned table = fromItsOwnChange ? 2 : 1;
-    if (fromItsOwnChange) OnNthChange(host, "invis_json", 1, [&] { host.UnloadPlugin("Glimmerfade"); });
-    ASSERT_TRUE(host.SetCvar("invis_json", NumberedJson(table)));
+    if (fromItsOwnChange) OnNthChange(host, kInvisJsonCvar, 1, [&] { host.UnloadPlugin("Glimmerfade"); });
+    ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, NumberedJson(table)));
     if (!fromItsOwnChange) {
       ASSERT_EQ(host.PendingTasks(), 1u);
       ASSERT_TRUE(host.UnloadPlugin("Glimmerfade"));
@@ -91,15 +91,15 @@ TEST_F(Unload, WithASendQueuedTheTaskIsDroppedAndAReloadSendsAgain) {
     EXPECT_FALSE(host.IsPluginLoaded("Glimmerfade"));
     EXPECT_EQ(host.PendingTasks(), 0u);
     Deliver();
-    EXPECT_EQ(host.CvarValue("NETCODE_Message_Out"), "");
-    EXPECT_NE(joiner.CvarValue("invis_json"), NumberedJson(table));
+    EXPECT_EQ(host.CvarValue(kNetcodeMessageOutCvar), "");
+    EXPECT_NE(joiner.CvarValue(kInvisJsonCvar), NumberedJson(table));
 
     // Loading again restores the saved table, which the plug-in then sends.
     ASSERT_TRUE(host.LoadPlugin("Glimmerfade"));
     Deliver();
-    EXPECT_EQ(host.CvarValue("NETCODE_Message_Out"), "[Shroudweave]" + NumberedMessage(table));
-    EXPECT_EQ(joiner.CvarValue("invis_json"), NumberedJson(table));
-    ASSERT_TRUE(host.SetCvar("NETCODE_Message_Out", ""));
+    EXPECT_EQ(host.CvarValue(kNetcodeMessageOutCvar), "[Shroudweave]" + NumberedMessage(table));
+    EXPECT_EQ(joiner.CvarValue(kInvisJsonCvar), NumberedJson(table));
+    ASSERT_TRUE(host.SetCvar(kNetcodeMessageOutCvar, ""));
   }
 }
 
@@ -112,13 +112,13 @@ TEST_F(Unload, InTheMiddleOfABurstTheRestIsNotHandledAndAReloadHandlesTheNext) {
     SCOPED_TRACE(unloaded);
     sim::Client& joiner = AddJoiner("joiner-" + unloaded);
     StoreCounter counter(joiner);
-    OnNthChange(joiner, "invis_json", 40, [&joiner, unloaded] { joiner.UnloadPlugin(unloaded); });
+    OnNthChange(joiner, kInvisJsonCvar, 40, [&joiner, unloaded] { joiner.UnloadPlugin(unloaded); });
     for (unsigned n = 0; n < 100; ++n) SendRaw(host, "[Shroudweave]" + NumberedMessage(n));
     Deliver();
     EXPECT_FALSE(joiner.IsPluginLoaded(unloaded));
     EXPECT_EQ(counter.Stores(), 40u);
     EXPECT_EQ(counter.OutOfOrder(), 0u);
-    EXPECT_EQ(joiner.CvarValue("invis_json"), NumberedJson(39));
+    EXPECT_EQ(joiner.CvarValue(kInvisJsonCvar), NumberedJson(39));
 
     ASSERT_TRUE(joiner.LoadPlugin(unloaded));
     counter.Restart(100);  // a reloaded Glimmerfade restores its saved table first
@@ -126,7 +126,7 @@ TEST_F(Unload, InTheMiddleOfABurstTheRestIsNotHandledAndAReloadHandlesTheNext) {
     Deliver();
     EXPECT_EQ(counter.Stores(), 50u);
     EXPECT_EQ(counter.OutOfOrder(), 0u);
-    EXPECT_EQ(joiner.CvarValue("invis_json"), NumberedJson(149));
+    EXPECT_EQ(joiner.CvarValue(kInvisJsonCvar), NumberedJson(149));
     joiner.LeaveMatch();
   }
 }
@@ -139,13 +139,13 @@ TEST_F(Unload, WithItsHookInstalledNoPassRunsAndAReloadEnforcesAgain) {
   host.RunCommand("shroudweave_enabled 1");
   for (bool withinTheEvent : {false, true}) {
     SCOPED_TRACE(withinTheEvent ? "unloaded within the event" : "unloaded between events");
-    ASSERT_TRUE(host.SetCvar("invis_json", BenHiddenJson()));
+    ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, BenHiddenJson()));
     simulation.Tick();
     ASSERT_EQ(host.CarHidden("Ben"), true);
 
     if (withinTheEvent) {
       auto once = std::make_shared<bool>(true);
-      host.Game()->HookEventPost(kVehicleInput, [&host, once](std::string) {
+      host.Game()->HookEventPost(kVehicleInputEvent, [&host, once](std::string) {
         if (*once) host.UnloadPlugin("Glimmerfade");
         *once = false;
       });
@@ -154,8 +154,8 @@ TEST_F(Unload, WithItsHookInstalledNoPassRunsAndAReloadEnforcesAgain) {
       ASSERT_TRUE(host.UnloadPlugin("Glimmerfade"));
     }
     EXPECT_FALSE(host.IsPluginLoaded("Glimmerfade"));
-    EXPECT_EQ(CountLines(host.HookedEvents(), kVehicleInput), withinTheEvent ? 1u : 0u);
-    ASSERT_TRUE(host.SetCvar("invis_json", EncodeInvisibilityStates(DefaultInvisibilityTable())));
+    EXPECT_EQ(CountLines(host.HookedEvents(), kVehicleInputEvent), withinTheEvent ? 1u : 0u);
+    ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(DefaultInvisibilityTable())));
     simulation.Tick(5);
     EXPECT_EQ(host.CarHidden("Ben"), true) << "a pass ran after the unload";
 

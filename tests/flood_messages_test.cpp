@@ -53,7 +53,7 @@ TEST_F(Flood, EveryMessageIsHandledOnceAndTheLastTableHoldsEverywhere) {
     SCOPED_TRACE(receivers[i]->Name());
     EXPECT_EQ(counters[i].Stores(), kMessages);
     EXPECT_EQ(counters[i].OutOfOrder(), 0u);
-    EXPECT_EQ(receivers[i]->CvarValue("invis_json"), NumberedJson(last));
+    EXPECT_EQ(receivers[i]->CvarValue(kInvisJsonCvar), NumberedJson(last));
   }
   simulation.Tick();
   // Ben (team 1) sees Ann (slot 1) as an opponent and Cid (slot 3) as a teammate.

@@ -4,7 +4,6 @@
 // own, removed afterwards, and small console helpers.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,37 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "GameEvents.h"
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
 
 namespace host_test {
 
 namespace fs = std::filesystem;
 
-inline const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
-
-inline fs::path ScratchPath(const std::string& prefix) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-  std::replace(name.begin(), name.end(), '/', '_');
-  return fs::temp_directory_path() / (prefix + name + "-" + std::to_string(getpid()));
-}
-
 class HostTest : public ::testing::Test {
  protected:
-  HostTest() : root_(ScratchPath("glimmerfade-host-")) {
-    fs::remove_all(root_);
-    sim_ = std::make_unique<sim::Simulation>(root_);
-  }
-  ~HostTest() override {
-    sim_.reset();
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
+  HostTest() : sim_(std::make_unique<sim::Simulation>(scratch_.path)) {}
 
   // Makes a new simulation over the same folder, as a restart of the game would.
   void Restart() {
     sim_.reset();
-    sim_ = std::make_unique<sim::Simulation>(root_);
+    sim_ = std::make_unique<sim::Simulation>(scratch_.path);
   }
 
   // A client with the given plug-in files installed (NetcodePlugin not available).
@@ -53,10 +37,10 @@ class HostTest : public ::testing::Test {
   }
 
   sim::Simulation& Sim() { return *sim_; }
-  const fs::path& Root() const { return root_; }
+  const fs::path& Root() const { return scratch_.path; }
 
  private:
-  fs::path root_;
+  ScratchFolder scratch_{"glimmerfade-host-"};  // outlives the simulation
   std::unique_ptr<sim::Simulation> sim_;
 };
 

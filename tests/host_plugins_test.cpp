@@ -17,7 +17,6 @@ namespace {
 
 using host_test::Contains;
 using host_test::HostTest;
-using host_test::kVehicleInput;
 using host_test::StartingWith;
 
 const PluginDescriptor* RecordOf(sim::Client& client, const std::string& pluginClass) {
@@ -213,7 +212,8 @@ TEST_F(HostPlugins, InstallingOverALoadedModuleKeepsItRunningUntilUnloaded) {
   EXPECT_EQ(FilesIn(client.PluginsFolder()), whileLoaded);
 
   client.RunCommand("shroudweave_enabled 1");
-  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInput}) << "the loaded copy still runs";
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent})
+      << "the loaded copy still runs";
   ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
   EXPECT_EQ(FilesIn(client.PluginsFolder()), std::set<std::string>{file})
       << "nothing of the old file is left";

@@ -45,7 +45,8 @@ TEST(HostSimTool, DefaultScriptCarriesOneChangeToEveryClient) {
 }
 
 TEST(HostSimTool, ScriptFileWithMistakesReportsEachAndFails) {
-  const std::filesystem::path script = host_test::ScratchPath("corvane-sim-script-");
+  const ScratchFolder scratch("corvane-sim-script-");
+  const std::filesystem::path script = scratch.path / "script.txt";
   std::ofstream(script) << "# comment\n"
                            "shroudweave_enabled 1\n"
                            "sim client bob unavailable\n"
@@ -65,7 +66,8 @@ TEST(HostSimTool, ScriptFileWithMistakesReportsEachAndFails) {
 }
 
 TEST(HostSimTool, HelpListsTheCommands) {
-  const std::filesystem::path script = host_test::ScratchPath("corvane-sim-help-");
+  const ScratchFolder scratch("corvane-sim-help-");
+  const std::filesystem::path script = scratch.path / "script.txt";
   std::ofstream(script) << "sim help\n";
   const Result result = RunTool(script.string());
   std::filesystem::remove(script);

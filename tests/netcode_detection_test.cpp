@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "netcode_support.h"
+#include "visibility/InvisibilityTable.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ class Detection : public OneClient {
   }
   bool ReceiveIsGuarded() {
     size_t before = Mark();
-    client.SetCvar("NETCODE_Message_In", "[Other][0]x");
+    client.SetCvar(kNetcodeMessageInCvar, "[Other][0]x");
     return CountLines(Since(before), GuardLine("ReceiveMessage")) == 1;
   }
 };
@@ -80,7 +81,7 @@ TEST_F(Detection, AlreadyLoadedIsDetectedInsideTheConstructor) {
     sim::Simulation own(scratch.path / c.level);
     sim::Client& player = own.AddClient("player");
     player.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
-    ASSERT_TRUE(player.SetCvar("NETCODE_Log_Level", c.level));
+    ASSERT_TRUE(player.SetCvar(kNetcodeLogLevelCvar, c.level));
     const size_t mark = player.Console().size(), commands = player.CommandHistory().size();
     ASSERT_TRUE(player.InstallPluginFile("Glimmerfade"));
     ASSERT_TRUE(player.LoadPlugin("Glimmerfade"));
@@ -97,7 +98,7 @@ TEST_F(Detection, AlreadyLoadedIsDetectedInsideTheConstructor) {
     EXPECT_EQ(readyAfterGuard, c.readyLines);
     EXPECT_EQ(player.CommandHistory().size(), commands);
     EXPECT_EQ(player.PendingTimers(), 0u);
-    EXPECT_EQ(player.CvarValue("NETCODE_Log_Level"), "1");
+    EXPECT_EQ(player.CvarValue(kNetcodeLogLevelCvar), "1");
     EXPECT_EQ(player.EscapedExceptions(), 0u);
   }
 }
@@ -160,7 +161,7 @@ TEST_F(Detection, GivesUpAfterNineteenPasses) {
 
   // Still not ready: the plug-in's next send is dropped with the guard line.
   const size_t mark = Mark();
-  ASSERT_TRUE(client.SetCvar("invis_json", AllVisibleJson()));
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, AllVisibleJson()));
   simulation.Tick();
   EXPECT_EQ(CountLines(Since(mark), GuardLine("SendNewMessage")), 1u);
 }
@@ -197,11 +198,11 @@ TEST_F(Detection, MissingVariableEndsTheRunNotReady) {
     size_t lines;
   };
   const Case cases[] = {
-      {"FakeNetcodeNoLevel", "", "NETCODE_Log_Level", false, 1},
-      {"FakeNetcodeNoIn", "1", "NETCODE_Message_In", true, 1},
-      {"FakeNetcodeNoOut", "2", "NETCODE_Message_Out", true, 1},
-      {"FakeNetcodeNoIn", "0", "NETCODE_Message_In", true, 0},
-      {"FakeNetcodeNoOut", "0", "NETCODE_Message_Out", true, 0},
+      {"FakeNetcodeNoLevel", "", kNetcodeLogLevelCvar, false, 1},
+      {"FakeNetcodeNoIn", "1", kNetcodeMessageInCvar, true, 1},
+      {"FakeNetcodeNoOut", "2", kNetcodeMessageOutCvar, true, 1},
+      {"FakeNetcodeNoIn", "0", kNetcodeMessageInCvar, true, 0},
+      {"FakeNetcodeNoOut", "0", kNetcodeMessageOutCvar, true, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.module) + " level " + c.level);
@@ -210,7 +211,7 @@ TEST_F(Detection, MissingVariableEndsTheRunNotReady) {
     ASSERT_TRUE(player.InstallPluginFile(c.module));
     ASSERT_TRUE(player.LoadPlugin(c.module));
     if (*c.level) {
-      ASSERT_TRUE(player.SetCvar("NETCODE_Log_Level", c.level));
+      ASSERT_TRUE(player.SetCvar(kNetcodeLogLevelCvar, c.level));
     }
     const size_t mark = player.Console().size(), commands = player.CommandHistory().size();
     ASSERT_TRUE(player.InstallPluginFile("Glimmerfade"));
@@ -263,14 +264,14 @@ TEST_F(Detection, DestroyedBridgeIgnoresItsPendingPass) {
 TEST_F(Detection, DestroyedBridgeIgnoresIncomingMessages) {
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
   auto probe = std::make_unique<RecordingBridge>(client);
-  ASSERT_TRUE(probe->bridge->IsReady());
+  ASSERT_TRUE(probe->readyAtOnce);
   auto deliveries = probe->deliveries;
   const size_t callbacks = client.Registrations().cvarCallbacks;
   probe.reset();
   ASSERT_EQ(client.Registrations().cvarCallbacks, callbacks);  // the host still holds it
 
   const size_t mark = Mark();
-  ASSERT_TRUE(client.SetCvar("NETCODE_Message_In", "[Shroudweave][0]late"));
+  ASSERT_TRUE(client.SetCvar(kNetcodeMessageInCvar, "[Shroudweave][0]late"));
   EXPECT_TRUE(deliveries->empty());
   EXPECT_TRUE(Since(mark).empty());
 }

@@ -13,7 +13,7 @@ class Envelope : public OneClient {
   void SetUp() override {
     client.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
     probe = std::make_unique<RecordingBridge>(client);
-    ASSERT_TRUE(probe->bridge->IsReady());
+    ASSERT_TRUE(probe->readyAtOnce);
   }
   std::unique_ptr<RecordingBridge> probe;
 };
@@ -21,16 +21,16 @@ class Envelope : public OneClient {
 TEST_F(Envelope, SendPutsTheClassNameInBracketsBeforeTheText) {
   for (const std::string message : {"", "abc", "[x]y]z[", "line\nfeed\r\n", "0:1,1,1;8:0,0,0", " spaced "}) {
     SCOPED_TRACE(message);
-    ASSERT_TRUE(client.SetCvar("NETCODE_Message_Out", "unchanged"));
+    ASSERT_TRUE(client.SetCvar(kNetcodeMessageOutCvar, "unchanged"));
     probe->bridge->SendNewMessage(message);
-    EXPECT_EQ(client.CvarValue("NETCODE_Message_Out"), "[Shroudweave]" + message);
+    EXPECT_EQ(client.CvarValue(kNetcodeMessageOutCvar), "[Shroudweave]" + message);
   }
 }
 
 TEST_F(Envelope, SendWritesItsCLineFromLevelThree) {
   for (int level : {2, 3}) {
     SCOPED_TRACE(level);
-    ASSERT_TRUE(client.SetCvar("NETCODE_Log_Level", std::to_string(level)));
+    ASSERT_TRUE(client.SetCvar(kNetcodeLogLevelCvar, std::to_string(level)));
     const size_t mark = Mark();
     probe->bridge->SendNewMessage("abc");
     std::vector<std::string> lines = Since(mark);
@@ -73,7 +73,7 @@ TEST_F(Envelope, IncomingTextsAndWhatTheHandlerGets) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.incoming);
     probe->deliveries->clear();
-    ASSERT_TRUE(client.SetCvar("NETCODE_Message_In", c.incoming));
+    ASSERT_TRUE(client.SetCvar(kNetcodeMessageInCvar, c.incoming));
     if (!c.delivered) {
       EXPECT_TRUE(probe->deliveries->empty());
       continue;
@@ -91,7 +91,7 @@ TEST_F(Envelope, OutgoingEnvelopeCopiedInIsDeliveredWithNullSender) {
     SCOPED_TRACE(message);
     probe->deliveries->clear();
     probe->bridge->SendNewMessage(message);
-    ASSERT_TRUE(client.SetCvar("NETCODE_Message_In", *client.CvarValue("NETCODE_Message_Out")));
+    ASSERT_TRUE(client.SetCvar(kNetcodeMessageInCvar, *client.CvarValue(kNetcodeMessageOutCvar)));
     ASSERT_EQ(probe->deliveries->size(), 1u);
     EXPECT_EQ(probe->deliveries->front().content, message);
     EXPECT_EQ(probe->deliveries->front().sender, 0u);
@@ -130,7 +130,7 @@ class EnvelopeLines : public OneClient {
   }
   std::vector<std::string> Receive(const std::string& text) {
     const size_t mark = Mark();
-    EXPECT_TRUE(client.SetCvar("NETCODE_Message_In", text));
+    EXPECT_TRUE(client.SetCvar(kNetcodeMessageInCvar, text));
     return Since(mark);
   }
   static std::string Parsed(const std::string& sender, const std::string& content) {
@@ -142,7 +142,7 @@ class EnvelopeLines : public OneClient {
 TEST_F(EnvelopeLines, CLinesOnlyFromLevelThree) {
   for (int level : {0, 1, 2, 3, 4}) {
     SCOPED_TRACE(level);
-    ASSERT_TRUE(client.SetCvar("NETCODE_Log_Level", std::to_string(level)));
+    ASSERT_TRUE(client.SetCvar(kNetcodeLogLevelCvar, std::to_string(level)));
     std::vector<std::string> mine = Receive("[Shroudweave][0]abc");
     std::vector<std::string> foreign = Receive("[Other][0]abc");
     if (level < 3) {
@@ -166,7 +166,7 @@ TEST_F(EnvelopeLines, SenderNameOnlyForPlayersOfTheCurrentGame) {
   sim::Client& other = simulation.AddClient("other");
   other.JoinMatch(match);
   client.RunMatch(match);
-  ASSERT_TRUE(client.SetCvar("NETCODE_Log_Level", "3"));
+  ASSERT_TRUE(client.SetCvar(kNetcodeLogLevelCvar, "3"));
 
   struct Case {
     const char* what;
@@ -195,7 +195,7 @@ TEST_F(EnvelopeLines, SenderNameInAnOnlineGame) {
   sim::Match& match = simulation.CreateMatch("arena", 24);
   match.AddPlayer({"Bob", 1, false, 2, true});
   client.JoinMatch(match);
-  ASSERT_TRUE(client.SetCvar("NETCODE_Log_Level", "3"));
+  ASSERT_TRUE(client.SetCvar(kNetcodeLogLevelCvar, "3"));
   std::vector<std::string> lines =
       Receive("[Shroudweave][" + std::to_string(client.PriAddress("Bob")) + "]hi");
   ASSERT_EQ(lines.size(), 2u);

@@ -39,30 +39,30 @@ TEST_F(Peer, CarriesATextToTheOtherClientsOfTheMatch) {
   sim::Client& stranger = simulation.AddClient("stranger");
   stranger.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
 
-  ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[Shroudweave]a]b[c\nd"));
+  ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, "[Shroudweave]a]b[c\nd"));
   simulation.AdvanceSeconds(simulation.NetworkDelay() / 2);
-  EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), "");
+  EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), "");
   simulation.AdvanceSeconds(simulation.NetworkDelay());
-  EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), Incoming("a]b[c\nd"));
-  EXPECT_EQ(sender.CvarValue("NETCODE_Message_In"), "");
-  EXPECT_EQ(stranger.CvarValue("NETCODE_Message_In"), "");
+  EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), Incoming("a]b[c\nd"));
+  EXPECT_EQ(sender.CvarValue(kNetcodeMessageInCvar), "");
+  EXPECT_EQ(stranger.CvarValue(kNetcodeMessageInCvar), "");
 }
 
 TEST_F(Peer, SenderWithoutAPlayerIsZero) {
   sender.SetNoController();
-  ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[X]y"));
+  ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, "[X]y"));
   simulation.AdvanceSeconds(0.1);
-  EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), "[X][0]y");
+  EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), "[X][0]y");
 }
 
 TEST_F(Peer, DropsTextsWithoutALeadingClassName) {
   for (const std::string text : {"abc", "x[Shroudweave]abc", "[Shroudweave", ""}) {
     SCOPED_TRACE(text);
-    ASSERT_TRUE(receiver.SetCvar("NETCODE_Message_In", "before"));
-    ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", "[Shroudweave]set"));
-    ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", text));
+    ASSERT_TRUE(receiver.SetCvar(kNetcodeMessageInCvar, "before"));
+    ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, "[Shroudweave]set"));
+    ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, text));
     simulation.AdvanceSeconds(0.1);
-    EXPECT_EQ(receiver.CvarValue("NETCODE_Message_In"), Incoming("set"));
+    EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), Incoming("set"));
   }
 }
 
@@ -70,9 +70,9 @@ TEST_F(Peer, DropsTextsWithoutALeadingClassName) {
 // a bridge that reads the variable inside the change sees every one.
 TEST_F(Peer, OneChangePerMessageInSendOrder) {
   RecordingBridge bridge(receiver);
-  ASSERT_TRUE(bridge.bridge->IsReady());
+  ASSERT_TRUE(bridge.readyAtOnce);
   for (const char* text : {"[Shroudweave]one", "[Other]two", "[Shroudweave]three", "[Shroudweave]three"}) {
-    ASSERT_TRUE(sender.SetCvar("NETCODE_Message_Out", text));
+    ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, text));
   }
   simulation.AdvanceSeconds(0.1);
   ASSERT_EQ(bridge.deliveries->size(), 3u);

@@ -5,14 +5,15 @@
 // deliveries are recorded.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
 
@@ -56,42 +57,35 @@ inline size_t CountLevelLines(const std::vector<std::string>& lines, char kind) 
   return count;
 }
 
-// A folder of its own for each test, removed afterwards.
-struct ScratchFolder {
-  fs::path path;
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    path = fs::temp_directory_path() / ("glimmerfade-netcode-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(path);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
-
 struct Delivery {
   std::string content;
   uintptr_t sender;
 };
 
+// On-change callbacks attached to a console variable of the client (0: no such variable).
+inline size_t CallbacksOn(const sim::Client& client, const std::string& cvar) {
+  const std::optional<sim::CvarInfo> info = client.DescribeCvar(cvar);
+  return info ? info->callbacks : 0;
+}
+
 // A bridge that names itself "Shroudweave" and records what it delivers.
 struct RecordingBridge {
   std::shared_ptr<std::vector<Delivery>> deliveries = std::make_shared<std::vector<Delivery>>();
   std::shared_ptr<NetcodeManager> bridge;
+  bool readyAtOnce = false;  // the bridge found NetcodePlugin while it was made
 
   explicit RecordingBridge(sim::Client& client) { Make(client); }
   void Make(sim::Client& client) {
     PluginDescriptor info{};
     info.pluginClass = "Shroudweave";
     auto sink = deliveries;
+    const size_t listenersBefore = CallbacksOn(client, kNetcodeMessageInCvar);
     bridge = std::make_shared<NetcodeManager>(client.CvarManager(), client.Game(), info,
                                               [sink](const std::string& content, PriWrapper sender) {
                                                 sink->push_back({content, sender.memory_address});
                                               });
+    // A ready bridge listens to the incoming variable; until then it does not.
+    readyAtOnce = CallbacksOn(client, kNetcodeMessageInCvar) > listenersBefore;
   }
 };
 
@@ -105,7 +99,7 @@ inline void ExpectNoEscapedExceptions(const sim::Client& client) {
 // One client in a fresh simulation; reports any exception that reached the host.
 class OneClient : public ::testing::Test {
  protected:
-  ScratchFolder scratch;
+  ScratchFolder scratch{"glimmerfade-netcode-"};
   sim::Simulation simulation{scratch.path};
   sim::Client& client = simulation.AddClient("player");
 

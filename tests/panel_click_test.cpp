@@ -9,35 +9,35 @@ namespace {
 
 bool Hooked(const sim::Client& target) {
   const std::vector<std::string> events = target.HookedEvents();
-  return std::find(events.begin(), events.end(), kEnabledEvent) != events.end();
+  return std::find(events.begin(), events.end(), kVehicleInputEvent) != events.end();
 }
 
 TEST_F(PanelTest, EnableSwitchSetsTheVariableInTheClickingDraw) {
   ASSERT_TRUE(Click({"Enable plugin"}));
-  EXPECT_EQ(Value("shroudweave_enabled"), "1");
+  EXPECT_EQ(Value(kEnabledCvar), "1");
   EXPECT_TRUE(Hooked(client));
   ASSERT_TRUE(Click({"Enable plugin"}));
-  EXPECT_EQ(Value("shroudweave_enabled"), "0");
+  EXPECT_EQ(Value(kEnabledCvar), "0");
   EXPECT_FALSE(Hooked(client));
 }
 
 TEST_F(PanelTest, FlagClickWritesTheWholePanelTableOnce) {
   SetNames("1,Ann;3,Bob");
-  ASSERT_TRUE(client.SetCvar("invis_json", EncodeInvisibilityStates(AllHidden())));
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(AllHidden())));
   ASSERT_TRUE(Click({"Ann"}));
   ASSERT_TRUE(Click({"Bob"}));
   const size_t before = client.Console().size();
 
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
   EXPECT_EQ(WritesSince(before), 1u);
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 1}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 1}})));
 
   ASSERT_TRUE(Click({"Ann", "Visible to Spectators"}));
   EXPECT_EQ(WritesSince(before), 2u);
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 1}, {1, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 1}, {1, 2}})));
 
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{1, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{1, 2}})));
   EXPECT_EQ(WritesSince(before), 3u);
 }
 
@@ -46,17 +46,17 @@ TEST_F(PanelTest, ReceivedTableChangesNoBoxAndIsOverwrittenByTheNextClick) {
   ASSERT_TRUE(Click({"Cy"}));
   ASSERT_TRUE(Click({"Cy", "Visible to Teammates"}));
   const std::string received = EncodeInvisibilityStates(AllHidden());
-  ASSERT_TRUE(client.SetCvar("invis_json", received));
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, received));
 
   const std::string page = Draw();
   EXPECT_NE(page.find("    [ ] Visible to Teammates\n    [x] Visible to Opponents\n    [x] Visible to "
                       "Spectators\n"),
             std::string::npos)
       << page;
-  EXPECT_EQ(Value("invis_json"), received);
+  EXPECT_EQ(Value(kInvisJsonCvar), received);
 
   ASSERT_TRUE(Click({"Cy", "Visible to Spectators"}));
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{2, 0}, {2, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{2, 0}, {2, 2}})));
 }
 
 // The table belongs to slots, not names: a new player in the slot inherits it,
@@ -68,7 +68,7 @@ TEST_F(PanelTest, PanelTableOutlivesTheNamesList) {
   SetNames("3,Cat");
   ASSERT_EQ(client.SettingsNodeOpen("Glimmerfade", {"Cat"}), std::optional<bool>(true));
   ASSERT_TRUE(Click({"Cat", "Visible to Teammates"}));
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 0}, {3, 1}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 0}, {3, 1}})));
 }
 
 TEST_F(PanelTest, WidgetsNotShownCannotBeClicked) {
@@ -79,7 +79,7 @@ TEST_F(PanelTest, WidgetsNotShownCannotBeClicked) {
   EXPECT_FALSE(Click({"Visible to Opponents"}));  // only inside a node
   EXPECT_FALSE(client.ClickWidget("NoSuchPlugin", {"Enable plugin"}));
   EXPECT_EQ(WritesSince(before), 0u);
-  EXPECT_EQ(Value("shroudweave_enabled"), "0");
+  EXPECT_EQ(Value(kEnabledCvar), "0");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ std::string Page(const std::string& enable, const std::string& rows) {
 
 TEST_F(PanelTest, FreshPageShowsSwitchSeparatorAndCredit) {
   EXPECT_EQ(Draw(), Page(" ", ""));
-  EXPECT_EQ(Value("invis_json"), "");  // drawing writes nothing
+  EXPECT_EQ(Value(kInvisJsonCvar), "");  // drawing writes nothing
 }
 
 TEST_F(PanelTest, ConsoleChangeShowsAtNextDraw) {
@@ -33,7 +33,7 @@ TEST_F(PanelTest, OpenNodeShowsItsThreeBoxesTickedOnFirstUse) {
                          "    [x] Visible to Spectators\n"));
   ASSERT_TRUE(Click({"Bob"}));
   EXPECT_EQ(Draw(), Page(" ", "> Ann (closed)\n> Bob (closed)\n"));
-  EXPECT_EQ(Value("invis_json"), "");  // opening and closing write nothing
+  EXPECT_EQ(Value(kInvisJsonCvar), "");  // opening and closing write nothing
 }
 
 TEST_F(PanelTest, TooltipWhileSwitchIsHovered) {
@@ -116,17 +116,17 @@ class PanelBeforeLoad : public ::testing::Test {
 };
 
 TEST_F(PanelBeforeLoad, NothingWithoutTheEnableVariable) {
-  Register("names_specshortcuts", "1,Ann");
+  Register(kNamesListCvar, "1,Ann");
   EXPECT_EQ(client.DrawSettings("Unloaded"), "");
 }
 
 TEST_F(PanelBeforeLoad, OnlyTheSwitchWithoutTheNamesVariable) {
-  Register("shroudweave_enabled", "1");
+  Register(kEnabledCvar, "1");
   EXPECT_EQ(client.DrawSettings("Unloaded"), "[x] Enable plugin\n");
   ASSERT_TRUE(client.ClickWidget("Unloaded", {"Enable plugin"}));
   EXPECT_EQ(client.DrawSettings("Unloaded"),
             "[ ] Enable plugin\ntooltip: Toggle having invisible opponents\n");
-  EXPECT_EQ(client.CvarValue("shroudweave_enabled"), "0");
+  EXPECT_EQ(client.CvarValue(kEnabledCvar), "0");
 }
 
 }  // namespace

@@ -4,42 +4,25 @@
 // settings page is drawn and clicked through the host's Dear ImGui window.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cctype>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "GameEvents.h"
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
+#include "plugin/Shroudweave.h"
 #include "visibility/InvisibilityTable.h"
+#include "visibility/NamesList.h"
 
 namespace panel_test {
 namespace fs = std::filesystem;
 
-const char* const kEnabledEvent = "Function TAGame.Car_TA.SetVehicleInput";
 const char* const kCredit = "Plugin made by Marrowby#0000 - DM me on discord for custom plugin commissions!";
 const char* const kSeparator = "--------------------------------";
 const char* const kSendLine = "Sending netcode message ";
-
-// A fresh data folder per test, removed afterwards.
-struct ScratchFolder {
-  fs::path path;
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name) {
-      if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    }
-    path = fs::temp_directory_path() / ("glimmerfade-panel-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(path);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
 
 // The tree node labels of a page description, in order.
 inline std::vector<std::string> NodeLabels(const std::string& description) {
@@ -69,7 +52,7 @@ inline InvisibilityTable AllHidden() {
 
 class PanelTest : public ::testing::Test {
  protected:
-  ScratchFolder scratch;
+  ScratchFolder scratch{"glimmerfade-panel-"};
   sim::Simulation simulation{scratch.path};
   sim::Client& client = simulation.AddClient("local");
 
@@ -88,7 +71,7 @@ class PanelTest : public ::testing::Test {
   bool Click(const std::vector<std::string>& labelPath) {
     return client.ClickWidget("Glimmerfade", labelPath);
   }
-  void SetNames(const std::string& text) { ASSERT_TRUE(client.SetCvar("names_specshortcuts", text)); }
+  void SetNames(const std::string& text) { ASSERT_TRUE(client.SetCvar(kNamesListCvar, text)); }
   std::string Value(const std::string& name) const { return client.CvarValue(name).value_or("<missing>"); }
 
   // Writes of "invis_json" since a console index: its on-change handler logs

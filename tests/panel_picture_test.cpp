@@ -174,8 +174,8 @@ TEST_F(PictureTest, TickedAndUntickedBoxesDifferOnlyWhereTheBoxIs) {
   };
   const Case cases[] = {
       {"Enable plugin, set from the console with the mouse away",
-       [&] { ASSERT_TRUE(client.SetCvar("shroudweave_enabled", "0")); },
-       [&] { ASSERT_TRUE(client.SetCvar("shroudweave_enabled", "1")); }, kEnableBox},
+       [&] { ASSERT_TRUE(client.SetCvar(kEnabledCvar, "0")); },
+       [&] { ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1")); }, kEnableBox},
       {"Bob / Visible to Opponents, clicked with the mouse resting on it",
        [&] {
          ASSERT_TRUE(Click({"Bob"}));
@@ -202,11 +202,11 @@ TEST_F(PictureTest, TickedAndUntickedBoxesDifferOnlyWhereTheBoxIs) {
 
 TEST_F(PictureTest, TooltipShowsWhileTheMouseRestsOnTheEnableBox) {
   if (RefusedInThisBuild()) return;
-  ASSERT_TRUE(client.SetCvar("shroudweave_enabled", "1"));
+  ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
   const Pixels away = Take("away");
   ASSERT_TRUE(Click({"Enable plugin"}));
   ASSERT_TRUE(Click({"Enable plugin"}));  // ticked again, the mouse resting on the box
-  ASSERT_EQ(Value("shroudweave_enabled"), "1");
+  ASSERT_EQ(Value(kEnabledCvar), "1");
   const Pixels resting = Take("resting");
 
   // Beside the highlighted box, a window with the tooltip's line of text.
@@ -224,7 +224,7 @@ TEST_F(PictureTest, AnotherClientsClicksAndPicturesLeaveThePictureUnchanged) {
   if (RefusedInThisBuild()) return;
   sim::Client& other = simulation.AddClient("other");
   LoadGlimmerfade(other);
-  ASSERT_TRUE(other.SetCvar("names_specshortcuts", "1,Ann;3,Bob"));
+  ASSERT_TRUE(other.SetCvar(kNamesListCvar, "1,Ann;3,Bob"));
   ASSERT_TRUE(Click({"Ann"}));
   const std::string text = Draw();
   const Pixels before = Take("before");
@@ -320,7 +320,7 @@ TEST_F(PictureTest, WindowWorksOnAfterAPicture) {
   const size_t before = client.Console().size();
   ASSERT_TRUE(Click({"Bob", "Visible to Spectators"}));
   EXPECT_EQ(WritesSince(before), 1u);
-  EXPECT_EQ(Value("invis_json"), EncodeInvisibilityStates(TableWithCleared({{3, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 2}})));
   EXPECT_EQ(Draw(),
             std::string("[ ] Enable plugin\n> Ann (closed)\n> Bob (open)\n    [x] Visible to Teammates\n"
                         "    [x] Visible to Opponents\n    [ ] Visible to Spectators\n") +

@@ -1,11 +1,11 @@
 // The simulator's settings-page commands, run as a user runs them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "ScratchFolder.h"
 #include "simtool_runner.h"
 
 namespace {
@@ -13,8 +13,7 @@ namespace {
 // Runs corvane-sim on a script; returns its exit status and output.
 std::pair<int, std::string> RunScript(const std::string& script) {
   const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("glimmerfade-panel-" + test + ".txt");
+  const std::filesystem::path file = ProcessScratchFolder() / ("glimmerfade-panel-" + test + ".txt");
   std::ofstream(file) << script;
   simtool_test::Result result = simtool_test::RunTool(file.string());
   std::filesystem::remove(file);
@@ -53,8 +52,7 @@ TEST(PanelSimTool, WidgetsNotShownAreErrors) {
 // Windows have none and say so (see panel_picture_test.cpp for the pictures).
 TEST(PanelSimTool, ScreenshotSavesThePageOrSaysWhyNot) {
   const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                     ("glimmerfade-panel-" + test + "-" + std::to_string(getpid()) + ".png");
+  const std::filesystem::path file = ProcessScratchFolder() / ("glimmerfade-panel-" + test + ".png");
   std::filesystem::remove(file);
   const auto [status, output] =
       RunScript(std::string(kSetUp) + "sim click Enable plugin\nsim screenshot " + file.string() +

@@ -49,7 +49,7 @@ TEST_F(SettingsWindowTest, PageThatThrowsIsReportedAndItsOpenNodeClosedByTheHost
 
   // The shared context is still sound: the other page draws and clicks as before.
   ASSERT_TRUE(Click({"Enable plugin"}));
-  EXPECT_EQ(Value("shroudweave_enabled"), "1");
+  EXPECT_EQ(Value(kEnabledCvar), "1");
   EXPECT_EQ(client.EscapedExceptions(), expectedEscapes);
 }
 

@@ -2,23 +2,19 @@
 // what a change of "invis_json" sends, and what a received message stores.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
-#include "plugin/Exports.h"
 #include "plugin/Shroudweave.h"
 #include "visibility/InvisibilityTable.h"
-
-// The test makes its own plug-in object from the core library, which refers to
-// the module's information record; the module's entry file is not linked here.
-PluginDescriptor exports = {CORVANE_SDK_VERSION, "", "Shroudweave", "Glimmerfade", "", 0, nullptr, nullptr};
+#include "visibility/WrongShapeReports.h"
 
 namespace {
-namespace fs = std::filesystem;
 
 const std::string kAllVisible = "0:1,1,1;1:1,1,1;2:1,1,1;3:1,1,1;4:1,1,1;5:1,1,1;6:1,1,1;7:1,1,1;8:1,1,1";
 
@@ -28,21 +24,11 @@ InvisibilityTable TableWith(std::initializer_list<std::pair<int, std::deque<bool
   return table;
 }
 
-struct ScratchFolder {
-  const fs::path path = fs::temp_directory_path() /
-                        ("glimmerfade-replication-" +
-                         std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
-
 // "runner" runs a playlist-24 match (not online: sends); "joiner" is in it
 // online (applies). Both have NetcodePlugin loaded.
 class Replication : public ::testing::Test {
  protected:
-  ScratchFolder scratch;
+  ScratchFolder scratch{"glimmerfade-replication-"};
   sim::Simulation simulation{scratch.path};
   sim::Client& runner = simulation.AddClient("runner");
   sim::Client& joiner = simulation.AddClient("joiner");
@@ -53,7 +39,7 @@ class Replication : public ::testing::Test {
       client->SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
       ASSERT_TRUE(client->InstallPluginFile("Glimmerfade"));
       ASSERT_TRUE(client->LoadPlugin("Glimmerfade"));
-      ASSERT_TRUE(client->SetCvar("invis_json", "previous"));
+      ASSERT_TRUE(client->SetCvar(kInvisJsonCvar, "previous"));
     }
     runner.RunMatch(match);
     joiner.JoinMatch(match);
@@ -78,16 +64,16 @@ class Replication : public ::testing::Test {
   // "NETCODE_Message_Out" once the game loop ran, checking nothing went out
   // before it did.
   std::pair<std::vector<std::string>, std::string> Change(sim::Client& client, const std::string& value) {
-    EXPECT_TRUE(client.SetCvar("NETCODE_Message_Out", ""));
+    EXPECT_TRUE(client.SetCvar(kNetcodeMessageOutCvar, ""));
     const size_t mark = client.Console().size();
-    EXPECT_TRUE(client.SetCvar("invis_json", value));
-    EXPECT_EQ(Value(client, "NETCODE_Message_Out"), "");
+    EXPECT_TRUE(client.SetCvar(kInvisJsonCvar, value));
+    EXPECT_EQ(Value(client, kNetcodeMessageOutCvar), "");
     simulation.RunPending();
-    return {HandlerLines(client, mark), Value(client, "NETCODE_Message_Out")};
+    return {HandlerLines(client, mark), Value(client, kNetcodeMessageOutCvar)};
   }
   // Hands the joiner's bridge an incoming envelope addressed to the plug-in.
   void Deliver(sim::Client& client, const std::string& message) {
-    ASSERT_TRUE(client.SetCvar("NETCODE_Message_In", "[Shroudweave][0]" + message));
+    ASSERT_TRUE(client.SetCvar(kNetcodeMessageInCvar, "[Shroudweave][0]" + message));
     simulation.RunPending();
   }
 };
@@ -98,7 +84,7 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
   longer.push_back({false, false, false});
   const std::string lastRowOff = kAllVisible.substr(0, 64) + "8:0,0,0";
   const std::string notSent = "invis_json holds fewer than 9 entries of 3 flags; nothing sent";
-  const std::string wrongShape = "invis_json does not hold a visibility table: [json.exception.type_error.";
+  const std::string wrongShape = std::string(kWrongShapeReport) + "[json.exception.type_error.";
   const struct {
     std::string value;
     std::string line;  // "": no line; a prefix of the one line otherwise
@@ -132,10 +118,10 @@ TEST_F(Replication, OnlineClientSendsNothingAndReceivedTablesAreNotEchoed) {
   const size_t mark = joiner.Console().size();
   Deliver(joiner, "3:0,0,0");
   simulation.AdvanceSeconds(1.0);
-  EXPECT_EQ(Value(joiner, "invis_json"), EncodeInvisibilityStates(TableWith({{3, {false, false, false}}})));
+  EXPECT_EQ(Value(joiner, kInvisJsonCvar), EncodeInvisibilityStates(TableWith({{3, {false, false, false}}})));
   EXPECT_EQ(HandlerLines(joiner, mark), std::vector<std::string>{});
-  EXPECT_EQ(Value(joiner, "NETCODE_Message_Out"), "");
-  EXPECT_EQ(Value(runner, "invis_json"), "previous");
+  EXPECT_EQ(Value(joiner, kNetcodeMessageOutCvar), "");
+  EXPECT_EQ(Value(runner, kInvisJsonCvar), "previous");
 }
 
 TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
@@ -153,16 +139,17 @@ TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    ASSERT_TRUE(joiner.SetCvar("invis_json", "previous"));
+    ASSERT_TRUE(joiner.SetCvar(kInvisJsonCvar, "previous"));
     Deliver(joiner, c.message);
-    EXPECT_EQ(Value(joiner, "invis_json"), c.stored ? EncodeInvisibilityStates(*c.stored) : "previous");
+    EXPECT_EQ(Value(joiner, kInvisJsonCvar), c.stored ? EncodeInvisibilityStates(*c.stored) : "previous");
   }
   Deliver(runner, "3:0,0,0");  // not in an online game: ignored
-  EXPECT_EQ(Value(runner, "invis_json"), "previous");
+  EXPECT_EQ(Value(runner, kInvisJsonCvar), "previous");
 }
 
 // A plug-in object made by the test, outside the host's plug-in records: the
 // host cannot drop its queued task, so only the object's own guard protects it.
+// Its load hook makes its bridge, which finds the runner's NetcodePlugin at once.
 TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
   CVarWrapper table = runner.CvarManager()->registerCvar("scratch_table", "");
   table.setValue(EncodeInvisibilityStates(DefaultInvisibilityTable()));
@@ -171,14 +158,13 @@ TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
     auto plugin = std::make_unique<Shroudweave>();
     plugin->cvarManager = runner.CvarManager();
     plugin->gameWrapper = runner.Game();
-    plugin->netcode = std::make_shared<NetcodeManager>(plugin->cvarManager, plugin->gameWrapper, exports,
-                                                       [](const std::string&, PriWrapper) {});
-    ASSERT_TRUE(runner.SetCvar("NETCODE_Message_Out", ""));
+    plugin->onLoad();
+    ASSERT_TRUE(runner.SetCvar(kNetcodeMessageOutCvar, ""));
     plugin->onInvisJsonChanged("", table);
     ASSERT_EQ(runner.PendingTasks(), 1u);
     if (destroyFirst) plugin.reset();
     simulation.RunPending();
-    EXPECT_EQ(Value(runner, "NETCODE_Message_Out"), destroyFirst ? "" : "[Shroudweave]" + kAllVisible);
+    EXPECT_EQ(Value(runner, kNetcodeMessageOutCvar), destroyFirst ? "" : "[Shroudweave]" + kAllVisible);
   }
 }
 }  // namespace

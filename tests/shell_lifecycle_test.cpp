@@ -11,7 +11,6 @@ namespace {
 
 using host_test::Contains;
 using host_test::HostTest;
-using host_test::kVehicleInput;
 
 struct ExpectedCvar {
   const char* name;
@@ -83,7 +82,7 @@ TEST_F(ShellLifecycle, SavedEnableValueHooksThroughTheRestoreAfterOnLoad) {
     sim::Client& client = NewClient(name);
     ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
     EXPECT_EQ(client.CvarValue("shroudweave_enabled"), c.saved);
-    EXPECT_EQ(client.HookedEvents() == std::vector<std::string>{kVehicleInput}, c.hooked);
+    EXPECT_EQ(client.HookedEvents() == std::vector<std::string>{kVehicleInputEvent}, c.hooked);
   }
 }
 
@@ -91,14 +90,14 @@ TEST_F(ShellLifecycle, EnableSwitchHooksAndUnhooksTheVehicleInputEvent) {
   sim::Client& client = NewClient("solo");
   ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
   client.RunCommand("shroudweave_enabled 1");
-  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInput});
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
   client.RunCommand("shroudweave_enabled 1");  // asking again replaces the hook
-  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInput});
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
   client.RunCommand("shroudweave_enabled 0");
   EXPECT_TRUE(client.HookedEvents().empty());
   client.RunCommand("shroudweave_enabled 7");  // clamped to the maximum, 1
   EXPECT_EQ(client.CvarValue("shroudweave_enabled"), "1");
-  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInput});
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
   EXPECT_EQ(client.EscapedExceptions(), 0u);
 }
 

@@ -4,18 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "ScratchFolder.h"
 #include "simtool_runner.h"
 
 namespace simtool_test {
@@ -36,23 +32,14 @@ struct ToolRun : Result {
   }
 };
 
-inline int ProcessId() {
-#if defined(_WIN32)
-  return _getpid();
-#else
-  return static_cast<int>(getpid());
-#endif
-}
-
-// A file in the scratch folder named after the running test.
+// A file in this process's scratch folder named after the running test.
 inline std::filesystem::path ScratchFile(const std::string& suffix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "-" + info->name();
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
   }
-  return std::filesystem::temp_directory_path() /
-         ("corvane-simtool-" + name + "-" + std::to_string(ProcessId()) + suffix);
+  return ProcessScratchFolder() / ("corvane-simtool-" + name + suffix);
 }
 
 // Runs corvane-sim with the arguments (the script file is appended when one is given).

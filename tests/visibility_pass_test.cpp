@@ -2,16 +2,18 @@
 // cars it hides or shows, the names list it writes, and what it reports.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "host/Simulation.h"
+#include "plugin/Shroudweave.h"
 #include "visibility/InvisibilityTable.h"
+#include "visibility/NamesList.h"
+#include "visibility/WrongShapeReports.h"
 
 namespace {
-namespace fs = std::filesystem;
 
 InvisibilityTable TableWith(std::initializer_list<std::pair<int, std::deque<bool>>> entries) {
   InvisibilityTable table = DefaultInvisibilityTable();
@@ -21,21 +23,9 @@ InvisibilityTable TableWith(std::initializer_list<std::pair<int, std::deque<bool
 const InvisibilityTable kAllHidden(kTableEntries, std::deque<bool>(kEntryFlags, false));
 const std::deque<bool> kOnlySpectators = {false, false, true};
 
-// A data folder per test, removed afterwards; declared before the simulation,
-// so it outlives it.
-struct ScratchFolder {
-  const fs::path path =
-      fs::temp_directory_path() /
-      ("glimmerfade-pass-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
-
 class EnforcementPass : public ::testing::Test {
  protected:
-  ScratchFolder scratch;
+  ScratchFolder scratch{"glimmerfade-pass-"};  // declared before the simulation, so it outlives it
   sim::Simulation simulation{scratch.path};
   sim::Client& client = simulation.AddClient("local");
   sim::Match& match = simulation.CreateMatch("arena", 1);
@@ -44,7 +34,7 @@ class EnforcementPass : public ::testing::Test {
     client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
     ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
     ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
-    ASSERT_TRUE(client.SetCvar("shroudweave_enabled", "1"));
+    ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
   }
   void TearDown() override { EXPECT_EQ(client.EscapedExceptions(), 0u); }
 
@@ -57,7 +47,7 @@ class EnforcementPass : public ::testing::Test {
     client.Control("Viewer");
   }
   void Set(const std::string& name, const std::string& value) { ASSERT_TRUE(client.SetCvar(name, value)); }
-  void SetTable(const InvisibilityTable& table) { Set("invis_json", EncodeInvisibilityStates(table)); }
+  void SetTable(const InvisibilityTable& table) { Set(kInvisJsonCvar, EncodeInvisibilityStates(table)); }
   void Pass(int count = 1) {
     for (int i = 0; i < count; ++i) client.RaiseVehicleInput();
   }
@@ -67,12 +57,12 @@ class EnforcementPass : public ::testing::Test {
       if (client.CarHidden(player->setup.name).value_or(false)) hidden.insert(player->setup.name);
     return hidden;
   }
-  std::string Names() const { return client.CvarValue("names_specshortcuts").value_or("<none>"); }
+  std::string Names() const { return client.CvarValue(kNamesListCvar).value_or("<none>"); }
   // The pass's own lines written since the given console index.
   std::vector<std::string> PassLines(size_t since) const {
     std::vector<std::string> lines;
     for (const std::string& line : client.ConsoleSince(since))
-      if (line.rfind("player", 0) == 0 || line.rfind("invis_json", 0) == 0) lines.push_back(line);
+      if (line.rfind("player", 0) == 0 || line.rfind(kInvisJsonCvar, 0) == 0) lines.push_back(line);
     return lines;
   }
 };
@@ -181,7 +171,7 @@ TEST_F(EnforcementPass, EveryPassSetsEveryCarAndTicksRunItOnlyWhileEnabled) {
   simulation.Tick();
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
 
-  Set("shroudweave_enabled", "0");
+  Set(kEnabledCvar, "0");
   SetTable(DefaultInvisibilityTable());
   simulation.Tick(3);
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});  // switching off shows nothing again
@@ -190,14 +180,14 @@ TEST_F(EnforcementPass, EveryPassSetsEveryCarAndTicksRunItOnlyWhileEnabled) {
 TEST_F(EnforcementPass, OnlineOnlyPlaylist24IsEnforcedAndItsNamesListIsEmpty) {
   match.SetPlaylistId(24);
   StartMatch(/*online=*/true);
-  Set("names_specshortcuts", "kept");
+  Set(kNamesListCvar, "kept");
   SetTable(TableWith({{3, kOnlySpectators}}));
   Pass();
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
   EXPECT_EQ(Names(), "");
 
   match.SetPlaylistId(7);
-  Set("names_specshortcuts", "kept");
+  Set(kNamesListCvar, "kept");
   SetTable(DefaultInvisibilityTable());
   Pass();
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
@@ -209,7 +199,7 @@ TEST_F(EnforcementPass, NoCarArrayNoControllerOrNoLocalEntryChangesNoCar) {
   InvisibilityTable table = kAllHidden;
   table[3] = {false, false};
   SetTable(table);
-  Set("names_specshortcuts", "kept");
+  Set(kNamesListCvar, "kept");
   match.SetHasCarArray(false);
   Pass();
   client.SetNoController();
@@ -245,8 +235,8 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
-    Set("invis_json", c.value);
-    Set("names_specshortcuts", "");
+    Set(kInvisJsonCvar, c.value);
+    Set(kNamesListCvar, "");
     const size_t mark = client.Console().size();
     Pass(2);
     std::vector<std::string> expected = c.linesPerPass;
@@ -257,26 +247,23 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
   }
 }
 
-// Online the sender is silent, so each line here is the pass's own report.
+// Online the sender is silent, so each line here is the pass's own report. A
+// value that comes back after others is not reported again either.
 TEST_F(EnforcementPass, WrongShapeIsReportedOncePerValue) {
   match.SetPlaylistId(24);
   StartMatch(/*online=*/true);
   const size_t mark = client.Console().size();
-  for (const char* value : {"{}", "{}", "[]", R"({"invisDeque":[[true,1,true]]})"}) {
-    Set("invis_json", value);
+  for (const char* value : {"{}", "{}", "[]", "{}", R"({"invisDeque":[[true,1,true]]})", "[]", "{}"}) {
+    Set(kInvisJsonCvar, value);
     Pass(3);
   }
+  const std::string report = kWrongShapeReport;
   EXPECT_EQ(
       PassLines(mark),
       (std::vector<std::string>{
-          "invis_json does not hold a visibility table: [json.exception.type_error.302] type must be array, "
-          "but is null",
-          "invis_json does not hold a visibility table: [json.exception.type_error.305] cannot use "
-          "operator[] "
-          "with a string argument with array",
-          "invis_json does not hold a visibility table: [json.exception.type_error.302] type must be "
-          "boolean, "
-          "but is number"}));
+          report + "[json.exception.type_error.302] type must be array, but is null",
+          report + "[json.exception.type_error.305] cannot use operator[] with a string argument with array",
+          report + "[json.exception.type_error.302] type must be boolean, but is number"}));
 }
 
 TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
@@ -286,7 +273,7 @@ TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
         "{\"invisDeque\":[[]]}", "{\"invisDeque\":[[1e999]]}",
         "{\"invisDeque\":[[true],[false,false,false,false]]}", "\xff\xfe", "{\"a\":\"\xc3\"}",
         "[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]", "{\"invisDeque\":[]} trailing"}) {
-    Set("invis_json", value);
+    Set(kInvisJsonCvar, value);
     simulation.Tick();
   }
 }

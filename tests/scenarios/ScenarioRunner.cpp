@@ -4,11 +4,11 @@
 #include <cctype>
 #include <system_error>
 
+#include "GameEvents.h"
 #include "ScriptRunner.h"
 
 namespace scenario {
 namespace {
-const char* const kVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
 const char* const kSendLine = "Sending netcode message ";
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
@@ -183,7 +183,7 @@ std::optional<Finding> Runner::CheckClient(const model::ClientState& expected, s
   if (auto finding = CheckCars(expected, client)) return finding;
 
   const std::vector<std::string> hooks = client.HookedEvents();
-  const bool hooked = std::find(hooks.begin(), hooks.end(), kVehicleInput) != hooks.end();
+  const bool hooked = std::find(hooks.begin(), hooks.end(), kVehicleInputEvent) != hooks.end();
   if (hooked != model_.Hooked(expected))
     return Finding{"hook", who + "the vehicle-input event is " + (hooked ? "" : "not ") + "hooked"};
   if (client.PendingTimers() != expected.timers.size() || client.PendingTasks() != expected.tasks.size())

@@ -17,13 +17,7 @@
 #include <set>
 #include <sstream>
 
-#ifdef _WIN32
-#include <process.h>
-#define PROCESS_ID _getpid
-#else
-#include <unistd.h>
-#define PROCESS_ID getpid
-#endif
+#include "ScratchFolder.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -33,11 +27,6 @@ uint64_t Setting(const char* name, uint64_t fallback) {
   const char* text = std::getenv(name);
   if (!text || !*text) return fallback;
   return std::strtoull(text, nullptr, 10);
-}
-
-// A folder of this process's own: the same test may run from two build folders at once.
-fs::path ScratchRoot(const std::string& what) {
-  return fs::temp_directory_path() / ("glimmerfade-scenarios-" + what + "-" + std::to_string(PROCESS_ID()));
 }
 
 std::string Report(uint64_t seed, const Finding& finding, const std::vector<Step>& shortest) {
@@ -56,7 +45,8 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
   const uint64_t count = Setting("GLIMMERFADE_SCENARIOS", GLIMMERFADE_DEFAULT_SCENARIOS);
   const uint64_t firstSeed = Setting("GLIMMERFADE_SCENARIO_SEED", 1);
   const int length = static_cast<int>(Setting("GLIMMERFADE_SCENARIO_STEPS", 60));
-  const fs::path root = ScratchRoot("random");
+  const ScratchFolder scratch("glimmerfade-scenarios-");
+  const fs::path root = scratch.path / "random";
   const auto start = std::chrono::steady_clock::now();
   size_t steps = 0, findings = 0;
   Tally seen;
@@ -88,6 +78,7 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
 
 // Scripts of faults found this way, kept after the fault was mended.
 TEST(Scenarios, KeptScriptsAgreeWithTheModel) {
+  const ScratchFolder scratch("glimmerfade-scenarios-");
   size_t scripts = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(GLIMMERFADE_KEPT_SCENARIOS)) {
     if (entry.path().extension() != ".sim") continue;
@@ -95,7 +86,7 @@ TEST(Scenarios, KeptScriptsAgreeWithTheModel) {
     std::ifstream file(entry.path());
     std::vector<Step> steps;
     for (std::string line; std::getline(file, line);) steps.push_back(Step{{line}});
-    const Outcome outcome = Replay(steps, ScratchRoot("kept"));
+    const Outcome outcome = Replay(steps, scratch.path / "kept");
     if (outcome.finding)
       ADD_FAILURE() << entry.path() << ": " << outcome.finding->kind << ": " << outcome.finding->detail;
     else
