@@ -11,18 +11,14 @@
 #include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
+#include "table_support.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
 namespace {
 
-const std::string kAllVisible = "0:1,1,1;1:1,1,1;2:1,1,1;3:1,1,1;4:1,1,1;5:1,1,1;6:1,1,1;7:1,1,1;8:1,1,1";
-
-InvisibilityTable TableWith(std::initializer_list<std::pair<int, std::deque<bool>>> entries) {
-  InvisibilityTable table = DefaultInvisibilityTable();
-  for (const auto& [n, flags] : entries) table[n] = flags;
-  return table;
-}
+using table_test::kAllVisible;
+using table_test::TableWith;
 
 // "runner" runs a playlist-24 match (not online: sends); "joiner" is in it
 // online (applies). Both have NetcodePlugin loaded.

@@ -71,8 +71,7 @@ TEST(LeadingInteger, ReadsWhatStoiReads) {
                                "0x1A",
                                "1e3",
                                "\xef\xbc\x91",
-                               "\x80"
-                               "5",
+                               "\2005",
                                "3:0,0,0",
                                "12,Name"};
   for (const std::string text : texts) {

@@ -9,17 +9,15 @@
 #include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
+#include "table_support.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"
 
 namespace {
 
-InvisibilityTable TableWith(std::initializer_list<std::pair<int, std::deque<bool>>> entries) {
-  InvisibilityTable table = DefaultInvisibilityTable();
-  for (const auto& [n, flags] : entries) table[n] = flags;
-  return table;
-}
+using table_test::TableWith;
+
 const InvisibilityTable kAllHidden(kTableEntries, std::deque<bool>(kEntryFlags, false));
 const std::deque<bool> kOnlySpectators = {false, false, true};
 
