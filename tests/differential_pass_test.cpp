@@ -19,6 +19,7 @@
 
 #include "ScratchFolder.h"
 #include "host/Simulation.h"
+#include "invis_json_samples.h"
 #include "model/VisibilityRules.h"
 #include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
@@ -64,20 +65,7 @@ std::string Table(Rng& rng, int entries, Sizes entrySizes, bool spaced = false) 
   return Document(list, spaced);
 }
 
-const std::vector<std::string> kWrongShapes = {
-    "{}",
-    "null",
-    "[]",
-    "7",
-    "\"text\"",
-    "true",
-    "{\"invisDeque\":5}",
-    "{\"invisDeque\":null}",
-    "{\"invisDeque\":[5]}",
-    "{\"invisDeque\":{\"a\":[true]}}",
-    "{\"invisDeque\":[[true,1,true]]}",
-    "{\"invisDeque\":[[true,true,true],\"x\"]}",
-};
+using invis_json_samples::kWrongShapes;
 const std::vector<std::string> kNotJson = {
     "", " ", "{", "{\"invisDeque\":[[true]", "garbage", "[true,]", "\xff", "{\"invisDeque\":[]} x",
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "invis_json_samples.h"
+
 namespace scenario {
 namespace {
 const std::vector<std::string> kClientNames = {"alice", "bruno", "carmen", "dmitri"};
@@ -12,21 +14,12 @@ const std::vector<std::string> kPlayerNames = {"Ann", "Ben", "Cid", "Dee",  "Eve
 const std::vector<std::string> kFlagLabels = {"Visible to Teammates", "Visible to Opponents",
                                               "Visible to Spectators"};
 
-const std::vector<std::string> kWrongShapes = {
-    "{}",
-    "null",
-    "[]",
-    "7",
-    "\"text\"",
-    "true",
-    "{\"invisDeque\":5}",
-    "{\"invisDeque\":null}",
-    "{\"invisDeque\":[5]}",
-    "{\"invisDeque\":{\"a\":[true]}}",
-    "{\"invisDeque\":[[true,1,true]]}",
-    "{\"invisDeque\":[[true,true,true],\"x\"]}",
-    "{\"invisDeque\":\"a\\\"b\\\\c\"}",  // quotes and backslashes, which the saved settings escape
-};
+// Wrong shapes, and one with quotes and backslashes, which the saved settings escape.
+const std::vector<std::string> kWrongShapes = [] {
+  std::vector<std::string> shapes = invis_json_samples::kWrongShapes;
+  shapes.push_back("{\"invisDeque\":\"a\\\"b\\\\c\"}");
+  return shapes;
+}();
 const std::vector<std::string> kNotJson = {
     "\"\"",
     "{",
