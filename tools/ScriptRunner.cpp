@@ -1,25 +1,11 @@
 #include "ScriptRunner.h"
 
-#include <sstream>
+#include "ScriptWords.h"
 
 namespace {
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream stream(text);
-  std::vector<std::string> words;
-  std::string word;
-  while (stream >> word) words.push_back(word);
-  return words;
-}
-
-std::string Trimmed(const std::string& line) {
-  const size_t begin = line.find_first_not_of(" \t\r");
-  if (begin == std::string::npos) return "";
-  return line.substr(begin, line.find_last_not_of(" \t\r") - begin + 1);
-}
-
 void RunSimCommand(SimContext& context, const std::string& rest) {
-  const std::vector<std::string> args = Words(rest);
+  const std::vector<std::string> args = ScriptWords(rest);
   if (args.empty()) throw SimError("a sim command is missing; try \"sim help\"");
   const auto& table = SimCommands();
   auto command = table.find(args[0]);
@@ -30,7 +16,7 @@ void RunSimCommand(SimContext& context, const std::string& rest) {
 }  // namespace
 
 bool RunLine(SimContext& context, const std::string& line, const std::string& where) {
-  const std::string text = Trimmed(line);
+  const std::string text = TrimmedScriptLine(line);
   if (text.empty() || text[0] == '#') return true;
   try {
     if (text == "sim" || text.rfind("sim ", 0) == 0) {

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 #include <stdexcept>
+
+#include "host/ConsoleWords.h"
+#include "tools/ScriptWords.h"
 
 namespace model {
 namespace {
@@ -28,40 +30,12 @@ void Require(ClientState& client, const std::string& line) {
   client.expected.required.insert(line);
 }
 
-// ---- how the simulator reads a line ----
+// ---- how the simulator reads a line: its own readers, so the model and the
+// simulator never split a script line differently ----
 
-std::string TrimmedLine(const std::string& line) {
-  const size_t begin = line.find_first_not_of(" \t\r");
-  if (begin == std::string::npos) return "";
-  return line.substr(begin, line.find_last_not_of(" \t\r") - begin + 1);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream stream(text);
-  std::vector<std::string> words;
-  for (std::string word; stream >> word;) words.push_back(word);
-  return words;
-}
-
-std::string TrimSpace(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
-  while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-  return text.substr(begin, end - begin);
-}
-
-std::string FirstWord(const std::string& text, std::string& rest) {
-  size_t end = 0;
-  while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-  rest = TrimSpace(text.substr(end));
-  return text.substr(0, end);
-}
-
-std::string Unquoted(const std::string& value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-    return value.substr(1, value.size() - 2);
-  return value;
-}
+using sim::FirstWord;
+using sim::TrimSpace;
+using sim::Unquoted;
 
 std::optional<int> IntArgument(const std::string& text) {
   char* end = nullptr;
@@ -160,16 +134,16 @@ std::optional<int> WorldModel::TicksOf(const std::vector<std::string>& args) {
 }
 
 std::optional<int> WorldModel::TicksOf(const std::string& line) {
-  const std::string text = TrimmedLine(line);
+  const std::string text = TrimmedScriptLine(line);
   if (text.rfind("sim ", 0) != 0) return std::nullopt;
-  return TicksOf(Words(text.substr(3)));
+  return TicksOf(ScriptWords(text.substr(3)));
 }
 
 bool WorldModel::Apply(const std::string& line) {
-  const std::string text = TrimmedLine(line);
+  const std::string text = TrimmedScriptLine(line);
   if (text.empty() || text[0] == '#') return true;
   if (text == "sim" || text.rfind("sim ", 0) == 0) {
-    const std::vector<std::string> args = Words(text.substr(3));
+    const std::vector<std::string> args = ScriptWords(text.substr(3));
     return !args.empty() && ApplySim(args);
   }
   if (current_ < 0) return false;
