@@ -65,6 +65,19 @@ TEST(HostSimTool, ScriptFileWithMistakesReportsEachAndFails) {
   EXPECT_TRUE(Has(result, "[bob] ] bogus\n[bob] Unknown command: bogus\n")) << result.output;
 }
 
+// Asked for, the usage comes with status 0; wrong arguments get it with status 2.
+TEST(HostSimTool, UsageWhenAskedOrArgumentsAreWrong) {
+  const struct {
+    const char* arguments;
+    int status;
+  } kCases[] = {{"--help", 0}, {"-h", 0}, {"one two", 2}};
+  for (const auto& [arguments, status] : kCases) {
+    const Result result = RunTool(arguments);
+    EXPECT_EQ(result.status, status) << arguments;
+    EXPECT_EQ(result.output.rfind("usage: corvane-sim", 0), 0u) << arguments << "\n" << result.output;
+  }
+}
+
 TEST(HostSimTool, HelpListsTheCommands) {
   const ScratchFolder scratch("corvane-sim-help-");
   const std::filesystem::path script = scratch.path / "script.txt";
