@@ -126,7 +126,8 @@ def code_block_lines(code):
 
 def is_simple_statement(line):
     """A call, an assignment, an increment or a bare return, whole on its line."""
-    if not line.endswith(";") or re.match(r"[A-Za-z_]\w*", line) and line.split("(")[0].split()[0] in NOT_STATEMENTS:
+    word = re.match(r"[A-Za-z_]\w*", line)
+    if not line.endswith(";") or (word and word.group() in NOT_STATEMENTS):
         return line == "return;"
     if any(line.count(a) != line.count(b) for a, b in ("()", "[]", "{}")):
         return False

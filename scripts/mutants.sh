@@ -7,12 +7,20 @@
 #
 # Usage: scripts/mutants.sh [COUNT] [SEED]        (defaults 150 and 1)
 #
-# Every mutation of the code is listed in a fixed order (relational, logical,
-# boolean, constant, deleted statement, negated condition; comments, strings and
-# preprocessor lines left alone) and COUNT of them are chosen by SEED: the same
-# COUNT and SEED choose the same mutants on the same tree.
+# Every mutation of the code is listed in a fixed order, and COUNT of them are
+# chosen by SEED: the same COUNT and SEED choose the same mutants on the same
+# tree. The mutations (scripts/mutants.py finds them; comments, strings,
+# preprocessor lines and static_assert are left alone):
+#   relational  < to <=, <= to <, > to >=, >= to >, == to !=, != to ==
+#   logical     && to ||, || to &&
+#   boolean     true to false, false to true
+#   constant    an integer n to n + 1; 0 to 1, 1 to 0
+#   statement   a whole-line call, assignment, increment or bare return deleted
+#   condition   if (x) to if (!(x)), unless x is a lone == or != (see relational)
+# Warnings do not fail the build of a mutant.
 #
-# The working tree is never changed: the mutants are planted in a private copy,
+# The working tree is never changed: the mutants are planted in a private copy
+# of it (its files as git sees them, uncommitted changes included),
 # build-mutants/src, built with the linux preset (Ninja, benchmarks off),
 # configured once and rebuilt incrementally. Each mutant goes through two stages:
 #   1. the quick killers: only the programs of the tests matching
@@ -128,13 +136,14 @@ test_all=(env -u GLIMMERFADE_SCENARIOS ctest --preset linux -j "$jobs" --stop-on
 
 # The copy follows the tree; it is configured once.
 prepare() {
+  rm -rf "$work/logs"
   mkdir -p "$src" "$work/logs"
   "${helper[@]}" sync "$tree" "$src"
   cd "$src"
   if [ ! -f build/CMakeCache.txt ]; then  # build/: the linux preset's folder
     local generator=()
     if command -v ninja >/dev/null; then generator=(-G Ninja); fi
-    cmake --preset linux "${generator[@]}" -DGLIMMERFADE_BENCH=OFF >"$work/logs/configure.log"
+    cmake --preset linux "${generator[@]}" -DGLIMMERFADE_BENCH=OFF >"$work/configure.log"
   fi
 }
 
@@ -208,6 +217,7 @@ record() {  # NUMBER FOLDER FILE LINE OPERATOR WHAT SECONDS
     "$6" "$stage" "$7" "$detail")"
 }
 
+# shellcheck disable=SC2094  # apply reads the plan; nothing writes it
 run_mutants() {
   local number folder file line operator what _ start
   started=$SECONDS
