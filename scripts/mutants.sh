@@ -247,8 +247,9 @@ report() {
         printf "%-12s %8d %9d %10d\n", folders[i], n[folders[i], "killed"], n[folders[i], "survived"],
                n[folders[i], "not built"]
       k = n["total", "killed"]; s = n["total", "survived"]
-      if (k + s > 0) printf "\nscore: %d killed of %d built = %.1f %%", k, k + s, 100 * k / (k + s)
-      printf " (%d killed by a time limit)\n", timeouts
+      if (k + s == 0) print "\nscore: no mutant was built"
+      else printf "\nscore: %d killed of %d built = %.1f %% (%d killed by a time limit)\n", k, k + s,
+                  100 * k / (k + s), timeouts
       for (key in c) printf "  %-24s %3d mutants, %4.0f s each on average\n", key, c[key], t[key] / c[key]
     }' "$results"
   local seconds=$((SECONDS - started))
