@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "GlimmerfadeVersion.h"
 #include "Shroudweave.h"
 
 namespace {
@@ -24,12 +25,12 @@ void deleteMe() {
 }
 
 PluginDescriptor exports = {
-    CORVANE_SDK_VERSION,      // sdkVersion
-    GLIMMERFADE_SOURCE_PATH,  // sourcePath
-    "Shroudweave",            // pluginClass
-    kDisplayName,             // displayName
-    "1.0.0.50",               // versionText
-    PLUGINTYPE_FREEPLAY,      // typeFlags
+    CORVANE_SDK_VERSION,       // sdkVersion
+    GLIMMERFADE_SOURCE_PATH,   // sourcePath
+    "Shroudweave",             // pluginClass
+    kDisplayName,              // displayName
+    GLIMMERFADE_VERSION_TEXT,  // versionText
+    PLUGINTYPE_FREEPLAY,       // typeFlags
     &getPlugin,
     &deleteMe,
 };

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -21,6 +22,7 @@
 #include <elf.h>
 #endif
 
+#include "GlimmerfadeVersion.h"
 #include "host/ModuleLoader.h"
 #include "host/Simulation.h"
 #include "pluginsdk.h"
@@ -169,7 +171,7 @@ TEST(ShellExports, RecordReadsBackAtItsRawOffsets) {
   EXPECT_EQ(sourcePath.substr(sourcePath.size() - 15), "Shroudweave.cpp");
   EXPECT_STREQ(ReadAt<const char*>(record, 16), "Shroudweave");
   EXPECT_STREQ(ReadAt<const char*>(record, 24), "Glimmerfade");
-  EXPECT_STREQ(ReadAt<const char*>(record, 32), "1.0.0.50");
+  EXPECT_STREQ(ReadAt<const char*>(record, 32), GLIMMERFADE_VERSION_TEXT);
   EXPECT_EQ(ReadAt<int32_t>(record, 40), 1);
   EXPECT_EQ(ReadAt<uint32_t>(record, 44), 0u) << "padding after typeFlags";
   EXPECT_EQ(ReadAt<void*>(record, 48), module.Symbol("getPlugin"));
@@ -223,8 +225,15 @@ std::wstring VersionText(const std::vector<char>& resource, const std::wstring& 
   return std::wstring(text, wcsnlen(text, length));
 }
 
+// The DLL whose version resource is read: the build's, or another copy named
+// by GLIMMERFADE_DLL_UNDER_TEST (the release zip's check unpacks one).
+std::wstring VersionResourceModule() {
+  const char* other = std::getenv("GLIMMERFADE_DLL_UNDER_TEST");
+  return std::filesystem::path(other && *other ? other : kModulePath).wstring();
+}
+
 TEST(ShellExports, VersionResourceGivesTheVersionAndTheOriginalFileName) {
-  const std::wstring path = std::filesystem::path(kModulePath).wstring();
+  const std::wstring path = VersionResourceModule();
   DWORD unused = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &unused);
   ASSERT_GT(size, 0u) << "no version resource";
@@ -236,20 +245,21 @@ TEST(ShellExports, VersionResourceGivesTheVersionAndTheOriginalFileName) {
   ASSERT_TRUE(VerQueryValueW(resource.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
   EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  // 1.0.0.50: the high word of each half first.
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000032u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000032u);
+  // Four 16-bit numbers, the high word of each half first.
+  const DWORD versionMS = MAKELONG(GLIMMERFADE_VERSION_MINOR, GLIMMERFADE_VERSION_MAJOR);
+  const DWORD versionLS = MAKELONG(GLIMMERFADE_VERSION_TWEAK, GLIMMERFADE_VERSION_PATCH);
+  EXPECT_EQ(fixed->dwFileVersionMS, versionMS);
+  EXPECT_EQ(fixed->dwFileVersionLS, versionLS);
+  EXPECT_EQ(fixed->dwProductVersionMS, versionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, versionLS);
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 
   const std::pair<std::wstring, std::wstring> texts[] = {
-      {L"FileVersion", L"1.0.0.50"},
-      {L"ProductVersion", L"1.0.0.50"},
+      {L"FileVersion", L"" GLIMMERFADE_VERSION_TEXT},
+      {L"ProductVersion", L"" GLIMMERFADE_VERSION_TEXT},
       {L"OriginalFilename", L"Shroudweave.dll"},
   };
-  for (const auto& [key, value] : texts)
-    EXPECT_EQ(VersionText(resource, key), value);
+  for (const auto& [key, value] : texts) EXPECT_EQ(VersionText(resource, key), value);
 }
 
 #else

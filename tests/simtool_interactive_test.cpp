@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "GlimmerfadeVersion.h"
 #include "simtool_support.h"
 
 #if defined(__linux__)
@@ -105,7 +106,8 @@ TEST(SimToolInteractive, TerminalSessionAnswersEachLineAtOnce) {
 
   mark = session.output.size();
   session.Type("plugin load Glimmerfade\r");
-  ASSERT_TRUE(session.WaitFor("[alice] Loaded plug-in Glimmerfade: Glimmerfade 1.0.0.50", mark))
+  ASSERT_TRUE(
+      session.WaitFor("[alice] Loaded plug-in Glimmerfade: Glimmerfade " GLIMMERFADE_VERSION_TEXT, mark))
       << session.output;
   const size_t loaded = session.output.find("[alice] Loaded plug-in", mark);
   ASSERT_TRUE(session.WaitFor("alice> ", loaded)) << session.output;
@@ -140,9 +142,9 @@ TEST(SimToolInteractive, PipedSessionWithPrompts) {
                              "sim quit\nsim echo never\n");
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has("corvane-sim> alice> [alice] ] plugin load Glimmerfade\n")) << run.output;
-  EXPECT_TRUE(
-      run.Has("[alice] Loaded plug-in Glimmerfade: Glimmerfade 1.0.0.50\nalice> error: unknown sim "
-              "command \"bogus\"; try \"sim help\"\nalice> "))
+  EXPECT_TRUE(run.Has("[alice] Loaded plug-in Glimmerfade: Glimmerfade " GLIMMERFADE_VERSION_TEXT
+                      "\nalice> error: unknown sim "
+                      "command \"bogus\"; try \"sim help\"\nalice> "))
       << run.output;
   EXPECT_FALSE(run.Has("never")) << run.output;
 }
