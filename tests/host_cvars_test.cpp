@@ -1,7 +1,7 @@
 // Console variables of the simulated host: registration, bounds, callbacks,
 // bound integers, and the saved configuration.
 
-#include "host/ConfigFile.h"
+#include "host/console/ConfigFile.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 

@@ -1,7 +1,7 @@
 // The simulated host's game loop: timers on the clock, game-thread tasks,
 // post-hooks, the vehicle-input event per car, and the simulated network.
 
-#include "host/SimNetwork.h"
+#include "host/world/SimNetwork.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 

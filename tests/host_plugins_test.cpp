@@ -9,7 +9,7 @@
 #include <windows.h>
 #endif
 
-#include "host/ModuleLoader.h"
+#include "host/modules/ModuleLoader.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 

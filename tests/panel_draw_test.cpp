@@ -1,7 +1,7 @@
 // What the settings page shows, drawn by the host's Dear ImGui window with the
 // real module: the enable switch, one node per named slot, and their boxes.
-#include "host/ModuleLoader.h"
-#include "host/SettingsWindow.h"
+#include "host/modules/ModuleLoader.h"
+#include "host/settings/SettingsWindow.h"
 #include "panel_fixture.h"
 
 namespace panel_test {

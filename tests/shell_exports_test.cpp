@@ -21,8 +21,8 @@
 #include <elf.h>
 #endif
 
-#include "host/ModuleLoader.h"
 #include "host/Simulation.h"
+#include "host/modules/ModuleLoader.h"
 #include "pluginsdk.h"
 
 namespace {
@@ -248,8 +248,7 @@ TEST(ShellExports, VersionResourceGivesTheVersionAndTheOriginalFileName) {
       {L"ProductVersion", L"1.0.0.50"},
       {L"OriginalFilename", L"Shroudweave.dll"},
   };
-  for (const auto& [key, value] : texts)
-    EXPECT_EQ(VersionText(resource, key), value);
+  for (const auto& [key, value] : texts) EXPECT_EQ(VersionText(resource, key), value);
 }
 
 #else

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "host/ModuleLoader.h"
+#include "host/modules/ModuleLoader.h"
 #include "host_fixture.h"
 #include "pluginsdk.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "host/ConsoleWords.h"
+#include "host/console/ConsoleWords.h"
 #include "tools/ScriptWords.h"
 
 namespace model {
