@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
-#include "invis_json_samples.h"
 #include "model/VisibilityRules.h"
 #include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
+#include "testing/InvisJsonSamples.h"
+#include "testing/ScratchFolder.h"
 #include "visibility/EnforcementPass.h"
 
 namespace {

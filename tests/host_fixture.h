@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "GameEvents.h"
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
+#include "testing/ScratchFolder.h"
 
 namespace host_test {
 

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "ScratchFolder.h"
-#include "host/UniqueFolder.h"
+#include "testing/ScratchFolder.h"
+#include "testing/UniqueFolder.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -25,7 +25,7 @@ TEST(UniqueFolder, CallsAtTheSameTimeGetFoldersOfTheirOwn) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
-      for (int i = 0; i < kEach; ++i) made[t].push_back(sim::CreateUniqueFolder(parent.path, "run-"));
+      for (int i = 0; i < kEach; ++i) made[t].push_back(scratch::CreateUniqueFolder(parent.path, "run-"));
     });
   for (std::thread& thread : threads) thread.join();
 
@@ -49,7 +49,7 @@ TEST(UniqueFolder, AParentThatCannotTakeAFolderThrows) {
   { std::ofstream(file) << "not a folder"; }
   for (const fs::path& parent : {scratch.path / "missing", file}) {
     SCOPED_TRACE(parent.string());
-    EXPECT_THROW(sim::CreateUniqueFolder(parent, "run-"), fs::filesystem_error);
+    EXPECT_THROW(scratch::CreateUniqueFolder(parent, "run-"), fs::filesystem_error);
   }
 }
 

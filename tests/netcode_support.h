@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
+#include "testing/ScratchFolder.h"
 
 namespace netcode_test {
 

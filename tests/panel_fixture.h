@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "GameEvents.h"
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
+#include "testing/ScratchFolder.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "ScratchFolder.h"
 #include "simtool_runner.h"
+#include "testing/ScratchFolder.h"
 
 namespace {
 

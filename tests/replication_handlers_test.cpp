@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
 #include "table_support.h"
+#include "testing/ScratchFolder.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "simtool_runner.h"
+#include "testing/ScratchFolder.h"
 
 namespace simtool_test {
 

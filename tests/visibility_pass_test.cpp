@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
 #include "table_support.h"
+#include "testing/ScratchFolder.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "invis_json_samples.h"
+#include "testing/InvisJsonSamples.h"
 
 namespace scenario {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/UniqueFolder.h"
+#include "testing/UniqueFolder.h"
 
 #include <atomic>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <random>
 #include <system_error>
 
-namespace sim {
+namespace scratch {
 namespace {
 
 constexpr int kAttempts = 100;
@@ -39,4 +39,4 @@ std::filesystem::path CreateUniqueFolder(const std::filesystem::path& parent, co
   throw std::filesystem::filesystem_error("cannot make a folder of its own", parent, error);
 }
 
-}  // namespace sim
+}  // namespace scratch

@@ -6,16 +6,13 @@
 #include <filesystem>
 #include <string>
 
-#include "SdkApi.h"
-
-namespace sim {
+namespace scratch {
 
 // Creates a new, empty folder in parent named prefix and a random suffix, and
 // returns its path. No two calls get the same folder, in this process or any
 // other: the folder is made by a call that fails when the name exists, and then
 // another name is tried. Throws std::filesystem::filesystem_error when parent
 // cannot take a new folder.
-CORVANE_SDK_API std::filesystem::path CreateUniqueFolder(const std::filesystem::path& parent,
-                                                         const std::string& prefix);
+std::filesystem::path CreateUniqueFolder(const std::filesystem::path& parent, const std::string& prefix);
 
-}  // namespace sim
+}  // namespace scratch

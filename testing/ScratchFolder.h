@@ -9,13 +9,13 @@
 #include <string>
 #include <system_error>
 
-#include "host/UniqueFolder.h"
+#include "testing/UniqueFolder.h"
 
 class ScratchFolder {
  public:
   // prefix starts the folder's name, to tell whose it is when one is left behind.
   explicit ScratchFolder(const std::string& prefix = "glimmerfade-")
-      : path(sim::CreateUniqueFolder(std::filesystem::temp_directory_path(), prefix)) {}
+      : path(scratch::CreateUniqueFolder(std::filesystem::temp_directory_path(), prefix)) {}
   ~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
