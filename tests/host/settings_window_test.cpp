@@ -1,6 +1,6 @@
 // The host's settings window itself: pages of several plug-ins in one Dear
 // ImGui context, a page that throws half-way, and pages that come and go.
-#include "panel_fixture.h"
+#include "tests/plugin/panel_fixture.h"
 
 namespace panel_test {
 namespace {

@@ -3,7 +3,7 @@
 // it online, and enforced on every screen at the next tick.
 #include <map>
 
-#include "netcode_support.h"
+#include "tests/netcode/bridge_support.h"
 #include "visibility/InvisibilityTable.h"
 
 namespace {

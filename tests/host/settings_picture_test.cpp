@@ -6,7 +6,7 @@
 #include <fstream>
 #include <functional>
 
-#include "panel_fixture.h"
+#include "tests/plugin/panel_fixture.h"
 
 #if GLIMMERFADE_PICTURES
 #include <stb_image.h>

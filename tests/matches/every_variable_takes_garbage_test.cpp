@@ -5,7 +5,7 @@
 // works afterwards.
 #include <random>
 
-#include "fault_support.h"
+#include "match_world.h"
 #include "plugin/Shroudweave.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"

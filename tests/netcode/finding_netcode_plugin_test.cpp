@@ -5,7 +5,7 @@
 #include <fstream>
 #include <utility>
 
-#include "netcode_support.h"
+#include "bridge_support.h"
 #include "visibility/InvisibilityTable.h"
 
 namespace {

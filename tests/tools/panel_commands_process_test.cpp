@@ -49,7 +49,7 @@ TEST(PanelSimTool, WidgetsNotShownAreErrors) {
 }
 
 // The picture is made where the build has an off-screen renderer; builds for
-// Windows have none and say so (see panel_picture_test.cpp for the pictures).
+// Windows have none and say so (see tests/host/settings_picture_test.cpp for the pictures).
 TEST(PanelSimTool, ScreenshotSavesThePageOrSaysWhyNot) {
   const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
   const std::filesystem::path file = ProcessScratchFolder() / ("glimmerfade-panel-" + test + ".png");

@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "host/modules/ModuleLoader.h"
-#include "host_fixture.h"
 #include "pluginsdk.h"
+#include "tests/host/host_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The message envelope: what a send writes into "NETCODE_Message_Out", which
 // incoming texts reach the handler with which content and sender, the C lines,
 // and the sender's name in the parsed-message line.
-#include "netcode_support.h"
+#include "bridge_support.h"
 
 namespace {
 

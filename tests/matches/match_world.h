@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "netcode_support.h"
+#include "tests/netcode/bridge_support.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
 

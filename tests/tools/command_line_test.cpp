@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "host_fixture.h"
 #include "simtool_runner.h"
+#include "tests/host/host_fixture.h"
 
 namespace {
 

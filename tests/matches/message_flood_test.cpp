@@ -2,8 +2,8 @@
 // handled once and in order, every client ends with the table of the last one
 // (in "invis_json" and on its screen), and what stays held does not grow with
 // the number of messages.
-#include "fault_heap_counter.h"
-#include "fault_support.h"
+#include "heap_counter.h"
+#include "match_world.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // loaded again must work.
 #include <functional>
 
-#include "fault_support.h"
+#include "match_world.h"
 
 namespace {
 
