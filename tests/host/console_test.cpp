@@ -4,15 +4,14 @@
 #include <fstream>
 
 #include "host/modules/ModuleLoader.h"
-#include "host_fixture.h"
 #include "pluginsdk.h"
+#include "testing/SimulationTest.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using host_test::HostTest;
 
-class HostConsole : public HostTest {
+class HostConsole : public SimulationTest {
  protected:
   // Runs a line and returns the console lines it wrote, echo included.
   std::vector<std::string> Run(sim::Client& client, const std::string& line) {

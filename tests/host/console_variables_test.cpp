@@ -2,14 +2,12 @@
 // bound integers, and the saved configuration.
 
 #include "host/console/ConfigFile.h"
-#include "host_fixture.h"
 #include "pluginsdk.h"
+#include "testing/SimulationTest.h"
 
 namespace {
 
-using host_test::HostTest;
-
-class HostCvars : public HostTest {
+class HostCvars : public SimulationTest {
  protected:
   sim::Client& client = Sim().AddClient("solo");
   CVarManagerWrapper& cvars = *client.CvarManager();
@@ -161,7 +159,7 @@ TEST_F(HostCvars, SavedVariablesSurviveARestart) {
       .setValue(std::string("a \"b\"\nc"));
   cvars.registerCvar("dropped", "default", "", true, false, 0, false, 0, false).setValue(std::string("gone"));
   client.SaveConfig();
-  Restart();
+  RestartSimulation();
   sim::Client& again = Sim().AddClient("solo");
   // The host applies saved values after a plug-in's onLoad; here the saved text
   // is simply read back from the file.
@@ -176,7 +174,7 @@ TEST_F(HostCvars, PluginVariablesComeBackAfterRestartAndReload) {
   const std::string table = R"({"invisDeque":[[true,false,true]]})";
   client.RunCommand("invis_json " + table);
   client.RunCommand("shroudweave_enabled 1");
-  Restart();
+  RestartSimulation();
   sim::Client& again = Sim().AddClient("solo");
   ASSERT_TRUE(again.LoadPlugin("Glimmerfade"));
   EXPECT_EQ(again.CvarValue("invis_json"), table);

@@ -2,14 +2,12 @@
 // post-hooks, the vehicle-input event per car, and the simulated network.
 
 #include "host/world/SimNetwork.h"
-#include "host_fixture.h"
 #include "pluginsdk.h"
+#include "testing/SimulationTest.h"
 
 namespace {
 
-using host_test::HostTest;
-
-class HostLoop : public HostTest {
+class HostLoop : public SimulationTest {
  protected:
   sim::Client& client = Sim().AddClient("solo");
   GameWrapper& game = *client.Game();
@@ -121,7 +119,7 @@ TEST_F(HostLoop, HookThatUnhooksItselfFinishesAndIsNotCalledAgain) {
   EXPECT_TRUE(client.HookedEvents().empty());
 }
 
-class HostNetwork : public HostTest {
+class HostNetwork : public SimulationTest {
  protected:
   sim::Match& match = Sim().CreateMatch("arena", 24);
   sim::Client& hostClient = Sim().AddClient("host");
@@ -167,7 +165,7 @@ TEST_F(HostNetwork, SenderWithoutAPlayerEntryArrivesAsZero) {
   EXPECT_EQ(received[0].first, 0u);
 }
 
-class HostWorld : public HostTest {
+class HostWorld : public SimulationTest {
  protected:
   sim::Match& match = Sim().CreateMatch("arena", 6);
   sim::Client& client = Sim().AddClient("solo");

@@ -10,14 +10,14 @@
 #endif
 
 #include "host/modules/ModuleLoader.h"
-#include "host_fixture.h"
 #include "pluginsdk.h"
+#include "testing/ConsoleLines.h"
+#include "testing/SimulationTest.h"
 
 namespace {
 
-using host_test::Contains;
-using host_test::HostTest;
-using host_test::StartingWith;
+using console_lines::Contains;
+using console_lines::StartingWith;
 
 const PluginDescriptor* RecordOf(sim::Client& client, const std::string& pluginClass) {
   for (const auto& entry : *client.Game()->GetPluginManager().GetLoadedPlugins()) {
@@ -51,7 +51,7 @@ std::set<std::string> FilesIn(const std::filesystem::path& folder) {
   return names;
 }
 
-class HostPlugins : public HostTest {
+class HostPlugins : public SimulationTest {
  protected:
   sim::Client& Probe(const std::string& name = "solo") {
     sim::Client& client = NewClient(name, {"HostProbe", "Glimmerfade"});
@@ -78,6 +78,7 @@ TEST_F(HostPlugins, EachThrownExceptionBecomesOneConsoleLine) {
       {"timer-throw", "Exception in plug-in HostProbe (timer): timer failure"},
   };
   sim::Client& client = Probe();
+  expectedEscapes = std::size(cases);
   size_t expected = 0;
   for (const Case& c : cases) {
     const size_t before = client.Console().size();
@@ -89,6 +90,7 @@ TEST_F(HostPlugins, EachThrownExceptionBecomesOneConsoleLine) {
 
 TEST_F(HostPlugins, AThrowingHookIsReportedOnEveryRunAndOthersStillRun) {
   sim::Client& client = Probe();
+  expectedEscapes = 2;
   client.SetCvar("probe_action", "hook-throw");
   int othersCalled = 0;
   client.Game()->HookEventPost("Probe.Event", [&](std::string) { ++othersCalled; });
@@ -105,6 +107,7 @@ TEST_F(HostPlugins, OnLoadThatThrowsLeavesThePluginUnloadedAndClean) {
   sim::Client& client = NewClient("solo", {"HostProbe"});
   client.CvarManager()->registerCvar("probe_fail_onload", "1", "", true, false, 0, false, 0, false);
   EXPECT_FALSE(client.LoadPlugin("HostProbe"));
+  expectedEscapes = 1;
   const std::vector<std::string> lines = client.ConsoleSince(0);
   EXPECT_TRUE(Contains(lines, "Exception in plug-in HostProbe (onLoad): load failure"));
   EXPECT_TRUE(Contains(lines, "Cannot load plug-in HostProbe: onLoad failed"));

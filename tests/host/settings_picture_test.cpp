@@ -119,11 +119,10 @@ class PictureTest : public PanelTest {
     // reference picture was made with this one. Set before the first picture.
     setenv("GALLIUM_DRIVER", "llvmpipe", 1);
 #endif
-    PanelTest::SetUp();
     SetNames("1,Ann;3,Bob");
   }
 
-  fs::path File(const std::string& name) const { return scratch.path / (name + ".png"); }
+  fs::path File(const std::string& name) const { return Root() / (name + ".png"); }
 
   // Saves the page as `target` draws it now and reads the file back.
   Pixels Take(sim::Client& target, const std::string& name, int scale = 1, bool crop = false) {
@@ -222,8 +221,7 @@ TEST_F(PictureTest, TooltipShowsWhileTheMouseRestsOnTheEnableBox) {
 
 TEST_F(PictureTest, AnotherClientsClicksAndPicturesLeaveThePictureUnchanged) {
   if (RefusedInThisBuild()) return;
-  sim::Client& other = simulation.AddClient("other");
-  LoadGlimmerfade(other);
+  sim::Client& other = PluginClient("other");
   ASSERT_TRUE(other.SetCvar(kNamesListCvar, "1,Ann;3,Bob"));
   ASSERT_TRUE(Click({"Ann"}));
   const std::string text = Draw();
@@ -282,7 +280,7 @@ TEST_F(PictureTest, ScaledAndCroppedPicturesShowTheSamePage) {
 TEST_F(PictureTest, RefusalsSayWhyAndWriteNothing) {
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Present);
   ASSERT_TRUE(client.LoadPlugin("NetcodePlugin"));
-  const fs::path folder = scratch.path / "pictures";
+  const fs::path folder = Root() / "pictures";
   fs::create_directories(folder);
   struct Case {
     fs::path file;
@@ -320,7 +318,7 @@ TEST_F(PictureTest, WindowWorksOnAfterAPicture) {
   const size_t before = client.Console().size();
   ASSERT_TRUE(Click({"Bob", "Visible to Spectators"}));
   EXPECT_EQ(WritesSince(before), 1u);
-  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{3, 2}})));
   EXPECT_EQ(Draw(),
             std::string("[ ] Enable plugin\n> Ann (closed)\n> Bob (open)\n    [x] Visible to Teammates\n"
                         "    [x] Visible to Opponents\n    [ ] Visible to Spectators\n") +

@@ -1,5 +1,6 @@
 // The host's settings window itself: pages of several plug-ins in one Dear
 // ImGui context, a page that throws half-way, and pages that come and go.
+#include "testing/ConsoleLines.h"
 #include "tests/plugin/panel_fixture.h"
 
 namespace panel_test {
@@ -10,18 +11,10 @@ const char* const kFaulty = "Faulty panel";
 class SettingsWindowTest : public PanelTest {
  protected:
   void SetUp() override {
-    PanelTest::SetUp();
     ASSERT_TRUE(client.InstallPluginFile("FaultyPanel"));
     ASSERT_TRUE(client.LoadPlugin("FaultyPanel"));
   }
-  void TearDown() override { EXPECT_EQ(client.EscapedExceptions(), expectedEscapes); }
-  size_t expectedEscapes = 0;
-
-  size_t ConsoleCount(const std::string& line) const {
-    size_t count = 0;
-    for (const std::string& each : client.Console()) count += each == line;
-    return count;
-  }
+  size_t ConsoleCount(const std::string& line) const { return console_lines::Count(client.Console(), line); }
 };
 
 TEST_F(SettingsWindowTest, EveryPageUnderItsDisplayName) {
@@ -40,7 +33,7 @@ TEST_F(SettingsWindowTest, PageThatThrowsIsReportedAndItsOpenNodeClosedByTheHost
   EXPECT_EQ(client.DrawSettings(kFaulty),
             "[ ] Unload this plug-in\n[x] Throw inside the node\n> Node (open)\n");
   expectedEscapes = 2;
-  EXPECT_EQ(client.EscapedExceptions(), expectedEscapes);
+  EXPECT_EQ(client.EscapedExceptions(), *expectedEscapes);
   EXPECT_EQ(
       ConsoleCount("Exception in plug-in FaultyPanel (settings window DrawSettingsPanel): page fault on "
                    "purpose"),
@@ -50,7 +43,7 @@ TEST_F(SettingsWindowTest, PageThatThrowsIsReportedAndItsOpenNodeClosedByTheHost
   // The shared context is still sound: the other page draws and clicks as before.
   ASSERT_TRUE(Click({"Enable plugin"}));
   EXPECT_EQ(Value(kEnabledCvar), "1");
-  EXPECT_EQ(client.EscapedExceptions(), expectedEscapes);
+  EXPECT_EQ(client.EscapedExceptions(), *expectedEscapes);
 }
 
 TEST_F(SettingsWindowTest, ReloadedModuleIsHandedTheContextAgain) {

@@ -7,6 +7,7 @@
 
 #include "match_world.h"
 #include "plugin/Shroudweave.h"
+#include "testing/Tables.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"
 
@@ -99,7 +100,7 @@ class BadInput : public MatchWorld {
   void Apply(sim::Client& client, const std::string& cvar, const std::string& value) {
     ASSERT_TRUE(client.SetCvar(cvar, value));
     client.DrawSettings();
-    simulation.Tick(2);
+    Sim().Tick(2);
     client.DrawSettings();
   }
 
@@ -133,8 +134,7 @@ class BadInput : public MatchWorld {
       client->SetCvar(kEnabledCvar, "1");
       client->SetCvar(kNetcodeLogLevelCvar, "1");
     }
-    InvisibilityTable table = DefaultInvisibilityTable();
-    table[1][1] = false;  // Ann hidden from opponents
+    const InvisibilityTable table = tables::Cleared({{1, 1}});  // Ann hidden from opponents
     ASSERT_TRUE(host->SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(table)));
     Deliver();
     EXPECT_EQ(joiner->CvarValue(kInvisJsonCvar), EncodeInvisibilityStates(table));
@@ -190,7 +190,7 @@ TEST_F(BadInput, TypedValuesAreTakenLikeSetOnes) {
       SCOPED_TRACE(std::string(cvar) + " " + value.kind);
       host->RunCommand(std::string(cvar) + " " + value.text);
       joiner->RunCommand(std::string(cvar) + " \"" + value.text + "\"");
-      simulation.Tick(2);
+      Sim().Tick(2);
       host->DrawSettings();
       ASSERT_EQ(Escaped(), 0u);
     }
@@ -250,7 +250,7 @@ TEST_F(BadInput, RandomConsoleLinesTakeNothingDown) {
     const std::string line = RandomLine(random);
     SCOPED_TRACE(line);
     client.RunCommand(line);
-    if (i % 10 == 9) simulation.Tick();
+    if (i % 10 == 9) Sim().Tick();
     if (i % 50 == 49) client.DrawSettings();
     ASSERT_EQ(Escaped(), 0u);
   }
@@ -259,23 +259,21 @@ TEST_F(BadInput, RandomConsoleLinesTakeNothingDown) {
 
 // Garbage saved in the configuration comes back at the next start, before the
 // plug-in has seen any match.
-TEST(BadInputSaved, GarbageSavedInTheConfigurationSurvivesARestart) {
-  ScratchFolder scratch("glimmerfade-fault-");
+class BadInputSaved : public SimulationTest {};
+
+TEST_F(BadInputSaved, GarbageSavedInTheConfigurationSurvivesARestart) {
   const std::vector<BadValue> values = BadValues();
   for (size_t start = 0; start < 3; ++start) {
     SCOPED_TRACE(start);
-    sim::Simulation simulation(scratch.path);
-    sim::Client& client = simulation.AddClient("player");
-    client.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
-    ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
-    ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
-    sim::Match& match = simulation.CreateMatch("arena", 24);
+    if (start > 0) RestartSimulation();
+    sim::Client& client = PluginClient("player", sim::NetcodeAvailability::Loaded);
+    sim::Match& match = Sim().CreateMatch("arena", 24);
     match.AddPlayer({"Ann", 0, false, 1, true});
     client.RunMatch(match);
     client.Control("Ann");
     client.DrawSettings();
-    simulation.Tick(3);
-    ExpectNoEscapedExceptions(client);
+    Sim().Tick(3);
+    ASSERT_EQ(client.EscapedExceptions(), 0u);
     for (const char* cvar : {kEnabledCvar, kInvisJsonCvar, kNamesListCvar})
       client.SetCvar(cvar, values[(start * 7 + std::string(cvar).size()) % values.size()].text);
     client.SaveConfig();

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the fault, flood and bad-input tests: a world of clients with both
-// plug-ins loaded around one match, and numbered tables to send through it.
+// Shared by the tests of whole matches: a world of clients with both plug-ins
+// loaded around one match, and numbered tables to send through it.
 
 #include <cstddef>
 #include <memory>
@@ -32,20 +32,18 @@ inline std::string NumberedMessage(unsigned n) { return ComposeReplicationMessag
 // team 1) and Cid (slot 3, team 1). "host" runs it and controls Ann; every
 // other client joins it online and controls no player. Every client has
 // NetcodePlugin and Glimmerfade loaded.
-class MatchWorld : public ::testing::Test {
+class MatchWorld : public SimulationTest {
  protected:
-  ScratchFolder scratch{"glimmerfade-fault-"};
-  sim::Simulation simulation{scratch.path};
-  sim::Match& match = simulation.CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", 24);
 
   sim::Client& AddHost() {
-    sim::Client& client = AddWithPlugins("host");
+    sim::Client& client = PluginClient("host", sim::NetcodeAvailability::Loaded);
     client.RunMatch(match);
     client.Control("Ann");
     return client;
   }
   sim::Client& AddJoiner(const std::string& name) {
-    sim::Client& client = AddWithPlugins(name);
+    sim::Client& client = PluginClient(name, sim::NetcodeAvailability::Loaded);
     client.JoinMatch(match);
     return client;
   }
@@ -54,25 +52,12 @@ class MatchWorld : public ::testing::Test {
     match.AddPlayer({"Ben", 1, false, 2, true});
     match.AddPlayer({"Cid", 1, false, 3, true});
   }
-  void TearDown() override {
-    for (sim::Client* client : simulation.Clients()) ExpectNoEscapedExceptions(*client);
-  }
-
   // Writes an outgoing envelope on the client, as its bridge would.
   static void SendRaw(sim::Client& from, const std::string& envelope) {
     ASSERT_TRUE(from.SetCvar(kNetcodeMessageOutCvar, envelope));
   }
   // Runs ticks until the network delay has passed.
-  void Deliver() { simulation.AdvanceSeconds(simulation.NetworkDelay() * 1.5 + 0.01); }
-
- private:
-  sim::Client& AddWithPlugins(const std::string& name) {
-    sim::Client& client = simulation.AddClient(name);
-    client.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
-    EXPECT_TRUE(client.InstallPluginFile("Glimmerfade"));
-    EXPECT_TRUE(client.LoadPlugin("Glimmerfade"));
-    return client;
-  }
+  void Deliver() { Sim().AdvanceSeconds(Sim().NetworkDelay() * 1.5 + 0.01); }
 };
 
 // Counts the changes of a client's "invis_json" through a callback of the

@@ -55,7 +55,7 @@ TEST_F(Flood, EveryMessageIsHandledOnceAndTheLastTableHoldsEverywhere) {
     EXPECT_EQ(counters[i].OutOfOrder(), 0u);
     EXPECT_EQ(receivers[i]->CvarValue(kInvisJsonCvar), NumberedJson(last));
   }
-  simulation.Tick();
+  Sim().Tick();
   // Ben (team 1) sees Ann (slot 1) as an opponent and Cid (slot 3) as a teammate.
   EXPECT_EQ(receivers[0]->CarHidden("Ann"), !table[1][1]);
   EXPECT_EQ(receivers[0]->CarHidden("Cid"), !table[3][0]);

@@ -1,33 +1,21 @@
 // One change of the visibility table, end to end: typed on the client that runs
 // a playlist-24 match, carried by NetcodePlugin to the two clients that joined
 // it online, and enforced on every screen at the next tick.
-#include <map>
-
-#include "tests/netcode/bridge_support.h"
+#include "netcode/NetcodeManager.h"
+#include "plugin/Shroudweave.h"
+#include "testing/SimulationTest.h"
+#include "testing/Tables.h"
 #include "visibility/InvisibilityTable.h"
 
 namespace {
 
-using namespace netcode_test;
-
 // Shortcut numbers: Alpha 1, Bravo 2, Charlie 3, Delta 4 (Delta has no client).
-std::string TableJson(const std::map<int, std::string>& rows) {
-  std::string entries;
-  for (int n = 0; n < 9; ++n) {
-    auto row = rows.find(n);
-    entries += std::string(n ? "," : "") + (row == rows.end() ? "[true,true,true]" : row->second);
-  }
-  return "{\"invisDeque\":[" + entries + "]}";
-}
-
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public SimulationTest {
  protected:
-  ScratchFolder scratch;
-  sim::Simulation simulation{scratch.path};
-  sim::Match& match = simulation.CreateMatch("arena", 24);
-  sim::Client& host = simulation.AddClient("host");
-  sim::Client& bravo = simulation.AddClient("bravo");
-  sim::Client& charlie = simulation.AddClient("charlie");
+  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Client& host = PluginClient("host", sim::NetcodeAvailability::Loaded);
+  sim::Client& bravo = PluginClient("bravo", sim::NetcodeAvailability::Loaded);
+  sim::Client& charlie = PluginClient("charlie", sim::NetcodeAvailability::Loaded);
   const std::vector<std::string> players = {"Alpha", "Bravo", "Charlie", "Delta"};
 
   void SetUp() override {
@@ -35,11 +23,6 @@ class EndToEnd : public ::testing::Test {
     match.AddPlayer({"Bravo", 1, false, 2, true});
     match.AddPlayer({"Charlie", 0, false, 3, true});
     match.AddPlayer({"Delta", 1, false, 4, true});
-    for (sim::Client* client : {&host, &bravo, &charlie}) {
-      client->SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
-      ASSERT_TRUE(client->InstallPluginFile("Glimmerfade"));
-      ASSERT_TRUE(client->LoadPlugin("Glimmerfade"));
-    }
     host.RunMatch(match);
     host.Control("Alpha");
     bravo.JoinMatch(match);
@@ -47,12 +30,10 @@ class EndToEnd : public ::testing::Test {
     charlie.JoinMatch(match);
     charlie.Control("Charlie");
     for (sim::Client* client : {&host, &bravo, &charlie}) client->RunCommand("shroudweave_enabled 1");
-    simulation.Tick();
+    Sim().Tick();
   }
   void TearDown() override {
-    for (sim::Client* client : {&host, &bravo, &charlie}) {
-      ExpectNoEscapedExceptions(*client);
-    }
+    SimulationTest::TearDown();
     // A received table is never sent back.
     for (sim::Client* client : {&bravo, &charlie}) {
       EXPECT_EQ(client->CvarValue(kNetcodeMessageOutCvar), "") << client->Name();
@@ -78,11 +59,11 @@ class EndToEnd : public ::testing::Test {
   // Types the table on the host, then waits until just past the network delay.
   void ChangeTableAndWait(const std::string& json) {
     host.RunCommand("invis_json " + json);
-    simulation.Tick();  // the host's game-thread task sends
+    Sim().Tick();  // the host's game-thread task sends
     const std::string before = *bravo.CvarValue(kInvisJsonCvar);
-    simulation.AdvanceSeconds(simulation.NetworkDelay() * 0.8);
+    Sim().AdvanceSeconds(Sim().NetworkDelay() * 0.8);
     EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), before) << "arrived before the network delay";
-    simulation.AdvanceSeconds(simulation.NetworkDelay() * 0.4);
+    Sim().AdvanceSeconds(Sim().NetworkDelay() * 0.4);
   }
 };
 
@@ -90,29 +71,29 @@ TEST_F(EndToEnd, TableTypedOnTheHostHidesCarsOnTheScreensItNames) {
   ASSERT_EQ(HiddenCars(), "host:;bravo:;charlie:;");
 
   // Delta hidden from opponents, Alpha hidden from teammates.
-  const std::string table = TableJson({{1, "[false,true,true]"}, {4, "[true,false,true]"}});
+  const std::string table = tables::Json(tables::Cleared({{1, 0}, {4, 1}}));
   ChangeTableAndWait(table);
   EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), table);
   EXPECT_EQ(charlie.CvarValue(kInvisJsonCvar), table);
 
-  simulation.Tick();
+  Sim().Tick();
   // Alpha's own screen shows Alpha; Charlie is Alpha's teammate; Bravo is Delta's.
   EXPECT_EQ(HiddenCars(), "host:Delta ;bravo:;charlie:Alpha Delta ;");
 
-  ChangeTableAndWait(TableJson({}));
-  simulation.Tick();
+  ChangeTableAndWait(tables::Json(tables::AllVisible()));
+  Sim().Tick();
   EXPECT_EQ(HiddenCars(), "host:;bravo:;charlie:;");
 }
 
 TEST_F(EndToEnd, EveryChangeTravelsInOrder) {
-  const std::string first = TableJson({{2, "[true,false,true]"}});
-  const std::string second = TableJson({{3, "[true,false,true]"}});
+  const std::string first = tables::Json(tables::Cleared({{2, 1}}));
+  const std::string second = tables::Json(tables::Cleared({{3, 1}}));
   host.RunCommand("invis_json " + first);
   host.RunCommand("invis_json " + second);
-  simulation.AdvanceSeconds(0.2);
+  Sim().AdvanceSeconds(0.2);
   EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), second);
   EXPECT_EQ(charlie.CvarValue(kInvisJsonCvar), second);
-  simulation.Tick();
+  Sim().Tick();
   // Only the second table holds: Charlie (team 0) is hidden on Bravo's screen, Bravo nowhere.
   EXPECT_EQ(HiddenCars(), "host:;bravo:Charlie ;charlie:;");
 }
@@ -121,12 +102,12 @@ TEST_F(EndToEnd, EveryChangeTravelsInOrder) {
 TEST_F(EndToEnd, PanelClickOnTheHostTravels) {
   ASSERT_TRUE(host.ClickWidget("Glimmerfade", {"Delta"}));
   ASSERT_TRUE(host.ClickWidget("Glimmerfade", {"Delta", "Visible to Opponents"}));
-  simulation.AdvanceSeconds(0.1);
-  const std::string table = TableJson({{4, "[true,false,true]"}});
+  Sim().AdvanceSeconds(0.1);
+  const std::string table = tables::Json(tables::Cleared({{4, 1}}));
   EXPECT_EQ(host.CvarValue(kInvisJsonCvar), table);
   EXPECT_EQ(bravo.CvarValue(kInvisJsonCvar), table);
   EXPECT_EQ(charlie.CvarValue(kInvisJsonCvar), table);
-  simulation.Tick();
+  Sim().Tick();
   EXPECT_EQ(HiddenCars(), "host:Delta ;bravo:;charlie:Delta ;");
 }
 

@@ -5,17 +5,14 @@
 #include <functional>
 
 #include "match_world.h"
+#include "testing/Tables.h"
 
 namespace {
 
 using namespace fault_test;
 
 // Ben (slot 2, team 1) hidden from opponents, so from Ann on the host.
-std::string BenHiddenJson() {
-  InvisibilityTable table = DefaultInvisibilityTable();
-  table[2][1] = false;
-  return EncodeInvisibilityStates(table);
-}
+std::string BenHiddenJson() { return tables::Json(tables::Cleared({{2, 1}})); }
 
 // Adds a callback of the host's own to a variable that runs once, when the
 // variable is changed for the given number of times.
@@ -49,23 +46,23 @@ TEST_F(Unload, WithADetectionPassPendingNoPassRunsAndAReloadStartsAFreshRun) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.availability));
-    sim::Client& client = simulation.AddClient("solo" + std::to_string(static_cast<int>(c.availability)));
+    sim::Client& client = Sim().AddClient("solo" + std::to_string(static_cast<int>(c.availability)));
     client.SetNetcodeAvailability(c.availability);
     ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
     ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
-    simulation.AdvanceSeconds(1.0);
+    Sim().AdvanceSeconds(1.0);
     ASSERT_EQ(client.PendingTimers(), 1u);
 
     ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
     EXPECT_EQ(client.PendingTimers(), 0u);
     const size_t lines = client.Console().size();
     const size_t commands = client.CommandHistory().size();
-    simulation.AdvanceSeconds(60.0);
+    Sim().AdvanceSeconds(60.0);
     EXPECT_EQ(BridgeLines(client.ConsoleSince(lines)), 0u);
     EXPECT_EQ(CommandsSince(client, commands), 0u);
 
     ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
-    simulation.AdvanceSeconds(60.0);
+    Sim().AdvanceSeconds(60.0);
     EXPECT_EQ(CommandsSince(client, commands), c.commandsOfAFreshRun);
     EXPECT_EQ(CountLevelLines(client.ConsoleSince(lines), 'A') > 0,
               c.availability == sim::NetcodeAvailability::Present);
@@ -140,7 +137,7 @@ TEST_F(Unload, WithItsHookInstalledNoPassRunsAndAReloadEnforcesAgain) {
   for (bool withinTheEvent : {false, true}) {
     SCOPED_TRACE(withinTheEvent ? "unloaded within the event" : "unloaded between events");
     ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, BenHiddenJson()));
-    simulation.Tick();
+    Sim().Tick();
     ASSERT_EQ(host.CarHidden("Ben"), true);
 
     if (withinTheEvent) {
@@ -149,19 +146,19 @@ TEST_F(Unload, WithItsHookInstalledNoPassRunsAndAReloadEnforcesAgain) {
         if (*once) host.UnloadPlugin("Glimmerfade");
         *once = false;
       });
-      simulation.Tick();  // one event per car: the unload comes after the first
+      Sim().Tick();  // one event per car: the unload comes after the first
     } else {
       ASSERT_TRUE(host.UnloadPlugin("Glimmerfade"));
     }
     EXPECT_FALSE(host.IsPluginLoaded("Glimmerfade"));
-    EXPECT_EQ(CountLines(host.HookedEvents(), kVehicleInputEvent), withinTheEvent ? 1u : 0u);
+    EXPECT_EQ(Count(host.HookedEvents(), kVehicleInputEvent), withinTheEvent ? 1u : 0u);
     ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(DefaultInvisibilityTable())));
-    simulation.Tick(5);
+    Sim().Tick(5);
     EXPECT_EQ(host.CarHidden("Ben"), true) << "a pass ran after the unload";
 
     // The saved "shroudweave_enabled" 1 hooks the event again on load.
     ASSERT_TRUE(host.LoadPlugin("Glimmerfade"));
-    simulation.Tick();
+    Sim().Tick();
     EXPECT_EQ(host.CarHidden("Ben"), false);
   }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// Shared by the bridge tests: a scratch simulation, console-line matchers, and a
-// bridge owned by the test itself (built on the host's own wrappers) whose
-// deliveries are recorded.
+// Shared by the bridge tests: one client of a simulation, console-line
+// matchers, and a bridge owned by the test itself (built on the host's own
+// wrappers) whose deliveries are recorded.
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,12 @@
 
 #include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
-#include "testing/ScratchFolder.h"
+#include "testing/ConsoleLines.h"
+#include "testing/SimulationTest.h"
 
 namespace netcode_test {
+
+using console_lines::Count;
 
 namespace fs = std::filesystem;
 
@@ -29,25 +32,12 @@ inline std::string GuardLine(const std::string& function) {
   return "NetcodeManager function (NetcodeManager::" + function + ") failed. NetcodePlugin is not loaded.";
 }
 
-// "invis_json" holding the table with every flag true.
-inline std::string AllVisibleJson() {
-  std::string rows;
-  for (int i = 0; i < 9; ++i) rows += std::string(i ? "," : "") + "[true,true,true]";
-  return "{\"invisDeque\":[" + rows + "]}";
-}
-
 // "(A: <clock>)   text" or "(C: <clock>)   text".
 inline bool IsLevelLine(const std::string& line, char kind, const std::string& text) {
   static const std::regex prefix(R"(^\(([AC]): -?[0-9]+\)   )");
   std::smatch match;
   if (!std::regex_search(line, match, prefix) || match[1].str()[0] != kind) return false;
   return line.substr(match.length(0)) == text;
-}
-
-inline size_t CountLines(const std::vector<std::string>& lines, const std::string& text) {
-  size_t count = 0;
-  for (const std::string& line : lines) count += line == text;
-  return count;
 }
 
 inline size_t CountLevelLines(const std::vector<std::string>& lines, char kind) {
@@ -89,21 +79,10 @@ struct RecordingBridge {
   }
 };
 
-// Nothing thrown by plug-in code may have reached the host.
-inline void ExpectNoEscapedExceptions(const sim::Client& client) {
-  EXPECT_EQ(client.EscapedExceptions(), 0u);
-  for (const std::string& line : client.Console())
-    EXPECT_EQ(line.rfind("Exception in ", 0), std::string::npos) << line;
-}
-
-// One client in a fresh simulation; reports any exception that reached the host.
-class OneClient : public ::testing::Test {
+// One client in a fresh simulation.
+class OneClient : public SimulationTest {
  protected:
-  ScratchFolder scratch{"glimmerfade-netcode-"};
-  sim::Simulation simulation{scratch.path};
-  sim::Client& client = simulation.AddClient("player");
-
-  void TearDown() override { ExpectNoEscapedExceptions(client); }
+  sim::Client& client = Sim().AddClient("player");
 
   void LoadModule(const std::string& name) {
     ASSERT_TRUE(client.InstallPluginFile(name));

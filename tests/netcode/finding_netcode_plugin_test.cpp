@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bridge_support.h"
+#include "testing/Tables.h"
 #include "visibility/InvisibilityTable.h"
 
 namespace {
@@ -30,7 +31,7 @@ class Detection : public OneClient {
   void StartWatching() {
     consoleMark = Mark();
     commandMark = client.CommandHistory().size();
-    start = simulation.Now();
+    start = Sim().Now();
   }
   std::vector<std::string> BridgeCommands() const {
     std::vector<std::string> commands;
@@ -42,7 +43,7 @@ class Detection : public OneClient {
   // Ticks for the given time, noting when each bridge command and guard line appeared.
   void Watch(double seconds, std::vector<Timed>& commands, std::vector<Timed>& guards) {
     size_t seenCommands = client.CommandHistory().size(), seenLines = Mark();
-    const double end = simulation.Now() + seconds;
+    const double end = Sim().Now() + seconds;
     auto note = [&](double at) {
       const auto& history = client.CommandHistory();
       for (; seenCommands < history.size(); ++seenCommands)
@@ -52,9 +53,9 @@ class Detection : public OneClient {
         if (client.Console()[seenLines] == GuardLine("NetcodeLoadLoop")) guards.push_back({at, ""});
     };
     note(0);
-    while (simulation.Now() < end) {
-      simulation.Tick();
-      note(simulation.Now() - start);
+    while (Sim().Now() < end) {
+      Sim().Tick();
+      note(Sim().Now() - start);
     }
   }
   size_t ReadyLines() const {
@@ -65,7 +66,7 @@ class Detection : public OneClient {
   bool ReceiveIsGuarded() {
     size_t before = Mark();
     client.SetCvar(kNetcodeMessageInCvar, "[Other][0]x");
-    return CountLines(Since(before), GuardLine("ReceiveMessage")) == 1;
+    return Count(Since(before), GuardLine("ReceiveMessage")) == 1;
   }
 };
 
@@ -78,7 +79,7 @@ TEST_F(Detection, AlreadyLoadedIsDetectedInsideTheConstructor) {
   };
   for (Case c : {Case{"0", 0}, Case{"1", 1}, Case{"3", 1}}) {
     SCOPED_TRACE(c.level);
-    sim::Simulation own(scratch.path / c.level);
+    sim::Simulation own(Root() / c.level);
     sim::Client& player = own.AddClient("player");
     player.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
     ASSERT_TRUE(player.SetCvar(kNetcodeLogLevelCvar, c.level));
@@ -87,7 +88,7 @@ TEST_F(Detection, AlreadyLoadedIsDetectedInsideTheConstructor) {
     ASSERT_TRUE(player.LoadPlugin("Glimmerfade"));
 
     std::vector<std::string> lines = player.ConsoleSince(mark);
-    EXPECT_EQ(CountLines(lines, GuardLine("NetcodeLoadLoop")), 1u);
+    EXPECT_EQ(Count(lines, GuardLine("NetcodeLoadLoop")), 1u);
     size_t ready = 0, readyAfterGuard = 0;
     bool guardSeen = false;
     for (const std::string& line : lines) {
@@ -107,7 +108,7 @@ TEST_F(Detection, PresentFileIsLoadedAndDetectedTwoSecondsLater) {
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Present);
   StartWatching();
   LoadModule("Glimmerfade");
-  EXPECT_EQ(CountLines(Since(consoleMark), GuardLine("NetcodeLoadLoop")), 1u);
+  EXPECT_EQ(Count(Since(consoleMark), GuardLine("NetcodeLoadLoop")), 1u);
   EXPECT_EQ(BridgeCommands(), std::vector<std::string>{kLoadCommand});
   EXPECT_TRUE(client.IsPluginLoaded("NetcodePlugin"));
   EXPECT_EQ(ReadyLines(), 0u);
@@ -126,7 +127,7 @@ TEST_F(Detection, PresentFileIsLoadedAndDetectedTwoSecondsLater) {
 // Installs until the file is there, then loads it.
 TEST_F(Detection, InstallsUntilTheFileExistsThenLoads) {
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Installable);
-  simulation.SetInstallDelay(5.0);
+  Sim().SetInstallDelay(5.0);
   StartWatching();
   LoadModule("Glimmerfade");
   std::vector<Timed> commands, guards;
@@ -153,7 +154,7 @@ TEST_F(Detection, GivesUpAfterNineteenPasses) {
   EXPECT_EQ(all, std::vector<std::string>(19, kInstallCommand));
   ASSERT_EQ(commands.size(), 18u);
   for (size_t i = 0; i < commands.size(); ++i) EXPECT_NEAR(commands[i].at, 2.0 * (i + 1), 0.01) << i;
-  EXPECT_EQ(CountLines(Since(consoleMark), GuardLine("NetcodeLoadLoop")), 20u);
+  EXPECT_EQ(Count(Since(consoleMark), GuardLine("NetcodeLoadLoop")), 20u);
   ASSERT_EQ(guards.size(), 19u);
   EXPECT_NEAR(guards.back().at, 38.0, 0.01);
   EXPECT_EQ(client.PendingTimers(), 0u);
@@ -161,16 +162,16 @@ TEST_F(Detection, GivesUpAfterNineteenPasses) {
 
   // Still not ready: the plug-in's next send is dropped with the guard line.
   const size_t mark = Mark();
-  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, AllVisibleJson()));
-  simulation.Tick();
-  EXPECT_EQ(CountLines(Since(mark), GuardLine("SendNewMessage")), 1u);
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, tables::Json(tables::AllVisible())));
+  Sim().Tick();
+  EXPECT_EQ(Count(Since(mark), GuardLine("SendNewMessage")), 1u);
 }
 
 // Only the exact, whole class name counts: the search goes on past these.
 TEST_F(Detection, LookAlikeClassNamesDoNotCount) {
-  for (const char* module : {"FakeNetcodeCase", "FakeNetcodeLonger"}) {
+  for (const char* module : {"NetcodePluginWrongCase", "NetcodePluginLongerName"}) {
     SCOPED_TRACE(module);
-    sim::Simulation own(scratch.path / module);
+    sim::Simulation own(Root() / module);
     sim::Client& player = own.AddClient("player");
     ASSERT_TRUE(player.InstallPluginFile(module));
     ASSERT_TRUE(player.LoadPlugin(module));
@@ -180,7 +181,7 @@ TEST_F(Detection, LookAlikeClassNamesDoNotCount) {
     own.AdvanceSeconds(4.1);
 
     std::vector<std::string> lines = player.ConsoleSince(mark);
-    EXPECT_EQ(CountLines(lines, GuardLine("NetcodeLoadLoop")), 3u);
+    EXPECT_EQ(Count(lines, GuardLine("NetcodeLoadLoop")), 3u);
     EXPECT_EQ(CountLevelLines(lines, 'A'), 0u);
     EXPECT_EQ(player.PendingTimers(), 1u);
     EXPECT_EQ(player.EscapedExceptions(), 0u);
@@ -198,15 +199,15 @@ TEST_F(Detection, MissingVariableEndsTheRunNotReady) {
     size_t lines;
   };
   const Case cases[] = {
-      {"FakeNetcodeNoLevel", "", kNetcodeLogLevelCvar, false, 1},
-      {"FakeNetcodeNoIn", "1", kNetcodeMessageInCvar, true, 1},
-      {"FakeNetcodeNoOut", "2", kNetcodeMessageOutCvar, true, 1},
-      {"FakeNetcodeNoIn", "0", kNetcodeMessageInCvar, true, 0},
-      {"FakeNetcodeNoOut", "0", kNetcodeMessageOutCvar, true, 0},
+      {"NetcodePluginNoLevel", "", kNetcodeLogLevelCvar, false, 1},
+      {"NetcodePluginNoIn", "1", kNetcodeMessageInCvar, true, 1},
+      {"NetcodePluginNoOut", "2", kNetcodeMessageOutCvar, true, 1},
+      {"NetcodePluginNoIn", "0", kNetcodeMessageInCvar, true, 0},
+      {"NetcodePluginNoOut", "0", kNetcodeMessageOutCvar, true, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.module) + " level " + c.level);
-    sim::Simulation own(scratch.path / (std::string(c.module) + c.level));
+    sim::Simulation own(Root() / (std::string(c.module) + c.level));
     sim::Client& player = own.AddClient("player");
     ASSERT_TRUE(player.InstallPluginFile(c.module));
     ASSERT_TRUE(player.LoadPlugin(c.module));
@@ -225,7 +226,7 @@ TEST_F(Detection, MissingVariableEndsTheRunNotReady) {
       found += c.lineKindA ? IsLevelLine(line, 'A', text) : line == text;
     }
     EXPECT_EQ(found, c.lines);
-    EXPECT_EQ(CountLines(lines, GuardLine("NetcodeLoadLoop")), 1u);
+    EXPECT_EQ(Count(lines, GuardLine("NetcodeLoadLoop")), 1u);
     EXPECT_EQ(player.CommandHistory().size(), commands);
     EXPECT_EQ(player.PendingTimers(), 0u);
     EXPECT_EQ(player.EscapedExceptions(), 0u);
@@ -237,14 +238,14 @@ TEST_F(Detection, MissingVariableEndsTheRunNotReady) {
 TEST_F(Detection, NewBridgeCountsFromOneAgain) {
   StartWatching();
   RecordingBridge first(client);
-  simulation.AdvanceSeconds(40.0);
+  Sim().AdvanceSeconds(40.0);
   ASSERT_EQ(BridgeCommands().size(), 19u);
   ASSERT_EQ(client.PendingTimers(), 0u);
 
   RecordingBridge second(client);
-  simulation.AdvanceSeconds(40.0);
+  Sim().AdvanceSeconds(40.0);
   EXPECT_EQ(BridgeCommands().size(), 38u);
-  EXPECT_EQ(CountLines(Since(consoleMark), GuardLine("NetcodeLoadLoop")), 40u);
+  EXPECT_EQ(Count(Since(consoleMark), GuardLine("NetcodeLoadLoop")), 40u);
 }
 
 // The host keeps a timer that is not a plug-in's; the bridge's pending pass must
@@ -255,7 +256,7 @@ TEST_F(Detection, DestroyedBridgeIgnoresItsPendingPass) {
   ASSERT_EQ(client.PendingTimers(), 1u);
   probe.reset();
   const size_t mark = Mark();
-  simulation.AdvanceSeconds(4.0);
+  Sim().AdvanceSeconds(4.0);
   EXPECT_EQ(client.PendingTimers(), 0u);
   EXPECT_TRUE(Since(mark).empty());
   EXPECT_EQ(BridgeCommands().size(), 1u);
@@ -283,8 +284,8 @@ TEST_F(Detection, UnloadWithPassPendingRunsNothingLater) {
   ASSERT_EQ(BridgeCommands().size(), 1u);
   ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
   const size_t mark = Mark();
-  simulation.AdvanceSeconds(6.0);
-  EXPECT_EQ(CountLines(Since(mark), GuardLine("NetcodeLoadLoop")), 0u);
+  Sim().AdvanceSeconds(6.0);
+  EXPECT_EQ(Count(Since(mark), GuardLine("NetcodeLoadLoop")), 0u);
   EXPECT_EQ(BridgeCommands().size(), 1u);
 }
 
@@ -308,7 +309,7 @@ TEST_F(Detection, FailingFileQueryCountsAsAbsent) {
   ASSERT_TRUE(error) << "the loop should make the query fail";
 #endif
 
-  simulation.AdvanceSeconds(2.05);
+  Sim().AdvanceSeconds(2.05);
   EXPECT_EQ(BridgeCommands(), (std::vector<std::string>{kInstallCommand, kInstallCommand}));
 
   std::unique_ptr<RecordingBridge> direct;

@@ -7,13 +7,11 @@ namespace {
 
 using namespace netcode_test;
 
-class Peer : public ::testing::Test {
+class Peer : public SimulationTest {
  protected:
-  ScratchFolder scratch;
-  sim::Simulation simulation{scratch.path};
-  sim::Match& match = simulation.CreateMatch("arena", 24);
-  sim::Client& sender = simulation.AddClient("sender");
-  sim::Client& receiver = simulation.AddClient("receiver");
+  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Client& sender = Sim().AddClient("sender");
+  sim::Client& receiver = Sim().AddClient("receiver");
 
   void SetUp() override {
     match.AddPlayer({"Ann", 0, false, 1, true});
@@ -25,9 +23,6 @@ class Peer : public ::testing::Test {
     receiver.JoinMatch(match);
     receiver.Control("Ben");
   }
-  void TearDown() override {
-    for (sim::Client* client : simulation.Clients()) ExpectNoEscapedExceptions(*client);
-  }
   std::string Incoming(const std::string& rest) const {
     return "[Shroudweave][" + std::to_string(receiver.PriAddress("Ann")) + "]" + rest;
   }
@@ -36,13 +31,13 @@ class Peer : public ::testing::Test {
 // The class name and the rest pass unchanged; the sender becomes the address of
 // the receiver's own replica of the sending player, after the network delay.
 TEST_F(Peer, CarriesATextToTheOtherClientsOfTheMatch) {
-  sim::Client& stranger = simulation.AddClient("stranger");
+  sim::Client& stranger = Sim().AddClient("stranger");
   stranger.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
 
   ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, "[Shroudweave]a]b[c\nd"));
-  simulation.AdvanceSeconds(simulation.NetworkDelay() / 2);
+  Sim().AdvanceSeconds(Sim().NetworkDelay() / 2);
   EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), "");
-  simulation.AdvanceSeconds(simulation.NetworkDelay());
+  Sim().AdvanceSeconds(Sim().NetworkDelay());
   EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), Incoming("a]b[c\nd"));
   EXPECT_EQ(sender.CvarValue(kNetcodeMessageInCvar), "");
   EXPECT_EQ(stranger.CvarValue(kNetcodeMessageInCvar), "");
@@ -51,7 +46,7 @@ TEST_F(Peer, CarriesATextToTheOtherClientsOfTheMatch) {
 TEST_F(Peer, SenderWithoutAPlayerIsZero) {
   sender.SetNoController();
   ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, "[X]y"));
-  simulation.AdvanceSeconds(0.1);
+  Sim().AdvanceSeconds(0.1);
   EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), "[X][0]y");
 }
 
@@ -61,7 +56,7 @@ TEST_F(Peer, DropsTextsWithoutALeadingClassName) {
     ASSERT_TRUE(receiver.SetCvar(kNetcodeMessageInCvar, "before"));
     ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, "[Shroudweave]set"));
     ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, text));
-    simulation.AdvanceSeconds(0.1);
+    Sim().AdvanceSeconds(0.1);
     EXPECT_EQ(receiver.CvarValue(kNetcodeMessageInCvar), Incoming("set"));
   }
 }
@@ -74,7 +69,7 @@ TEST_F(Peer, OneChangePerMessageInSendOrder) {
   for (const char* text : {"[Shroudweave]one", "[Other]two", "[Shroudweave]three", "[Shroudweave]three"}) {
     ASSERT_TRUE(sender.SetCvar(kNetcodeMessageOutCvar, text));
   }
-  simulation.AdvanceSeconds(0.1);
+  Sim().AdvanceSeconds(0.1);
   ASSERT_EQ(bridge.deliveries->size(), 3u);
   const uintptr_t ann = receiver.PriAddress("Ann");
   EXPECT_EQ((*bridge.deliveries)[0].content, "one");

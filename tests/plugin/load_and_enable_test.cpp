@@ -5,12 +5,12 @@
 
 #include "host/modules/ModuleLoader.h"
 #include "pluginsdk.h"
-#include "tests/host/host_fixture.h"
+#include "testing/ConsoleLines.h"
+#include "testing/SimulationTest.h"
 
 namespace {
 
-using host_test::Contains;
-using host_test::HostTest;
+using console_lines::Contains;
 
 struct ExpectedCvar {
   const char* name;
@@ -29,11 +29,11 @@ const ExpectedCvar kPluginCvars[] = {
     {"names_specshortcuts", "", "Maps players to their spectator shortcuts", false, 0.0f, false, 0.0f, 0},
 };
 
-class ShellLifecycle : public HostTest {
+class ShellLifecycle : public SimulationTest {
  protected:
   // Saved settings as a client finds them when it starts.
   void WriteConfig(const std::string& clientName, const std::string& text) {
-    host_test::fs::create_directories(Root() / clientName);
+    std::filesystem::create_directories(Root() / clientName);
     std::ofstream(Root() / clientName / "config.cfg") << text;
   }
 };

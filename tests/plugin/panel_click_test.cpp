@@ -23,21 +23,21 @@ TEST_F(PanelTest, EnableSwitchSetsTheVariableInTheClickingDraw) {
 
 TEST_F(PanelTest, FlagClickWritesTheWholePanelTableOnce) {
   SetNames("1,Ann;3,Bob");
-  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(AllHidden())));
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, tables::Json(tables::AllHidden())));
   ASSERT_TRUE(Click({"Ann"}));
   ASSERT_TRUE(Click({"Bob"}));
   const size_t before = client.Console().size();
 
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
   EXPECT_EQ(WritesSince(before), 1u);
-  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 1}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{3, 1}})));
 
   ASSERT_TRUE(Click({"Ann", "Visible to Spectators"}));
   EXPECT_EQ(WritesSince(before), 2u);
-  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 1}, {1, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{3, 1}, {1, 2}})));
 
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
-  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{1, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{1, 2}})));
   EXPECT_EQ(WritesSince(before), 3u);
 }
 
@@ -45,7 +45,7 @@ TEST_F(PanelTest, ReceivedTableChangesNoBoxAndIsOverwrittenByTheNextClick) {
   SetNames("2,Cy");
   ASSERT_TRUE(Click({"Cy"}));
   ASSERT_TRUE(Click({"Cy", "Visible to Teammates"}));
-  const std::string received = EncodeInvisibilityStates(AllHidden());
+  const std::string received = tables::Json(tables::AllHidden());
   ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, received));
 
   const std::string page = Draw();
@@ -56,7 +56,7 @@ TEST_F(PanelTest, ReceivedTableChangesNoBoxAndIsOverwrittenByTheNextClick) {
   EXPECT_EQ(Value(kInvisJsonCvar), received);
 
   ASSERT_TRUE(Click({"Cy", "Visible to Spectators"}));
-  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{2, 0}, {2, 2}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{2, 0}, {2, 2}})));
 }
 
 // The table belongs to slots, not names: a new player in the slot inherits it,
@@ -68,7 +68,7 @@ TEST_F(PanelTest, PanelTableOutlivesTheNamesList) {
   SetNames("3,Cat");
   ASSERT_EQ(client.SettingsNodeOpen("Glimmerfade", {"Cat"}), std::optional<bool>(true));
   ASSERT_TRUE(Click({"Cat", "Visible to Teammates"}));
-  EXPECT_EQ(Value(kInvisJsonCvar), EncodeInvisibilityStates(TableWithCleared({{3, 0}, {3, 1}})));
+  EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{3, 0}, {3, 1}})));
 }
 
 TEST_F(PanelTest, WidgetsNotShownCannotBeClicked) {

@@ -82,16 +82,13 @@ INSTANTIATE_TEST_SUITE_P(
 // The variables the page depends on, registered one by one on a client where
 // the plug-in's load hook never ran: a copy of the module opened directly, its
 // object given the client's console and shown in the client's settings window.
-class PanelBeforeLoad : public ::testing::Test {
+class PanelBeforeLoad : public SimulationTest {
  protected:
-  ScratchFolder scratch;
-  sim::Simulation simulation{scratch.path};
-  sim::Client& client = simulation.AddClient("bare");
+  sim::Client& client = NewClient("bare");
   void* module = nullptr;
   std::shared_ptr<Corvane::Plugin::CorvanePlugin> plugin;
 
   void SetUp() override {
-    ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
     std::string error;
     module = sim::OpenModule(client.PluginsFolder() / sim::ModuleFileName("Glimmerfade"), error);
     ASSERT_NE(module, nullptr) << error;
@@ -102,7 +99,7 @@ class PanelBeforeLoad : public ::testing::Test {
     sim::SettingsWindowOf(client.impl()).AddPage("Unloaded", plugin);
   }
   void TearDown() override {
-    EXPECT_EQ(client.EscapedExceptions(), 0u);
+    SimulationTest::TearDown();
     sim::SettingsWindowOf(client.impl()).RemovePage("Unloaded");
     plugin.reset();
     if (module) {

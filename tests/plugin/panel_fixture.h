@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "GameEvents.h"
-#include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
-#include "testing/ScratchFolder.h"
-#include "visibility/InvisibilityTable.h"
+#include "testing/SimulationTest.h"
+#include "testing/Tables.h"
 #include "visibility/NamesList.h"
 
 namespace panel_test {
@@ -40,32 +39,9 @@ inline std::vector<std::string> NodeLabels(const std::string& description) {
   return labels;
 }
 
-inline InvisibilityTable TableWithCleared(std::initializer_list<std::pair<int, int>> flags) {
-  InvisibilityTable table = DefaultInvisibilityTable();
-  for (const auto& [row, flag] : flags) table[row][flag] = false;
-  return table;
-}
-
-inline InvisibilityTable AllHidden() {
-  return InvisibilityTable(kTableEntries, std::deque<bool>(kEntryFlags, false));
-}
-
-class PanelTest : public ::testing::Test {
+class PanelTest : public SimulationTest {
  protected:
-  ScratchFolder scratch{"glimmerfade-panel-"};
-  sim::Simulation simulation{scratch.path};
-  sim::Client& client = simulation.AddClient("local");
-
-  void SetUp() override { LoadGlimmerfade(client); }
-  void TearDown() override {
-    for (sim::Client* each : simulation.Clients()) EXPECT_EQ(each->EscapedExceptions(), 0u) << each->Name();
-  }
-
-  static void LoadGlimmerfade(sim::Client& target) {
-    target.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
-    ASSERT_TRUE(target.InstallPluginFile("Glimmerfade"));
-    ASSERT_TRUE(target.LoadPlugin("Glimmerfade"));
-  }
+  sim::Client& client = PluginClient("local");
 
   std::string Draw() { return client.DrawSettings(); }
   bool Click(const std::vector<std::string>& labelPath) {

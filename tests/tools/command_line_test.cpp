@@ -1,36 +1,36 @@
-// The simulator command run as a user runs it.
+// corvane-sim run as a user runs it: with no arguments and no terminal it
+// runs its default script; a script file's mistakes are each reported, and
+// the exit status says there were some. (Windows: the file's lines end with
+// "\r\n".)
+#include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "simtool_runner.h"
-#include "tests/host/host_fixture.h"
+#include "corvane_sim_process.h"
+#include "testing/ScratchFolder.h"
 
 namespace {
 
-using simtool_test::Result;
-using simtool_test::RunTool;
-
-bool Has(const Result& result, const std::string& text) {
-  return result.output.find(text) != std::string::npos;
-}
+using sim_process::Result;
+using sim_process::RunTool;
 
 // The default script is one change end to end: a panel click on the match's
 // host hides Bruno's car on the team-0 screens only, on every client.
-TEST(HostSimTool, DefaultScriptCarriesOneChangeToEveryClient) {
+TEST(CommandLine, DefaultScriptCarriesOneChangeToEveryClient) {
   const Result result = RunTool("");
   ASSERT_EQ(result.status, 0) << result.output;
-  EXPECT_FALSE(Has(result, "Exception in")) << result.output;
+  EXPECT_FALSE(result.Has("Exception in")) << result.output;
   const size_t after = result.output.find("== After the change");
   ASSERT_NE(after, std::string::npos) << result.output;
   const std::string before = result.output.substr(0, after);
   const std::string afterText = result.output.substr(after);
 
   EXPECT_EQ(before.find("hidden"), std::string::npos) << before;
-  EXPECT_TRUE(Has(result, "[alice] Sending netcode message 0:1,1,1;1:1,1,1;2:1,1,1;3:1,0,1;"))
+  EXPECT_TRUE(result.Has("[alice] Sending netcode message 0:1,1,1;1:1,1,1;2:1,1,1;3:1,0,1;"))
       << result.output;
-  EXPECT_TRUE(Has(result, "[bruno] MessageContent: 0:1,1,1;1:1,1,1;2:1,1,1;3:1,0,1;")) << result.output;
-  EXPECT_FALSE(Has(result, "[bruno] Sending netcode message")) << result.output;
-  EXPECT_FALSE(Has(result, "[dmitri] Sending netcode message")) << result.output;
+  EXPECT_TRUE(result.Has("[bruno] MessageContent: 0:1,1,1;1:1,1,1;2:1,1,1;3:1,0,1;")) << result.output;
+  EXPECT_FALSE(result.Has("[bruno] Sending netcode message")) << result.output;
+  EXPECT_FALSE(result.Has("[dmitri] Sending netcode message")) << result.output;
 
   const std::string bruno = "  Bruno           1     3     ";
   for (const char* viewer : {"alice", "bruno", "dmitri"}) {
@@ -44,7 +44,7 @@ TEST(HostSimTool, DefaultScriptCarriesOneChangeToEveryClient) {
   }
 }
 
-TEST(HostSimTool, ScriptFileWithMistakesReportsEachAndFails) {
+TEST(CommandLine, ScriptFileWithMistakesReportsEachAndFails) {
   const ScratchFolder scratch("corvane-sim-script-");
   const std::filesystem::path script = scratch.path / "script.txt";
   std::ofstream(script) << "# comment\n"
@@ -58,22 +58,11 @@ TEST(HostSimTool, ScriptFileWithMistakesReportsEachAndFails) {
   const Result result = RunTool(script.string());
   std::filesystem::remove(script);
   EXPECT_EQ(result.status, 1);
-  EXPECT_TRUE(Has(result, "error: line 2: no client yet; start with \"sim client NAME\"\n")) << result.output;
-  EXPECT_TRUE(Has(result, "error: line 4: unknown sim command \"frobnicate\"")) << result.output;
-  EXPECT_TRUE(Has(result, "error: line 5: ticks must be a whole number, not \"many\"")) << result.output;
-  EXPECT_TRUE(Has(result, "error: line 6: no match named \"nowhere\"")) << result.output;
-  EXPECT_TRUE(Has(result, "[bob] ] bogus\n[bob] Unknown command: bogus\n")) << result.output;
-}
-
-TEST(HostSimTool, HelpListsTheCommands) {
-  const ScratchFolder scratch("corvane-sim-help-");
-  const std::filesystem::path script = scratch.path / "script.txt";
-  std::ofstream(script) << "sim help\n";
-  const Result result = RunTool(script.string());
-  std::filesystem::remove(script);
-  EXPECT_EQ(result.status, 0);
-  for (const char* word : {"sim client NAME", "sim cars", "sim tick [N]", "sim player add|update|remove"})
-    EXPECT_TRUE(Has(result, word)) << word;
+  EXPECT_TRUE(result.Has("error: line 2: no client yet; start with \"sim client NAME\"\n")) << result.output;
+  EXPECT_TRUE(result.Has("error: line 4: unknown sim command \"frobnicate\"")) << result.output;
+  EXPECT_TRUE(result.Has("error: line 5: ticks must be a whole number, not \"many\"")) << result.output;
+  EXPECT_TRUE(result.Has("error: line 6: no match named \"nowhere\"")) << result.output;
+  EXPECT_TRUE(result.Has("[bob] ] bogus\n[bob] Unknown command: bogus\n")) << result.output;
 }
 
 }  // namespace

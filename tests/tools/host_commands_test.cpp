@@ -1,20 +1,25 @@
 // Host conditions set up through the simulator command: NetcodePlugin modules
 // the bridge must not take or cannot use, a failing file query, restarts over a
 // kept or fresh data folder, and what the host holds before and after an unload.
+#include <gtest/gtest.h>
+
 #include <regex>
 #include <sstream>
 
-#include "simtool_support.h"
+#include "testing/SimScript.h"
+#include "testing/Tables.h"
 
-namespace simtool_test {
 namespace {
+
+using sim_script::RunSimScript;
+using sim_script::ScriptRun;
 
 const std::string kGuard =
     "NetcodeManager function (NetcodeManager::NetcodeLoadLoop) failed. NetcodePlugin is not loaded.";
 const std::string kMissing = "NetcodePlugin is loaded, but could not find cvar ";
 
 // The output lines of one client, without its "[NAME] " prefix.
-std::vector<std::string> LinesOf(const ToolRun& run, const std::string& client) {
+std::vector<std::string> LinesOf(const ScriptRun& run, const std::string& client) {
   std::vector<std::string> lines;
   std::istringstream text(run.output);
   const std::string prefix = "[" + client + "] ";
@@ -33,7 +38,7 @@ size_t CountMatching(const std::vector<std::string>& lines, const std::string& p
 
 // Each client gets a NetcodePlugin variant (and a log level before the plug-in
 // loads); two seconds later, what the bridge said about it.
-TEST(SimToolHost, BridgeLinesForEachNetcodePluginVariant) {
+TEST(HostCommands, BridgeLinesForEachNetcodePluginVariant) {
   struct Case {
     const char* variant;
     const char* level;
@@ -57,8 +62,8 @@ TEST(SimToolHost, BridgeLinesForEachNetcodePluginVariant) {
     if (*cases[i].level) script += std::string("NETCODE_Log_Level ") + cases[i].level + "\n";
     script += "plugin load Glimmerfade\n";
   }
-  const ToolRun run = RunScript(script + "sim wait 2.1\n");
-  ASSERT_EQ(run.status, 0) << run.output;
+  const ScriptRun run = RunSimScript(script + "sim wait 2.1\n");
+  ASSERT_EQ(run.failures, 0) << run.output;
   EXPECT_FALSE(run.Has("Exception in")) << run.output;
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
@@ -79,8 +84,8 @@ TEST(SimToolHost, BridgeLinesForEachNetcodePluginVariant) {
 // A query of the NetcodePlugin file that fails (a symbolic link to itself)
 // counts as no file: the bridge installs rather than loads, nothing escapes,
 // and once the install replaces the link the bridge gets ready.
-TEST(SimToolHost, FailingFileQueryCountsAsNoFile) {
-  const ToolRun run = RunScript(
+TEST(HostCommands, FailingFileQueryCountsAsNoFile) {
+  const ScriptRun run = RunSimScript(
       "sim client plain present\nplugin load Glimmerfade\n"
       "sim client looped present\nsim netcode-file loop\nplugin load Glimmerfade\n"
       "sim client healed installable\nsim netcode-file loop\nplugin load Glimmerfade\nsim wait 4.1\n");
@@ -90,7 +95,7 @@ TEST(SimToolHost, FailingFileQueryCountsAsNoFile) {
   EXPECT_TRUE(run.Has("error: line 4: cannot make ")) << run.output;
   return;
 #endif
-  ASSERT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(run.failures, 0) << run.output;
   EXPECT_FALSE(run.Has("Exception in")) << run.output;
   EXPECT_TRUE(run.Has("[plain] Loaded plug-in NetcodePlugin")) << run.output;
   EXPECT_FALSE(run.Has("[plain] cpm_install")) << run.output;
@@ -104,21 +109,22 @@ TEST(SimToolHost, FailingFileQueryCountsAsNoFile) {
 
 // Saved settings come back at the next load over a kept data folder, and not
 // over a fresh one, where the load hook's own state shows.
-TEST(SimToolHost, RestartKeepsOrForgetsTheSavedSettings) {
-  const ToolRun run = RunScript(
+TEST(HostCommands, RestartKeepsOrForgetsTheSavedSettings) {
+  const ScriptRun run = RunSimScript(
       "sim client alice unavailable\nplugin load Glimmerfade\nshroudweave_enabled 1\n"
       "invis_json " +
-      TableJson({{2, 1}}) +
+      tables::Json(tables::Cleared({{2, 1}})) +
       "\n"
       "sim restart kept\nsim echo kept\nsim state\nplugin load Glimmerfade\nshroudweave_enabled\ninvis_json\n"
       "sim state\nsim restart fresh\nsim echo fresh\nplugin load Glimmerfade\nshroudweave_enabled\n"
       "invis_json\nsim state\n");
-  ASSERT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(run.failures, 0) << run.output;
   const std::string hook = "    hook Function TAGame.Car_TA.SetVehicleInput\n";
   const std::string kept = run.Section("kept");
   EXPECT_NE(kept.find("  no plug-in loaded, nothing held\n"), std::string::npos) << kept;
   EXPECT_NE(kept.find("shroudweave_enabled = \"1\""), std::string::npos) << kept;
-  EXPECT_NE(kept.find("invis_json = \"" + TableJson({{2, 1}}) + "\""), std::string::npos) << kept;
+  EXPECT_NE(kept.find("invis_json = \"" + tables::Json(tables::Cleared({{2, 1}})) + "\""), std::string::npos)
+      << kept;
   EXPECT_NE(kept.find(hook), std::string::npos) << kept;
   const std::string fresh = run.Section("fresh");
   EXPECT_NE(fresh.find("shroudweave_enabled = \"0\""), std::string::npos) << fresh;
@@ -130,15 +136,15 @@ TEST(SimToolHost, RestartKeepsOrForgetsTheSavedSettings) {
 
 // Everything the host holds for Glimmerfade (a hook, callbacks, a bound
 // integer, a queued send task) goes with its unload; NetcodePlugin keeps its own.
-TEST(SimToolHost, NothingIsHeldForAnUnloadedPlugin) {
-  const ToolRun run = RunScript(
+TEST(HostCommands, NothingIsHeldForAnUnloadedPlugin) {
+  const ScriptRun run = RunSimScript(
       "sim match m 6\nsim player add m Alice shortcut=1\nsim client alice\nplugin load Glimmerfade\n"
       "sim run m\nsim control Alice\nshroudweave_enabled 1\ninvis_json " +
-      TableJson({{1, 2}}) +
+      tables::Json(tables::Cleared({{1, 2}})) +
       "\n"
       "sim echo loaded\nsim state\nplugin unload Glimmerfade\nsim echo unloaded\nsim state\n"
       "plugin unload NetcodePlugin\nsim echo nothing loaded\nsim state\nsim tick 5\n");
-  ASSERT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(run.failures, 0) << run.output;
   EXPECT_NE(run.Section("loaded").find(
                 "  Glimmerfade:\n" + std::string("    hook Function TAGame.Car_TA.SetVehicleInput\n") +
                 "    game-thread tasks 1\n    on-change callback of NETCODE_Message_In\n"
@@ -159,4 +165,3 @@ TEST(SimToolHost, NothingIsHeldForAnUnloadedPlugin) {
 }
 
 }  // namespace
-}  // namespace simtool_test

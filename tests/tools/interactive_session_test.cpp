@@ -1,12 +1,12 @@
-// The simulator command used by hand: an interactive session on a terminal,
-// the same session with its input piped, and the list of words.
+// corvane-sim used by hand: an interactive session on a terminal, and the
+// same session with its input piped.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <csignal>
-#include <map>
-#include <sstream>
 #include <thread>
 
-#include "simtool_support.h"
+#include "corvane_sim_process.h"
 
 #if defined(__linux__)
 #include <poll.h>
@@ -14,8 +14,9 @@
 #include <termios.h>
 #endif
 
-namespace simtool_test {
 namespace {
+
+using sim_process::Result;
 
 #if defined(__linux__)
 // corvane-sim started with no arguments on a pseudo-terminal, as from a shell.
@@ -94,7 +95,7 @@ class TerminalSession {
 
 // Two commands typed one after the other: each one's console lines are back
 // before the next prompt, and the prompt names the current client.
-TEST(SimToolInteractive, TerminalSessionAnswersEachLineAtOnce) {
+TEST(InteractiveSession, TerminalSessionAnswersEachLineAtOnce) {
   TerminalSession session;
   ASSERT_TRUE(session.Started());
   ASSERT_TRUE(session.WaitFor("corvane-sim> ", 0)) << session.output;
@@ -129,15 +130,16 @@ TEST(SimToolInteractive, TerminalSessionAnswersEachLineAtOnce) {
 #else
 // Windows has no pseudo-terminal that a test can drive short of ConPTY; the
 // piped session below runs the same reading loop.
-TEST(SimToolInteractive, TerminalSessionAnswersEachLineAtOnce) { GTEST_SKIP() << "no pseudo-terminal here"; }
+TEST(InteractiveSession, TerminalSessionAnswersEachLineAtOnce) { GTEST_SKIP() << "no pseudo-terminal here"; }
 #endif
 
 // "-i" with piped input: prompts, console lines after each command, errors
 // without line numbers, and nothing after "sim quit".
-TEST(SimToolInteractive, PipedSessionWithPrompts) {
-  const ToolRun run = RunSim("-i <",
-                             "sim client alice unavailable\nplugin load Glimmerfade\nsim bogus\n"
-                             "sim quit\nsim echo never\n");
+TEST(InteractiveSession, PipedSessionWithPrompts) {
+  const Result run =
+      sim_process::RunToolOnScript("-i <",
+                                   "sim client alice unavailable\nplugin load Glimmerfade\nsim bogus\n"
+                                   "sim quit\nsim echo never\n");
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(run.Has("corvane-sim> alice> [alice] ] plugin load Glimmerfade\n")) << run.output;
   EXPECT_TRUE(
@@ -147,30 +149,4 @@ TEST(SimToolInteractive, PipedSessionWithPrompts) {
   EXPECT_FALSE(run.Has("never")) << run.output;
 }
 
-// Every word has an entry, each entry's description starts in the description
-// column after a gap (on the usage's line or below it), and no line is longer
-// than 100 characters.
-TEST(SimToolInteractive, HelpKeepsUsageAndDescriptionApart) {
-  const ToolRun run = RunScript("sim help\n");
-  ASSERT_EQ(run.status, 0) << run.output;
-  constexpr size_t kColumn = 50;
-  std::map<std::string, bool> described;  // word -> a line starts its description in the column
-  std::string word;
-  std::istringstream lines(run.output);
-  for (std::string line; std::getline(lines, line);) {
-    EXPECT_LE(line.size(), 100u) << line;
-    if (line.rfind("  sim ", 0) == 0) word = line.substr(6, line.find(' ', 6) - 6);
-    if (line.size() > kColumn && line.compare(kColumn - 2, 2, "  ") == 0 && line[kColumn] != ' ')
-      described[word] = true;
-  }
-  const std::vector<std::string> words = {
-      "cars",  "click",  "client",  "console",     "control",      "delay",        "echo", "event",
-      "help",  "join",   "leave",   "match",       "netcode-file", "nocontroller", "null", "open",
-      "panel", "player", "players", "playlist",    "quit",         "restart",      "run",  "screenshot",
-      "state", "tick",   "use",     "viewer-team", "wait"};
-  for (const std::string& each : words) EXPECT_TRUE(described[each]) << each;
-  EXPECT_EQ(described.size(), words.size()) << run.output;
-}
-
 }  // namespace
-}  // namespace simtool_test

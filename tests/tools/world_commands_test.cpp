@@ -1,10 +1,15 @@
 // Game-world conditions set up through the simulator command: world objects
 // handed out as null, cars whose team or owner name differ from their entry's,
 // single vehicle-input events, players who share a name.
-#include "simtool_support.h"
+#include <gtest/gtest.h>
 
-namespace simtool_test {
+#include "testing/SimScript.h"
+#include "testing/Tables.h"
+
 namespace {
+
+using sim_script::RunSimScript;
+using sim_script::ScriptRun;
 
 const std::string kAliceHidden = "  Alice           0     1     hidden\n";
 const std::string kAliceShown = "  Alice           0     1     shown\n";
@@ -25,7 +30,7 @@ std::string MatchWithViewer(const std::string& role) {
 
 // The pass stops where the game hands out a null object: no car changes and
 // the names list is not written. Nulling an object of the other role changes nothing.
-TEST(SimToolWorld, NullObjectStopsThePassBeforeItChangesAnything) {
+TEST(WorldCommands, NullObjectStopsThePassBeforeItChangesAnything) {
   struct Case {
     const char* object;
     const char* role;  // "join": online game in playlist 24; "run": local game
@@ -39,17 +44,17 @@ TEST(SimToolWorld, NullObjectStopsThePassBeforeItChangesAnything) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.object) + " " + c.role);
     const bool online = std::string(c.role) == "join";
-    const ToolRun run =
-        RunScript(MatchWithViewer(c.role) + "invis_json " + TableJson({{1, 1}}) +
-                  "\nsim event\nsim echo before\nsim cars\n"
-                  "invis_json " +
-                  TableJson() +
-                  "\nnames_specshortcuts kept\n"
-                  "sim null " +
-                  c.object +
-                  "\nsim event\nsim echo nulled\nsim cars\nnames_specshortcuts\n"
-                  "sim null none\nsim event\nsim echo restored\nsim cars\nnames_specshortcuts\n");
-    ASSERT_EQ(run.status, 0) << run.output;
+    const ScriptRun run =
+        RunSimScript(MatchWithViewer(c.role) + "invis_json " + tables::Json(tables::Cleared({{1, 1}})) +
+                     "\nsim event\nsim echo before\nsim cars\n"
+                     "invis_json " +
+                     tables::Json(tables::AllVisible()) +
+                     "\nnames_specshortcuts kept\n"
+                     "sim null " +
+                     c.object +
+                     "\nsim event\nsim echo nulled\nsim cars\nnames_specshortcuts\n"
+                     "sim null none\nsim event\nsim echo restored\nsim cars\nnames_specshortcuts\n");
+    ASSERT_EQ(run.failures, 0) << run.output;
     EXPECT_FALSE(run.Has("Exception in")) << run.output;
     EXPECT_NE(run.Section("before").find(kAliceHidden), std::string::npos) << run.output;
 
@@ -66,18 +71,18 @@ TEST(SimToolWorld, NullObjectStopsThePassBeforeItChangesAnything) {
 }
 
 // The pass decides by the car's own team and lists the car's owner name.
-TEST(SimToolWorld, CarTeamAndOwnerNameComeFromTheCar) {
-  const ToolRun run = RunScript(
+TEST(WorldCommands, CarTeamAndOwnerNameComeFromTheCar) {
+  const ScriptRun run = RunSimScript(
       "sim match final 6\nsim player add final Alice team=0 shortcut=1\n"
       "sim player add final Bruno team=1 shortcut=2 carteam=0 owner=Bee\n"
       "sim client viewer unavailable\nplugin load Glimmerfade\nsim run final\nsim control Alice\n"
       "shroudweave_enabled 1\ninvis_json " +
-      TableJson({{2, 1}}) +
+      tables::Json(tables::Cleared({{2, 1}})) +
       "\nsim event\n"
       "sim echo car on the viewer's team\nsim cars\nnames_specshortcuts\n"
       "sim player update final Bruno carteam=same owner=same\nsim event\n"
       "sim echo car on the entry's team\nsim cars\nnames_specshortcuts\n");
-  ASSERT_EQ(run.status, 0) << run.output;
+  ASSERT_EQ(run.failures, 0) << run.output;
   const std::string lagging = run.Section("car on the viewer's team");
   EXPECT_NE(lagging.find("  Bruno           1     2     shown (car team 0) (owner Bee)\n"), std::string::npos)
       << lagging;
@@ -90,10 +95,10 @@ TEST(SimToolWorld, CarTeamAndOwnerNameComeFromTheCar) {
 
 // "sim event" is one pass, "sim tick" one pass per car: a table of 8 entries
 // makes each pass say so once.
-TEST(SimToolWorld, OneEventIsOnePass) {
-  std::string shortTable = TableJson();
+TEST(WorldCommands, OneEventIsOnePass) {
+  std::string shortTable = tables::Json(tables::AllVisible());
   shortTable.erase(shortTable.rfind(",["), std::string("[true,true,true]").size() + 1);
-  const ToolRun run = RunScript(
+  const ScriptRun run = RunSimScript(
       "sim match final 6\nsim player add final Alice team=0 shortcut=1\n"
       "sim player add final Bruno team=1 shortcut=2\nsim player add final Cy team=1 shortcut=3 car=no\n"
       "sim player add final Dee team=1 shortcut=4\n"
@@ -103,11 +108,11 @@ TEST(SimToolWorld, OneEventIsOnePass) {
       "\n"
       "sim echo one event\nsim event Bruno\nsim echo one tick\nsim tick\nsim echo mistakes\n"
       "sim event Cy\nsim event Zed\n");
-  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_EQ(run.failures, 2) << run.output;
   const std::string notPopulated = "[viewer] playerInvisibilityStates is not populated!";
   EXPECT_EQ(run.Section("one event").find(notPopulated), run.Section("one event").rfind(notPopulated));
   EXPECT_NE(run.Section("one event").find(notPopulated), std::string::npos) << run.output;
-  const ToolRun tick{0, run.Section("one tick")};
+  const ScriptRun tick{0, run.Section("one tick")};
   EXPECT_EQ(tick.Count(notPopulated), 3u) << run.output;  // three cars
   EXPECT_TRUE(run.Has("error: line 18: Cy has no car in final")) << run.output;
   EXPECT_TRUE(run.Has("error: line 19: no player \"Zed\" in final")) << run.output;
@@ -115,15 +120,15 @@ TEST(SimToolWorld, OneEventIsOnePass) {
 
 // Names may repeat; the simulator prints ids once they do, and a shared name
 // must then be told apart by #ID or @SLOT.
-TEST(SimToolWorld, SameNamePlayersAreToldApartByIdOrSlot) {
-  const ToolRun run = RunScript(
+TEST(WorldCommands, SameNamePlayersAreToldApartByIdOrSlot) {
+  const ScriptRun run = RunSimScript(
       "sim match m 6\nsim player add m Sam team=0 shortcut=2\nsim player add m Sam team=1 shortcut=5\n"
       "sim player update m Sam team=1\nsim player update m #2 carteam=0\nsim player update m @2 "
       "spectator=yes\n"
       "sim players m\nsim client c unavailable\nsim run m\nsim control Sam\nsim control @5\n"
       "sim echo two Sams\nsim cars\nsim player remove m #1\nsim echo one Sam\nsim cars\n"
       "sim player remove m #7\n");
-  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_EQ(run.failures, 3) << run.output;
   EXPECT_TRUE(run.Has("player #2 Sam added to m; players named Sam: #1 #2\n")) << run.output;
   const std::string ambiguous = "2 players of m are named \"Sam\" (#1, #2); refer to one by #ID or @SLOT";
   EXPECT_TRUE(run.Has("error: line 4: " + ambiguous)) << run.output;
@@ -141,4 +146,3 @@ TEST(SimToolWorld, SameNamePlayersAreToldApartByIdOrSlot) {
 }
 
 }  // namespace
-}  // namespace simtool_test

@@ -6,35 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
-#include "table_support.h"
-#include "testing/ScratchFolder.h"
+#include "testing/SimulationTest.h"
+#include "testing/Tables.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"
 
 namespace {
 
-using table_test::TableWith;
-
-const InvisibilityTable kAllHidden(kTableEntries, std::deque<bool>(kEntryFlags, false));
 const std::deque<bool> kOnlySpectators = {false, false, true};
 
-class EnforcementPass : public ::testing::Test {
+class EnforcementPass : public SimulationTest {
  protected:
-  ScratchFolder scratch{"glimmerfade-pass-"};  // declared before the simulation, so it outlives it
-  sim::Simulation simulation{scratch.path};
-  sim::Client& client = simulation.AddClient("local");
-  sim::Match& match = simulation.CreateMatch("arena", 1);
+  sim::Client& client = PluginClient("local");
+  sim::Match& match = Sim().CreateMatch("arena", 1);
 
-  void SetUp() override {
-    client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
-    ASSERT_TRUE(client.InstallPluginFile("Glimmerfade"));
-    ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
-    ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
-  }
-  void TearDown() override { EXPECT_EQ(client.EscapedExceptions(), 0u); }
+  void SetUp() override { ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1")); }
 
   // Viewer on team 0 in slot 1, a teammate in slot 2, opponents in slots 3 and 4.
   void StartMatch(bool online = false) {
@@ -75,25 +63,25 @@ TEST_F(EnforcementPass, Scenarios) {
     std::set<std::string> hidden;
     std::string names;
   };
-  InvisibilityTable tenEntries = kAllHidden;
+  InvisibilityTable tenEntries = tables::AllHidden();
   tenEntries.push_back({false, false, false});
   const Scenario scenarios[] = {
       {"a spectating viewer follows flag 2 whatever the team",
        {{"Blue", 0, false, 1}, {"Orange", 1, false, 2}, {"Watcher", 255, true, 3}},
        "Watcher",
-       TableWith({{1, kOnlySpectators}, {2, {true, true, false}}}),
+       tables::With({{1, kOnlySpectators}, {2, {true, true, false}}}),
        {"Orange"},
        "1,Blue;2,Orange;3;4;5;6;7;8;"},
       {"own car and a twin on the own number shown",
        {{"Viewer", 0, false, 1}, {"Twin", 0, false, 1}, {"Other", 0, false, 2}},
        "Viewer",
-       kAllHidden,
+       tables::AllHidden(),
        {"Other"},
        "1,Twin;2,Other;3;4;5;6;7;8;"},
       {"no own-car exemption without an own car",
        {{"Viewer", 0, false, 1, false}, {"Twin", 0, false, 1}},
        "Viewer",
-       kAllHidden,
+       tables::AllHidden(),
        {"Twin"},
        "1,Twin;2;3;4;5;6;7;8;"},
       {"spectators, teamless and carless players neither listed nor touched",
@@ -102,7 +90,7 @@ TEST_F(EnforcementPass, Scenarios) {
         {"Teamless", 255, false, 3},
         {"Carless", 1, false, 4, false}},
        "Viewer",
-       kAllHidden,
+       tables::AllHidden(),
        {},
        "1,Viewer;2;3;4;5;6;7;8;"},
       {"numbers beyond the table or the name slots skipped",
@@ -128,7 +116,7 @@ TEST_F(EnforcementPass, Scenarios) {
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.what);
-    sim::Match& arena = simulation.CreateMatch(s.what, 1);
+    sim::Match& arena = Sim().CreateMatch(s.what, 1);
     for (const sim::PlayerSetup& player : s.players) arena.AddPlayer(player);
     client.RunMatch(arena);
     client.Control(s.viewer);
@@ -150,7 +138,7 @@ TEST_F(EnforcementPass, RelationToTheViewerChoosesTheFlag) {
       match.UpdatePlayer("Target", {"Target", carTeam, false, 4});
       for (int bits = 0; bits < 8; ++bits) {
         const std::deque<bool> flags = {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
-        SetTable(TableWith({{4, flags}}));
+        SetTable(tables::With({{4, flags}}));
         Pass();
         const int flag = viewerTeam >= 2 ? 2 : (viewerTeam == carTeam ? 0 : 1);
         EXPECT_EQ(HiddenCars().count("Target"), flags[flag] ? 0u : 1u)
@@ -162,16 +150,16 @@ TEST_F(EnforcementPass, RelationToTheViewerChoosesTheFlag) {
 
 TEST_F(EnforcementPass, EveryPassSetsEveryCarAndTicksRunItOnlyWhileEnabled) {
   StartMatch();
-  SetTable(kAllHidden);
-  simulation.Tick();
+  SetTable(tables::AllHidden());
+  Sim().Tick();
   EXPECT_EQ(HiddenCars(), (std::set<std::string>{"Mate", "Opp", "Opp2"}));
-  SetTable(TableWith({{3, kOnlySpectators}}));
-  simulation.Tick();
+  SetTable(tables::With({{3, kOnlySpectators}}));
+  Sim().Tick();
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
 
   Set(kEnabledCvar, "0");
   SetTable(DefaultInvisibilityTable());
-  simulation.Tick(3);
+  Sim().Tick(3);
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});  // switching off shows nothing again
 }
 
@@ -179,7 +167,7 @@ TEST_F(EnforcementPass, OnlineOnlyPlaylist24IsEnforcedAndItsNamesListIsEmpty) {
   match.SetPlaylistId(24);
   StartMatch(/*online=*/true);
   Set(kNamesListCvar, "kept");
-  SetTable(TableWith({{3, kOnlySpectators}}));
+  SetTable(tables::With({{3, kOnlySpectators}}));
   Pass();
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
   EXPECT_EQ(Names(), "");
@@ -194,7 +182,7 @@ TEST_F(EnforcementPass, OnlineOnlyPlaylist24IsEnforcedAndItsNamesListIsEmpty) {
 
 TEST_F(EnforcementPass, NoCarArrayNoControllerOrNoLocalEntryChangesNoCar) {
   StartMatch();
-  InvisibilityTable table = kAllHidden;
+  InvisibilityTable table = tables::AllHidden();
   table[3] = {false, false};
   SetTable(table);
   Set(kNamesListCvar, "kept");
@@ -215,10 +203,10 @@ TEST_F(EnforcementPass, NoCarArrayNoControllerOrNoLocalEntryChangesNoCar) {
 
 TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed) {
   StartMatch();
-  SetTable(kAllHidden);
+  SetTable(tables::AllHidden());
   Pass();
   const std::set<std::string> before = HiddenCars();
-  InvisibilityTable shortEntries = kAllHidden;  // its entries 3 and 4 lack flag 2
+  InvisibilityTable shortEntries = tables::AllHidden();  // its entries 3 and 4 lack flag 2
   shortEntries[3] = shortEntries[4] = {true, true};
   const struct {
     std::string value;
@@ -272,7 +260,7 @@ TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
         "{\"invisDeque\":[[true],[false,false,false,false]]}", "\xff\xfe", "{\"a\":\"\xc3\"}",
         "[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]", "{\"invisDeque\":[]} trailing"}) {
     Set(kInvisJsonCvar, value);
-    simulation.Tick();
+    Sim().Tick();
   }
 }
 }  // namespace

@@ -7,42 +7,27 @@
 #include <string>
 #include <vector>
 
-#include "host/Simulation.h"
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
-#include "table_support.h"
-#include "testing/ScratchFolder.h"
+#include "testing/SimulationTest.h"
+#include "testing/Tables.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
 namespace {
 
-using table_test::kAllVisible;
-using table_test::TableWith;
-
 // "runner" runs a playlist-24 match (not online: sends); "joiner" is in it
 // online (applies). Both have NetcodePlugin loaded.
-class Replication : public ::testing::Test {
+class Replication : public SimulationTest {
  protected:
-  ScratchFolder scratch{"glimmerfade-replication-"};
-  sim::Simulation simulation{scratch.path};
-  sim::Client& runner = simulation.AddClient("runner");
-  sim::Client& joiner = simulation.AddClient("joiner");
-  sim::Match& match = simulation.CreateMatch("arena", 24);
+  sim::Client& runner = PluginClient("runner", sim::NetcodeAvailability::Loaded);
+  sim::Client& joiner = PluginClient("joiner", sim::NetcodeAvailability::Loaded);
+  sim::Match& match = Sim().CreateMatch("arena", 24);
 
   void SetUp() override {
-    for (sim::Client* client : {&runner, &joiner}) {
-      client->SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
-      ASSERT_TRUE(client->InstallPluginFile("Glimmerfade"));
-      ASSERT_TRUE(client->LoadPlugin("Glimmerfade"));
-      ASSERT_TRUE(client->SetCvar(kInvisJsonCvar, "previous"));
-    }
+    for (sim::Client* client : {&runner, &joiner}) ASSERT_TRUE(client->SetCvar(kInvisJsonCvar, "previous"));
     runner.RunMatch(match);
     joiner.JoinMatch(match);
-  }
-  void TearDown() override {
-    EXPECT_EQ(runner.EscapedExceptions(), 0u);
-    EXPECT_EQ(joiner.EscapedExceptions(), 0u);
   }
 
   static std::string Value(const sim::Client& client, const std::string& name) {
@@ -64,21 +49,21 @@ class Replication : public ::testing::Test {
     const size_t mark = client.Console().size();
     EXPECT_TRUE(client.SetCvar(kInvisJsonCvar, value));
     EXPECT_EQ(Value(client, kNetcodeMessageOutCvar), "");
-    simulation.RunPending();
+    Sim().RunPending();
     return {HandlerLines(client, mark), Value(client, kNetcodeMessageOutCvar)};
   }
   // Hands the joiner's bridge an incoming envelope addressed to the plug-in.
   void Deliver(sim::Client& client, const std::string& message) {
     ASSERT_TRUE(client.SetCvar(kNetcodeMessageInCvar, "[Shroudweave][0]" + message));
-    simulation.RunPending();
+    Sim().RunPending();
   }
 };
 
 TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
-  InvisibilityTable longer = TableWith({{8, {false, false, false}}});
+  InvisibilityTable longer = tables::With({{8, {false, false, false}}});
   longer[0].push_back(false);
   longer.push_back({false, false, false});
-  const std::string lastRowOff = kAllVisible.substr(0, 64) + "8:0,0,0";
+  const std::string lastRowOff = tables::kAllVisibleMessage.substr(0, 64) + "8:0,0,0";
   const std::string notSent = "invis_json holds fewer than 9 entries of 3 flags; nothing sent";
   const std::string wrongShape = std::string(kWrongShapeReport) + "[json.exception.type_error.";
   const struct {
@@ -86,9 +71,11 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
     std::string line;  // "": no line; a prefix of the one line otherwise
     bool sent;         // the line's message reached the bridge
   } cases[] = {
-      {EncodeInvisibilityStates(DefaultInvisibilityTable()), "Sending netcode message " + kAllVisible, true},
-      {EncodeInvisibilityStates(DefaultInvisibilityTable()), "Sending netcode message " + kAllVisible, true},
-      {EncodeInvisibilityStates(TableWith({{8, {false, false, false}}})),
+      {EncodeInvisibilityStates(DefaultInvisibilityTable()),
+       "Sending netcode message " + tables::kAllVisibleMessage, true},
+      {EncodeInvisibilityStates(DefaultInvisibilityTable()),
+       "Sending netcode message " + tables::kAllVisibleMessage, true},
+      {EncodeInvisibilityStates(tables::With({{8, {false, false, false}}})),
        "Sending netcode message " + lastRowOff, true},
       {EncodeInvisibilityStates(longer), "Sending netcode message " + lastRowOff, true},
       {"", "", false},
@@ -96,7 +83,7 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
       {"{}", wrongShape + "302] type must be array, but is null", false},
       {R"({"invisDeque":[[true,1,true]]})", wrongShape + "302] type must be boolean, but is number", false},
       {EncodeInvisibilityStates(InvisibilityTable(8, std::deque<bool>(3, true))), notSent, false},
-      {EncodeInvisibilityStates(TableWith({{8, {true, true}}})), notSent, false},
+      {EncodeInvisibilityStates(tables::With({{8, {true, true}}})), notSent, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
@@ -113,8 +100,9 @@ TEST_F(Replication, OnlineClientSendsNothingAndReceivedTablesAreNotEchoed) {
 
   const size_t mark = joiner.Console().size();
   Deliver(joiner, "3:0,0,0");
-  simulation.AdvanceSeconds(1.0);
-  EXPECT_EQ(Value(joiner, kInvisJsonCvar), EncodeInvisibilityStates(TableWith({{3, {false, false, false}}})));
+  Sim().AdvanceSeconds(1.0);
+  EXPECT_EQ(Value(joiner, kInvisJsonCvar),
+            EncodeInvisibilityStates(tables::With({{3, {false, false, false}}})));
   EXPECT_EQ(HandlerLines(joiner, mark), std::vector<std::string>{});
   EXPECT_EQ(Value(joiner, kNetcodeMessageOutCvar), "");
   EXPECT_EQ(Value(runner, kInvisJsonCvar), "previous");
@@ -127,8 +115,8 @@ TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
     std::optional<InvisibilityTable> stored;  // nullopt: "invis_json" unchanged
   } cases[] = {
       {"0:1,1,1;1:1,0,1;2:1,1,1;3:1,1,1;4:1,1,1;5:1,1,1;6:1,1,1;7:1,1,1;8:0,0,1",
-       TableWith({{1, {true, false, true}}, {8, {false, false, true}}})},
-      {"5:1,1,1;2:0,0,0;x:0,0,0;9:0,0,0", TableWith({{2, off}})},
+       tables::With({{1, {true, false, true}}, {8, {false, false, true}}})},
+      {"5:1,1,1;2:0,0,0;x:0,0,0;9:0,0,0", tables::With({{2, off}})},
       {"", DefaultInvisibilityTable()},
       {"3:0,0", std::nullopt},
       {"4:0,0,0;2147483648:0,0,0", std::nullopt},
@@ -159,8 +147,9 @@ TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
     plugin->onInvisJsonChanged("", table);
     ASSERT_EQ(runner.PendingTasks(), 1u);
     if (destroyFirst) plugin.reset();
-    simulation.RunPending();
-    EXPECT_EQ(Value(runner, kNetcodeMessageOutCvar), destroyFirst ? "" : "[Shroudweave]" + kAllVisible);
+    Sim().RunPending();
+    EXPECT_EQ(Value(runner, kNetcodeMessageOutCvar),
+              destroyFirst ? "" : "[Shroudweave]" + tables::kAllVisibleMessage);
   }
 }
 }  // namespace

@@ -2,20 +2,27 @@
 
 // Runs the built corvane-sim through the platform's shell, as a user would,
 // and returns its exit status and everything it printed (standard error too).
+// For the tests of the program itself; scripts alone run in-process
+// (testing/SimScript.h).
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #if !defined(_WIN32)
 #include <sys/wait.h>
 #endif
 
-namespace simtool_test {
+#include "testing/ScratchFolder.h"
+
+namespace sim_process {
 
 struct Result {
   int status = -1;
   std::string output;
+
+  bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
 };
 
 inline Result RunTool(const std::string& arguments) {
@@ -46,4 +53,12 @@ inline Result RunTool(const std::string& arguments) {
   return result;
 }
 
-}  // namespace simtool_test
+// Runs corvane-sim with the arguments and then a file holding the script.
+inline Result RunToolOnScript(const std::string& arguments, const std::string& script) {
+  const ScratchFolder folder("corvane-sim-script-");
+  const std::filesystem::path file = folder.path / "script.txt";
+  std::ofstream(file, std::ios::binary) << script;
+  return RunTool(arguments + " " + file.string());
+}
+
+}  // namespace sim_process
