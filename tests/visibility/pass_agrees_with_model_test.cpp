@@ -7,7 +7,7 @@
 // with the same module loaded but the reference pass hooked in its place. After
 // every step each car, both variables and every console line must agree. After
 // every step that runs passes, the project's cars and names list are also held
-// against the model of the rules (tests/model), which shares no code with either.
+// against the model of the rules (testing/model), which shares no code with either.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "host/Simulation.h"
-#include "model/VisibilityRules.h"
 #include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
 #include "testing/InvisJsonSamples.h"
 #include "testing/ScratchFolder.h"
+#include "testing/model/VisibilityRules.h"
 #include "visibility/EnforcementPass.h"
 
 namespace {
@@ -190,13 +190,14 @@ CarStates Cars(Leg& leg) {
   return cars;
 }
 
-// Whether the host lets a pass get past its checks of the match: a match, in
-// playlist 24 when online, with a car array and a local controller.
+// Whether a pass gets past its checks of the match: a match that the model
+// says is enforced, with a car array and a local controller.
 bool PassReachesRoster(GameWrapper& game) {
   const bool online = game.IsInOnlineGame();
   ServerWrapper event = online ? game.GetOnlineGame() : game.GetGameEventAsServer();
   if (event.IsNull() || event.GetCars().IsNull() || !game.GetPlayerController()) return false;
-  return !online || (event.GetPlaylist() && event.GetPlaylist().GetPlaylistId() == 24);
+  GameSettingPlaylistWrapper playlist = event.GetPlaylist();
+  return model::Enforces(online, playlist ? playlist.GetPlaylistId() : -1);
 }
 
 model::Viewer ViewerOf(GameWrapper& game) {

@@ -46,6 +46,10 @@ struct Owner {
 
 enum class CarState { Shown, Hidden, Untouched };
 
+// Whether passes look at a match at all: a local match always, an online one
+// only in the enforced playlist.
+bool Enforces(bool online, int playlist);
+
 // Only players on a team, not spectating, with a car are ever looked at.
 bool Qualifies(const Owner& owner);
 // What one pass does to the owner's car under a table of at least 9 entries.

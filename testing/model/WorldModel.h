@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "VisibilityRules.h"
+#include "testing/model/VisibilityRules.h"
 
 namespace model {
 

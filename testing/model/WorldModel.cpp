@@ -1,4 +1,4 @@
-#include "WorldModel.h"
+#include "testing/model/WorldModel.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,7 +16,6 @@ constexpr double kTickSeconds = 1.0 / 120.0;
 constexpr double kTimeSlack = 1e-9;
 constexpr double kRetrySeconds = 2.0;
 constexpr int kAttemptLimit = 20;
-constexpr int kEnforcedOnlinePlaylist = 24;
 const char* const kClassName = "Shroudweave";
 const char* const kFlagLabels[] = {"Visible to Teammates", "Visible to Opponents", "Visible to Spectators"};
 
@@ -540,7 +539,7 @@ void WorldModel::Receive(ClientState& client, const std::string& incoming) {
 void WorldModel::EnforcementPass(ClientState& client) {
   const bool anyCar = std::any_of(players_.begin(), players_.end(), [](const Owner& p) { return p.hasCar; });
   if (!Hooked(client) || !client.inMatch || !anyCar || !client.hasController) return;
-  if (client.online && playlist_ != kEnforcedOnlinePlaylist) return;
+  if (!Enforces(client.online, playlist_)) return;
   const PassResult result = Pass(DecodeTable(client.invisJson), client.online, ViewerOf(client), players_);
   client.namesList = result.namesList;
   if (result.wrongShape) client.expected.prefixes.insert("invis_json does not hold a visibility table: ");

@@ -2,8 +2,8 @@
 // the model is not taken for a fault of the plug-in.
 #include <gtest/gtest.h>
 
-#include "model/VisibilityRules.h"
-#include "model/WorldModel.h"
+#include "testing/model/VisibilityRules.h"
+#include "testing/model/WorldModel.h"
 
 namespace {
 using namespace model;
