@@ -12,6 +12,7 @@
 #include "FuzzWorld.h"
 #include "testing/Tables.h"
 #include "testing/model/VisibilityRules.h"
+#include "visibility/EnforcementPass.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 
@@ -20,11 +21,11 @@ namespace {
 const char* const kNamesUnchanged = "unchanged";
 constexpr size_t kMaxPlayers = 8;
 
-enum class Mode { Local, Online24, OnlineOtherPlaylist, LocalWithoutCarArray };
+enum class Mode { Local, OnlineEnforced, OnlineOtherPlaylist, LocalWithoutCarArray };
 
 struct Scenario {
   Mode mode = Mode::Local;
-  int playlist = 24;
+  int playlist = kEnforcedOnlinePlaylist;
   std::vector<sim::PlayerSetup> players;
   bool hasController = true;
   int controlled = -1;  // index into players; -1: a controller with no player entry
@@ -53,8 +54,10 @@ Scenario ScenarioFrom(const std::string& header) {
   auto byte = [&](size_t i) { return i < header.size() ? static_cast<unsigned char>(header[i]) : 0; };
   Scenario scenario;
   scenario.mode = static_cast<Mode>(byte(0) % 4);
-  scenario.playlist = scenario.mode == Mode::OnlineOtherPlaylist ? 7 : (byte(0) / 4) % 2 ? 24 : 3;
-  if (scenario.mode == Mode::Online24) scenario.playlist = 24;
+  scenario.playlist = scenario.mode == Mode::OnlineOtherPlaylist ? 7
+                      : (byte(0) / 4) % 2                        ? kEnforcedOnlinePlaylist
+                                                                 : 3;
+  if (scenario.mode == Mode::OnlineEnforced) scenario.playlist = kEnforcedOnlinePlaylist;
   for (size_t i = 3; i + 1 < header.size() && scenario.players.size() < kMaxPlayers; i += 2)
     scenario.players.push_back(PlayerFrom(scenario.players.size(), byte(i), byte(i + 1)));
   const int viewerChoice = byte(1) % static_cast<int>(scenario.players.size() + 2);
@@ -70,7 +73,7 @@ Scenario ScenarioFrom(const std::string& header) {
 // fuzzer's own, with the two variables the pass reads and writes.
 struct TableWorld : fuzz::ScratchWorld {
   sim::Client& client = Simulation().AddClient("viewer");
-  sim::Match& match = Simulation().CreateMatch("arena", 24);
+  sim::Match& match = Simulation().CreateMatch("arena", kEnforcedOnlinePlaylist);
   CVarWrapper invisJson =
       client.CvarManager()->registerCvar(kInvisJsonCvar, "", "", true, false, 0, false, 0, false);
   CVarWrapper names =
@@ -86,7 +89,7 @@ struct TableWorld : fuzz::ScratchWorld {
     for (const std::string& name : previous) match.RemovePlayer(name);
     match.SetPlaylistId(scenario.playlist);
     match.SetHasCarArray(scenario.mode != Mode::LocalWithoutCarArray);
-    if (scenario.mode == Mode::Online24 || scenario.mode == Mode::OnlineOtherPlaylist)
+    if (scenario.mode == Mode::OnlineEnforced || scenario.mode == Mode::OnlineOtherPlaylist)
       client.JoinMatch(match);
     else
       client.RunMatch(match);
@@ -132,7 +135,7 @@ void CheckDecodeStoreDecode(TableWorld& world, const std::string& text) {
 // Whether the pass gets past its checks of the match: one the model says is
 // enforced, with a car array and a local controller.
 bool PassRuns(const Scenario& scenario) {
-  const bool online = scenario.mode == Mode::Online24 || scenario.mode == Mode::OnlineOtherPlaylist;
+  const bool online = scenario.mode == Mode::OnlineEnforced || scenario.mode == Mode::OnlineOtherPlaylist;
   return scenario.mode != Mode::LocalWithoutCarArray && scenario.hasController &&
          model::Enforces(online, scenario.playlist);
 }
@@ -164,8 +167,8 @@ ExpectedPass Expected(const Scenario& scenario, const std::string& text) {
   std::vector<model::Owner> roster;
   for (const sim::PlayerSetup& setup : scenario.players)
     roster.push_back({setup.name, setup.team, setup.shortcut, setup.spectator, setup.hasCar});
-  const model::PassResult pass =
-      model::Pass(model::DecodeTable(text), scenario.mode == Mode::Online24, ViewerOf(scenario), roster);
+  const model::PassResult pass = model::Pass(model::DecodeTable(text), scenario.mode == Mode::OnlineEnforced,
+                                             ViewerOf(scenario), roster);
   expected.names = pass.namesList;
   for (size_t i = 0; i < pass.cars.size(); ++i)
     if (pass.cars[i].second != model::CarState::Untouched)

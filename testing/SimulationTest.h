@@ -16,6 +16,11 @@
 #include "host/Simulation.h"
 #include "testing/ScratchFolder.h"
 
+// The playlist of matches whose playlist does not matter to a test: the host
+// gives it no meaning, and a local match is enforced in any playlist. (Tests
+// that need online clients to enforce use kEnforcedOnlinePlaylist.)
+inline constexpr int kAnyPlaylist = 6;
+
 class SimulationTest : public ::testing::Test {
  protected:
   SimulationTest() : simulation_(std::make_unique<sim::Simulation>(scratch_.path)) {}

@@ -11,6 +11,7 @@ constexpr int kEntries = 9;
 constexpr int kFlags = 3;
 constexpr int kNoTeam = 255;
 constexpr int kEnforcedOnlinePlaylist = 24;
+constexpr size_t kFlagPartLength = 5;  // "1,0,1"
 
 // A decimal integer at the start of a text, read as std::stoi reads it.
 struct Leading {
@@ -176,7 +177,7 @@ std::optional<Table> ReceivedTable(const std::string& message) {
     const Leading row = ReadLeading(piece.substr(0, colon));
     if (row.status == Leading::Status::None) continue;
     const std::string flags = piece.substr(colon + 1);
-    if (row.status == Leading::Status::TooBig || flags.size() < 5) return std::nullopt;
+    if (row.status == Leading::Status::TooBig || flags.size() < kFlagPartLength) return std::nullopt;
     // A row number within int but beyond the table names no entry: skipped.
     if (row.value < 0 || row.value >= kEntries) continue;
     for (int k = 0; k < kFlags; ++k)

@@ -121,7 +121,7 @@ TEST_F(HostLoop, HookThatUnhooksItselfFinishesAndIsNotCalledAgain) {
 
 class HostNetwork : public SimulationTest {
  protected:
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   sim::Client& hostClient = Sim().AddClient("host");
   sim::Client& joined = Sim().AddClient("joined");
   sim::Client& outsider = Sim().AddClient("outsider");
@@ -134,7 +134,7 @@ class HostNetwork : public SimulationTest {
     hostClient.Control("Hosting");
     joined.JoinMatch(match);
     joined.Control("Joining");
-    outsider.JoinMatch(Sim().CreateMatch("elsewhere", 24));
+    outsider.JoinMatch(Sim().CreateMatch("elsewhere", kAnyPlaylist));
     for (sim::Client* client : {&joined, &outsider})
       sim::NetListen(*client->Game(), "chat", [this](uintptr_t sender, const std::string& payload) {
         received.emplace_back(sender, payload);

@@ -116,7 +116,7 @@ TEST_F(HostPlugins, OnLoadThatThrowsLeavesThePluginUnloadedAndClean) {
 }
 
 TEST_F(HostPlugins, EveryClientLoadsItsOwnCopyOfTheModuleAndHasItsOwnReplicas) {
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   match.AddPlayer({"Ann", 0, false, 1, true});
   std::vector<sim::Client*> clients;
   for (const char* name : {"one", "two", "three"}) {

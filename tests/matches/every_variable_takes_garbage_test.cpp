@@ -267,7 +267,7 @@ TEST_F(BadInputSaved, GarbageSavedInTheConfigurationSurvivesARestart) {
     SCOPED_TRACE(start);
     if (start > 0) RestartSimulation();
     sim::Client& client = PluginClient("player", sim::NetcodeAvailability::Loaded);
-    sim::Match& match = Sim().CreateMatch("arena", 24);
+    sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
     match.AddPlayer({"Ann", 0, false, 1, true});
     client.RunMatch(match);
     client.Control("Ann");

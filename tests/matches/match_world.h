@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/netcode/bridge_support.h"
+#include "visibility/EnforcementPass.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
 
@@ -28,13 +29,13 @@ inline InvisibilityTable NumberedTable(unsigned n) {
 inline std::string NumberedJson(unsigned n) { return EncodeInvisibilityStates(NumberedTable(n)); }
 inline std::string NumberedMessage(unsigned n) { return ComposeReplicationMessage(NumberedTable(n)); }
 
-// One match of playlist 24 with players Ann (slot 1, team 0), Ben (slot 2,
+// One match of the enforced playlist with players Ann (slot 1, team 0), Ben (slot 2,
 // team 1) and Cid (slot 3, team 1). "host" runs it and controls Ann; every
 // other client joins it online and controls no player. Every client has
 // NetcodePlugin and Glimmerfade loaded.
 class MatchWorld : public SimulationTest {
  protected:
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kEnforcedOnlinePlaylist);
 
   sim::Client& AddHost() {
     sim::Client& client = PluginClient("host", sim::NetcodeAvailability::Loaded);

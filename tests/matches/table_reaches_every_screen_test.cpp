@@ -1,10 +1,11 @@
 // One change of the visibility table, end to end: typed on the client that runs
-// a playlist-24 match, carried by NetcodePlugin to the two clients that joined
+// a match in the enforced playlist, carried by NetcodePlugin to the two clients that joined
 // it online, and enforced on every screen at the next tick.
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
 #include "testing/SimulationTest.h"
 #include "testing/Tables.h"
+#include "visibility/EnforcementPass.h"
 #include "visibility/InvisibilityTable.h"
 
 namespace {
@@ -12,7 +13,7 @@ namespace {
 // Shortcut numbers: Alpha 1, Bravo 2, Charlie 3, Delta 4 (Delta has no client).
 class EndToEnd : public SimulationTest {
  protected:
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kEnforcedOnlinePlaylist);
   sim::Client& host = PluginClient("host", sim::NetcodeAvailability::Loaded);
   sim::Client& bravo = PluginClient("bravo", sim::NetcodeAvailability::Loaded);
   sim::Client& charlie = PluginClient("charlie", sim::NetcodeAvailability::Loaded);

@@ -26,7 +26,7 @@ struct GameResult {
 // with Glimmerfade unloaded while work is pending, then loaded again and used.
 GameResult LiveOneGame(const fs::path& folder) {
   sim::Simulation simulation(folder);
-  sim::Match& match = simulation.CreateMatch("arena", 24);
+  sim::Match& match = simulation.CreateMatch("arena", kEnforcedOnlinePlaylist);
   match.AddPlayer({"Ann", 0, false, 1, true});
   match.AddPlayer({"Ben", 1, false, 2, true});
   std::vector<sim::Client*> clients;

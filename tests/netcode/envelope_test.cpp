@@ -161,7 +161,7 @@ TEST_F(EnvelopeLines, CLinesOnlyFromLevelThree) {
 // The sender's name is read only for a player entry of the current game; any
 // other address shows "NULL" without the host being asked about it.
 TEST_F(EnvelopeLines, SenderNameOnlyForPlayersOfTheCurrentGame) {
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   match.AddPlayer({"Bob", 0, false, 1, true});
   sim::Client& other = Sim().AddClient("other");
   other.JoinMatch(match);
@@ -192,7 +192,7 @@ TEST_F(EnvelopeLines, SenderNameOnlyForPlayersOfTheCurrentGame) {
 }
 
 TEST_F(EnvelopeLines, SenderNameInAnOnlineGame) {
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   match.AddPlayer({"Bob", 1, false, 2, true});
   client.JoinMatch(match);
   ASSERT_TRUE(client.SetCvar(kNetcodeLogLevelCvar, "3"));

@@ -9,7 +9,7 @@ using namespace netcode_test;
 
 class Peer : public SimulationTest {
  protected:
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   sim::Client& sender = Sim().AddClient("sender");
   sim::Client& receiver = Sim().AddClient("receiver");
 

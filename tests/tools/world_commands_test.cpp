@@ -5,6 +5,7 @@
 
 #include "testing/SimScript.h"
 #include "testing/Tables.h"
+#include "visibility/EnforcementPass.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ const std::string kAliceShown = "  Alice           0     1     shown\n";
 
 // Viewer controls Bruno (team 1); Alice (team 0, slot 1) is an opponent.
 std::string MatchWithViewer(const std::string& role) {
-  return "sim match final 24\n"
+  return "sim match final " + std::to_string(kEnforcedOnlinePlaylist) +
+         "\n"
          "sim player add final Alice team=0 shortcut=1\n"
          "sim player add final Bruno team=1 shortcut=2\n"
          "sim client viewer unavailable\n"
@@ -33,7 +35,7 @@ std::string MatchWithViewer(const std::string& role) {
 TEST(WorldCommands, NullObjectStopsThePassBeforeItChangesAnything) {
   struct Case {
     const char* object;
-    const char* role;  // "join": online game in playlist 24; "run": local game
+    const char* role;  // "join": online game in the enforced playlist; "run": local game
     bool stops;
   };
   const Case cases[] = {

@@ -9,6 +9,7 @@
 #include "plugin/Shroudweave.h"
 #include "testing/SimulationTest.h"
 #include "testing/Tables.h"
+#include "visibility/EnforcementPass.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"
@@ -16,11 +17,12 @@
 namespace {
 
 const std::deque<bool> kOnlySpectators = {false, false, true};
+constexpr int kOtherPlaylist = 7;
 
 class EnforcementPass : public SimulationTest {
  protected:
   sim::Client& client = PluginClient("local");
-  sim::Match& match = Sim().CreateMatch("arena", 1);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
 
   void SetUp() override { ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1")); }
 
@@ -116,7 +118,7 @@ TEST_F(EnforcementPass, Scenarios) {
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.what);
-    sim::Match& arena = Sim().CreateMatch(s.what, 1);
+    sim::Match& arena = Sim().CreateMatch(s.what, kAnyPlaylist);
     for (const sim::PlayerSetup& player : s.players) arena.AddPlayer(player);
     client.RunMatch(arena);
     client.Control(s.viewer);
@@ -163,8 +165,8 @@ TEST_F(EnforcementPass, EveryPassSetsEveryCarAndTicksRunItOnlyWhileEnabled) {
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});  // switching off shows nothing again
 }
 
-TEST_F(EnforcementPass, OnlineOnlyPlaylist24IsEnforcedAndItsNamesListIsEmpty) {
-  match.SetPlaylistId(24);
+TEST_F(EnforcementPass, OnlineOnlyTheEnforcedPlaylistIsEnforcedAndItsNamesListIsEmpty) {
+  match.SetPlaylistId(kEnforcedOnlinePlaylist);
   StartMatch(/*online=*/true);
   Set(kNamesListCvar, "kept");
   SetTable(tables::With({{3, kOnlySpectators}}));
@@ -172,7 +174,7 @@ TEST_F(EnforcementPass, OnlineOnlyPlaylist24IsEnforcedAndItsNamesListIsEmpty) {
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
   EXPECT_EQ(Names(), "");
 
-  match.SetPlaylistId(7);
+  match.SetPlaylistId(kOtherPlaylist);
   Set(kNamesListCvar, "kept");
   SetTable(DefaultInvisibilityTable());
   Pass();
@@ -236,7 +238,7 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
 // Online the sender is silent, so each line here is the pass's own report. A
 // value that comes back after others is not reported again either.
 TEST_F(EnforcementPass, WrongShapeIsReportedOncePerValue) {
-  match.SetPlaylistId(24);
+  match.SetPlaylistId(kEnforcedOnlinePlaylist);
   StartMatch(/*online=*/true);
   const size_t mark = client.Console().size();
   for (const char* value : {"{}", "{}", "[]", "{}", R"({"invisDeque":[[true,1,true]]})", "[]", "{}"}) {

@@ -35,6 +35,7 @@ void RunReferencePass(CVarManagerWrapper& cvars, GameWrapper& game, WrongShapeRe
 }
 
 using Rng = std::mt19937;
+constexpr int kOtherPlaylist = 7;
 
 int Pick(Rng& rng, int below) { return std::uniform_int_distribution<int>(0, below - 1)(rng); }
 bool Chance(Rng& rng, int percent) { return Pick(rng, 100) < percent; }
@@ -129,7 +130,7 @@ class Leg {
       : reference_(reference), scratch_("glimmerfade-differential-" + name + "-") {
     simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
     client_ = &simulation_->AddClient(name);
-    match_ = &simulation_->CreateMatch("arena", 24);
+    match_ = &simulation_->CreateMatch("arena", kEnforcedOnlinePlaylist);
     client_->SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
     EXPECT_TRUE(client_->InstallPluginFile("Glimmerfade") && client_->LoadPlugin("Glimmerfade"));
     if (reference_) {
@@ -333,18 +334,19 @@ class Script {
     return ChangeMatch();
   }
 
-  // Local and online (playlist 24 or another), or no match at all.
+  // Local and online (in the enforced playlist or another), or no match at all.
   std::string ChangeMatch() {
     const int roll = Pick(rng_, 100);
     const int choice = roll < 40 ? 0 : roll < 70 ? 1 : roll < 85 ? 2 : 3;
-    const int playlist = choice == 2 ? 7 : 24;
+    const int playlist = choice == 2 ? kOtherPlaylist : kEnforcedOnlinePlaylist;
     OnBoth([&](Leg& leg) {
       leg.Match().SetPlaylistId(playlist);
       if (choice == 0) leg.Client().RunMatch(leg.Match());
       if (choice == 1 || choice == 2) leg.Client().JoinMatch(leg.Match());
       if (choice == 3) leg.Client().LeaveMatch();
     });
-    const char* what[] = {"run the match", "join online, playlist 24", "join online, playlist 7", "leave"};
+    const char* what[] = {"run the match", "join online, the enforced playlist",
+                          "join online, another playlist", "leave"};
     return what[choice];
   }
 

@@ -16,13 +16,13 @@
 
 namespace {
 
-// "runner" runs a playlist-24 match (not online: sends); "joiner" is in it
+// "runner" runs a match (not online: sends); "joiner" is in it
 // online (applies). Both have NetcodePlugin loaded.
 class Replication : public SimulationTest {
  protected:
   sim::Client& runner = PluginClient("runner", sim::NetcodeAvailability::Loaded);
   sim::Client& joiner = PluginClient("joiner", sim::NetcodeAvailability::Loaded);
-  sim::Match& match = Sim().CreateMatch("arena", 24);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
 
   void SetUp() override {
     for (sim::Client* client : {&runner, &joiner}) ASSERT_TRUE(client->SetCvar(kInvisJsonCvar, "previous"));
