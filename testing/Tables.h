@@ -1,15 +1,16 @@
 #pragma once
 
 // The visibility tables tests start from: the default table (every flag true)
-// with flags cleared or entries replaced, every flag false, and the
-// replication message of the default table. Header-only: tests of the
-// simulator build tables for their scripts without linking the plug-in's code.
+// with flags cleared or entries replaced, every flag false; their
+// "invis_json" text as the model of the rules writes it, not the plug-in; and
+// the replication message of the default table.
 
 #include <deque>
 #include <initializer_list>
 #include <string>
 #include <utility>
 
+#include "testing/model/VisibilityRules.h"
 #include "visibility/InvisibilityTable.h"
 
 namespace tables {
@@ -35,17 +36,12 @@ inline InvisibilityTable With(std::initializer_list<std::pair<int, std::deque<bo
   return table;
 }
 
-// "invis_json" for the table, written out here: the plug-in's own encoder is
-// what several tests check against it.
+// "invis_json" for the table, written by the model: tests check the plug-in's
+// own encoder against it.
 inline std::string Json(const InvisibilityTable& table) {
-  std::string json = "{\"invisDeque\":[";
-  for (size_t entry = 0; entry < table.size(); ++entry) {
-    json += entry ? ",[" : "[";
-    for (size_t flag = 0; flag < table[entry].size(); ++flag)
-      json += std::string(flag ? "," : "") + (table[entry][flag] ? "true" : "false");
-    json += "]";
-  }
-  return json + "]}";
+  model::Table rows;
+  for (const std::deque<bool>& entry : table) rows.emplace_back(entry.begin(), entry.end());
+  return model::EncodeTable(rows);
 }
 
 // The replication message of the table with every flag true.
