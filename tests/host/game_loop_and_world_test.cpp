@@ -93,7 +93,7 @@ TEST_F(HostLoop, VehicleInputIsRaisedOncePerCarEachTickWhileHookedInAMatch) {
   });
   Sim().Tick();
   EXPECT_EQ(raised, 0) << "not in a match";
-  sim::Match& match = Sim().CreateMatch("arena", 6);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   match.AddPlayer({"Ann", 0, false, 1, true});
   match.AddPlayer({"Bob", 1, false, 2, true});
   match.AddPlayer({"Watcher", 255, true, 3, false});
@@ -167,7 +167,7 @@ TEST_F(HostNetwork, SenderWithoutAPlayerEntryArrivesAsZero) {
 
 class HostWorld : public SimulationTest {
  protected:
-  sim::Match& match = Sim().CreateMatch("arena", 6);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   sim::Client& client = Sim().AddClient("solo");
   GameWrapper& game = *client.Game();
 };
@@ -201,7 +201,7 @@ TEST_F(HostWorld, ReplicaFollowsTheMatchAndKeepsUnchangedObjects) {
   match.AddPlayer({"Cid", 255, true, 3, false});
   match.UpdatePlayer("Bob", {"Bob", 0, false, 5, true});
   match.RemovePlayer("Ann");
-  match.SetPlaylistId(24);
+  match.SetPlaylistId(kAnyPlaylist + 1);  // another playlist, of no meaning to the host
 
   EXPECT_EQ(event.memory_address, game.GetGameEventAsServer().memory_address);
   EXPECT_TRUE(ActorWrapper(annPri).IsNull()) << "a removed player's entry is gone";
@@ -222,7 +222,7 @@ TEST_F(HostWorld, ReplicaFollowsTheMatchAndKeepsUnchangedObjects) {
   EXPECT_TRUE(pris.Get(2).IsNull());
   EXPECT_TRUE(pris.Get(-1).IsNull());
   EXPECT_EQ(event.GetCars().Count(), 1);
-  EXPECT_EQ(event.GetPlaylist().GetPlaylistId(), 24);
+  EXPECT_EQ(event.GetPlaylist().GetPlaylistId(), kAnyPlaylist + 1);
   match.SetHasCarArray(false);
   EXPECT_TRUE(event.GetCars().IsNull());
 }

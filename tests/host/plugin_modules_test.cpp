@@ -170,7 +170,7 @@ TEST_F(HostPlugins, UnloadLeavesNothingOfThePluginAndReloadWorksAgain) {
 TEST_F(HostPlugins, GlimmerfadeUnloadAndReloadInARunningClient) {
   sim::Client& client = NewClient("solo");
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
-  sim::Match& match = Sim().CreateMatch("arena", 6);
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   match.AddPlayer({"Ann", 0, false, 1, true});
   match.AddPlayer({"Bob", 1, false, 2, true});
   client.RunMatch(match);
