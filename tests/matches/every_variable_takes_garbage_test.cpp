@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace fault_test;
+using namespace match_test;
 
 constexpr size_t kMegabyte = 1 << 20;
 

@@ -13,7 +13,7 @@
 #include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
 
-namespace fault_test {
+namespace match_test {
 
 using namespace netcode_test;
 
@@ -90,4 +90,4 @@ class StoreCounter {
   std::shared_ptr<State> state_;
 };
 
-}  // namespace fault_test
+}  // namespace match_test

@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace fault_test;
+using namespace match_test;
 
 constexpr int kReceivers = 3;
 

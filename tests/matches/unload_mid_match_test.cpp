@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace fault_test;
+using namespace match_test;
 
 // Ben (slot 2, team 1) hidden from opponents, so from Ann on the host.
 std::string BenHiddenJson() { return tables::Json(tables::Cleared({{2, 1}})); }

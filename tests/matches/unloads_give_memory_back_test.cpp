@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace fault_test;
+using namespace match_test;
 
 struct GameResult {
   size_t escaped = 0;  // exceptions that reached the host
