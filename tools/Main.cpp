@@ -16,7 +16,7 @@
 
 #include "Interactive.h"
 #include "ScriptRunner.h"
-#include "host/UniqueFolder.h"
+#include "testing/UniqueFolder.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ template <class Session>
 int InRunFolder(Session&& session) {
   std::filesystem::path root;
   try {
-    root = sim::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-sim-");
+    root = scratch::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-sim-");
   } catch (const std::filesystem::filesystem_error& error) {
     std::cerr << "corvane-sim: cannot make a folder for the clients' data: " << error.what() << "\n";
     return 2;
