@@ -7,6 +7,7 @@
 
 #include "host/client/ClientImpl.h"
 #include "host/world/SimulationImpl.h"
+#include "host/wrappers/ObjectFaults.h"
 
 namespace sim {
 namespace {
@@ -107,5 +108,6 @@ void Simulation::SetNetworkDelay(double seconds) { impl_->networkDelay = seconds
 double Simulation::NetworkDelay() const { return impl_->networkDelay; }
 
 size_t Simulation::UnknownObjectLookups() { return sim::UnknownObjectLookups(); }
+size_t Simulation::UnattributedFaults() { return sim::UnattributedFaults(); }
 
 }  // namespace sim
