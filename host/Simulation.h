@@ -262,8 +262,9 @@ class CORVANE_SIM_API Client {
   // that name) while the player's entry goes on handing out its address, as
   // an entry that still points at a destroyed car would in the game: for
   // tests of what plug-in code does with a dead object. The next change of
-  // the match gives the player a car again. False when there is no such car.
-  bool DestroyCarKeepingItsAddress(const std::string& playerName);
+  // the match gives the player a car again. Returns the car's address (0: the
+  // player has no car).
+  uintptr_t DestroyCarKeepingItsAddress(const std::string& playerName);
   // Raises the vehicle-input event once on this client (runs post-hooks).
   void RaiseVehicleInput();
   // Raises any game event once on this client (runs its post-hooks).

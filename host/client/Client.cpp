@@ -168,7 +168,7 @@ uintptr_t Client::PriAddress(const std::string& playerName) const {
   return pri ? pri->Address() : 0;
 }
 
-bool Client::DestroyCarKeepingItsAddress(const std::string& playerName) {
+uintptr_t Client::DestroyCarKeepingItsAddress(const std::string& playerName) {
   return impl_->DestroyCarKeepingItsAddress(playerName);
 }
 

@@ -223,7 +223,7 @@ struct Client::Impl {
   void UpdateController();
   PriObject* FindPri(const std::string& playerName) const;
   PriObject* FindPri(int playerId) const;
-  bool DestroyCarKeepingItsAddress(const std::string& playerName);
+  uintptr_t DestroyCarKeepingItsAddress(const std::string& playerName);
 
   // Settings window (host/settings/SettingsWindow.cpp): its Dear ImGui context, made on first use.
   std::shared_ptr<SettingsWindow> settingsWindow;

@@ -86,15 +86,15 @@ void Client::Impl::UpdateController() {
   controller.team = viewerTeam ? TeamNumber(*viewerTeam) : pri ? pri->team : TeamNumber(255);
 }
 
-bool Client::Impl::DestroyCarKeepingItsAddress(const std::string& playerName) {
+uintptr_t Client::Impl::DestroyCarKeepingItsAddress(const std::string& playerName) {
   PriObject* pri = FindPri(playerName);
-  if (!pri || !pri->car) return false;
+  if (!pri || !pri->car) return 0;
   std::vector<CarObject*>& cars = replica->event.cars.items;
   cars.erase(std::remove(cars.begin(), cars.end(), pri->car), cars.end());
   pri->deadCar = pri->car->Address();
   pri->car = nullptr;
   replica->cars.erase(pri->playerId);
-  return true;
+  return pri->deadCar;
 }
 
 PriObject* Client::Impl::FindPri(const std::string& playerName) const {
