@@ -131,8 +131,11 @@ int FindReadOnlyPart(dl_phdr_info* info, size_t, void* data) {
   for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
     const ElfW(Phdr)& header = info->dlpi_phdr[i];
     if (header.p_type != PT_GNU_RELRO) continue;
-    part->start = info->dlpi_addr + header.p_vaddr;
-    part->end = part->start + header.p_memsz;
+    // The loader protects the whole pages within the part, as here.
+    const auto pageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t start = info->dlpi_addr + header.p_vaddr;
+    part->start = start & ~(pageSize - 1);
+    part->end = (start + header.p_memsz) & ~(pageSize - 1);
   }
   return 1;
 }
