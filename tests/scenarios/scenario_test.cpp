@@ -85,7 +85,8 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
             << " panel clicks), " << findings << " findings, " << seconds << " s\n";
 }
 
-// Scripts of faults found this way, kept after the fault was mended.
+// Scripts of faults found this way, kept after the fault was mended, and of
+// situations no random step sets up.
 TEST(Scenarios, KeptScriptsAgreeWithTheModel) {
   const ScratchFolder scratch("glimmerfade-scenarios-");
   size_t scripts = 0;
