@@ -168,6 +168,11 @@ uintptr_t Client::PriAddress(const std::string& playerName) const {
   return pri ? pri->Address() : 0;
 }
 
+uintptr_t Client::PriAddress(int playerId) const {
+  PriObject* pri = impl_->FindPri(playerId);
+  return pri ? pri->Address() : 0;
+}
+
 uintptr_t Client::DestroyCarKeepingItsAddress(const std::string& playerName) {
   return impl_->DestroyCarKeepingItsAddress(playerName);
 }
