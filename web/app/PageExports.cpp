@@ -72,11 +72,11 @@ void MakeRenderers(Page& page) {
   sim::Client* host = Host(page);
   if (!host) throw std::runtime_error("the match has no client");
   ImGuiContext* settingsContext = sim::SettingsWindowOf(host->impl()).Context();
-  page.settings = std::make_unique<CanvasRenderer>(kSettingsCanvas, settingsContext->IO.Fonts);
+  page.settings = std::make_unique<CanvasRenderer>(kSettingsCanvas, *settingsContext->IO.Fonts);
   if (!page.settings->Ready()) throw std::runtime_error("no WebGL2 on the settings canvas");
   for (const char* canvas : kViewCanvases) {
     auto view = std::make_unique<View>();
-    view->renderer = std::make_unique<CanvasRenderer>(canvas, view->frame.Context()->IO.Fonts);
+    view->renderer = std::make_unique<CanvasRenderer>(canvas, *view->frame.Context()->IO.Fonts);
     if (!view->renderer->Ready()) throw std::runtime_error(std::string("no WebGL2 on ") + canvas);
     page.views.push_back(std::move(view));
   }

@@ -11,6 +11,7 @@ const STEP_TICKS = 12;
 const CONSOLE_LINES = 8;
 const TRANSCRIPT_LINES = 300;
 const KEPT_FRAME_TIMES = 2000;
+const STATE_EVERY = 4;  // frames between updates of the page's text
 
 const glimmer = {
   frames: 0,
@@ -69,11 +70,11 @@ function frame(time) {
   if (mouse.release && mouse.seenDown) {
     mouse.down = mouse.release = false;
   }
-  glimmer.frameTimes.push(performance.now() - begun);
-  if (glimmer.frameTimes.length > KEPT_FRAME_TIMES) glimmer.frameTimes.shift();
+  if (glimmer.frames % STATE_EVERY === 0) showState(glimmer.state());
   glimmer.frames += 1;
   if (glimmer.firstFrameAt === null) glimmer.firstFrameAt = performance.now();
-  showState(glimmer.state());
+  glimmer.frameTimes.push(performance.now() - begun);
+  if (glimmer.frameTimes.length > KEPT_FRAME_TIMES) glimmer.frameTimes.shift();
   requestAnimationFrame(frame);
 }
 
@@ -176,8 +177,9 @@ function showState(state) {
     if (document.activeElement !== box) box.checked = client.enabled === true;
     if (shownConsoleLines[index] !== client.consoleLines) {
       shownConsoleLines[index] = client.consoleLines;
-      article.querySelector('.console').textContent =
-          Module.UTF8ToString(Module._page_console(index, CONSOLE_LINES));
+      const console = article.querySelector('.console');
+      console.textContent = Module.UTF8ToString(Module._page_console(index, CONSOLE_LINES));
+      console.scrollTop = console.scrollHeight;
     }
   });
 }
