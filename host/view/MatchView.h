@@ -21,9 +21,9 @@ inline const ImVec2 kMatchViewSize(400.0f, 260.0f);
 
 // Where each car of the scene is drawn in a view at `origin` of `size`, in
 // the scene's order: the body's rectangle.
-std::vector<ImRect> CarPlaces(const MatchScene& scene, ImVec2 origin, ImVec2 size);
+CORVANE_SDK_API std::vector<ImRect> CarPlaces(const MatchScene& scene, ImVec2 origin, ImVec2 size);
 
 // Draws the view; text in the draw list's current font.
-void DrawMatchView(ImDrawList& list, const MatchScene& scene, ImVec2 origin, ImVec2 size);
+CORVANE_SDK_API void DrawMatchView(ImDrawList& list, const MatchScene& scene, ImVec2 origin, ImVec2 size);
 
 }  // namespace sim
