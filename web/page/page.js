@@ -27,9 +27,11 @@ const glimmer = {
 };
 window.glimmer = glimmer;
 
-// The mouse over the settings canvas, in its pixels; a press and its release
-// are each seen by at least one frame, however quick the click.
-const mouse = { x: -1, y: -1, down: false, release: false, seenDown: false };
+// The mouse over the settings canvas, in its pixels. Presses and releases
+// wait in order, each with where it happened, and a frame takes one of them:
+// every press and release is seen by a frame, however quick the clicks.
+const mouse = { x: -1, y: -1, down: false };
+const buttonChanges = [];
 let lastFrameTime = null;
 let shownConsoleLines = [];
 
@@ -65,11 +67,10 @@ function frame(time) {
   const seconds = lastFrameTime === null ? 1 / 60 : Math.min((time - lastFrameTime) / 1000, 0.1);
   lastFrameTime = time;
   if (glimmer.playing) Module._page_tick(Math.max(1, Math.round(seconds * TICKS_PER_SECOND)));
-  Module._page_frame(mouse.x, mouse.y, mouse.down ? 1 : 0, seconds);
-  if (mouse.down) mouse.seenDown = true;
-  if (mouse.release && mouse.seenDown) {
-    mouse.down = mouse.release = false;
-  }
+  const change = buttonChanges.shift();
+  if (change) mouse.down = change.down;
+  const place = change ?? mouse;
+  Module._page_frame(place.x, place.y, mouse.down ? 1 : 0, seconds);
   if (glimmer.frames % STATE_EVERY === 0) showState(glimmer.state());
   glimmer.frames += 1;
   if (glimmer.firstFrameAt === null) glimmer.firstFrameAt = performance.now();
@@ -79,6 +80,7 @@ function frame(time) {
 }
 
 function wireSettingsCanvas(canvas) {
+  let pressed = false;
   const place = (event) => {
     const box = canvas.getBoundingClientRect();
     mouse.x = (event.clientX - box.left) * canvas.width / box.width;
@@ -88,15 +90,17 @@ function wireSettingsCanvas(canvas) {
   canvas.addEventListener('pointerdown', (event) => {
     if (event.button !== 0) return;
     place(event);
-    mouse.down = true;
-    mouse.release = false;
-    mouse.seenDown = false;
+    pressed = true;
+    buttonChanges.push({ down: true, x: mouse.x, y: mouse.y });
   });
   window.addEventListener('pointerup', (event) => {
-    if (event.button === 0 && mouse.down) mouse.release = true;
+    if (event.button !== 0 || !pressed) return;
+    pressed = false;
+    place(event);
+    buttonChanges.push({ down: false, x: mouse.x, y: mouse.y });
   });
   canvas.addEventListener('pointerleave', () => {
-    mouse.x = mouse.y = -1;
+    if (!pressed) mouse.x = mouse.y = -1;
   });
 }
 
