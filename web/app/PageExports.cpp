@@ -24,6 +24,7 @@ const char* const kModules = "/modules";
 const char* const kPage = "Glimmerfade";
 const char* const kSettingsCanvas = "#settings";
 const char* const kViewCanvases[] = {"#view-0", "#view-1", "#view-2"};
+const char* const kEnabledCvar = "shroudweave_enabled";
 
 struct View {
   sim::MatchViewFrame frame;
@@ -42,6 +43,12 @@ struct Page {
 Page& ThePage() {
   static Page page;
   return page;
+}
+
+// The match, once set up: a call before, or after a failed restart, fails as a whole.
+PageMatch& Match() {
+  if (!ThePage().match) throw std::logic_error("the match is not set up");
+  return *ThePage().match;
 }
 
 template <class Call>
@@ -63,13 +70,13 @@ const char* Hand(std::string text) {
   return page.text.c_str();
 }
 
-sim::Client* Host(Page& page) {
-  const std::vector<sim::Client*> clients = page.match->ShownClients();
+sim::Client* Host() {
+  const std::vector<sim::Client*> clients = Match().ShownClients();
   return clients.empty() ? nullptr : clients.front();
 }
 
 void MakeRenderers(Page& page) {
-  sim::Client* host = Host(page);
+  sim::Client* host = Host();
   if (!host) throw std::runtime_error("the match has no client");
   ImGuiContext* settingsContext = sim::SettingsWindowOf(host->impl()).Context();
   page.settings = std::make_unique<CanvasRenderer>(kSettingsCanvas, *settingsContext->IO.Fonts);
@@ -83,7 +90,7 @@ void MakeRenderers(Page& page) {
 }
 
 void DrawSettings(Page& page, const sim::SettingsWindow::FrameInput& input) {
-  sim::Client* host = Host(page);
+  sim::Client* host = Host();
   if (!host) return page.settings->Render(nullptr);
   sim::SettingsWindow& window = sim::SettingsWindowOf(host->impl());
   window.SetSize(page.settings->Size());
@@ -93,7 +100,7 @@ void DrawSettings(Page& page, const sim::SettingsWindow::FrameInput& input) {
 }
 
 void DrawViews(Page& page) {
-  const std::vector<sim::Client*> clients = page.match->ShownClients();
+  const std::vector<sim::Client*> clients = Match().ShownClients();
   for (size_t i = 0; i < page.views.size(); ++i) {
     View& view = *page.views[i];
     view.scene = i < clients.size() ? sim::SceneOf(*clients[i]) : sim::MatchScene{};
@@ -121,9 +128,9 @@ nlohmann::json CarsOf(const View& view) {
 
 nlohmann::json ClientsOf(Page& page) {
   nlohmann::json clients = nlohmann::json::array();
-  const std::vector<sim::Client*> shown = page.match->ShownClients();
+  const std::vector<sim::Client*> shown = Match().ShownClients();
   for (size_t i = 0; i < shown.size() && i < page.views.size(); ++i) {
-    const std::optional<std::string> enabled = shown[i]->CvarValue("shroudweave_enabled");
+    const std::optional<std::string> enabled = shown[i]->CvarValue(kEnabledCvar);
     clients.push_back({{"name", shown[i]->Name()},
                        {"enabled", enabled ? nlohmann::json(*enabled == "1") : nlohmann::json()},
                        {"consoleLines", shown[i]->Console().size()},
@@ -165,7 +172,7 @@ EMSCRIPTEN_KEEPALIVE int page_restart() {
 }
 
 EMSCRIPTEN_KEEPALIVE void page_tick(int ticks) {
-  Guarded("page_tick", [&] { ThePage().match->Tick(ticks); });
+  Guarded("page_tick", [&] { Match().Tick(ticks); });
 }
 
 EMSCRIPTEN_KEEPALIVE double page_now() { return ThePage().match ? ThePage().match->Now() : 0.0; }
@@ -185,17 +192,21 @@ EMSCRIPTEN_KEEPALIVE void page_frame(float mouseX, float mouseY, int mouseDown, 
 
 EMSCRIPTEN_KEEPALIVE const char* page_run_line(const char* line) {
   std::string output;
-  Guarded("page_run_line", [&] { output = ThePage().match->RunLine(line); });
+  Guarded("page_run_line", [&] { output = Match().RunLine(line); });
   return Hand(output);
 }
 
-EMSCRIPTEN_KEEPALIVE const char* page_prompt() { return Hand(ThePage().match->Current() + ">"); }
+EMSCRIPTEN_KEEPALIVE const char* page_prompt() {
+  std::string prompt = ">";
+  Guarded("page_prompt", [&] { prompt = Match().Current() + ">"; });
+  return Hand(prompt);
+}
 
 // The last `count` console lines of a shown client, one per line.
 EMSCRIPTEN_KEEPALIVE const char* page_console(int client, int count) {
   std::string text;
   Guarded("page_console", [&] {
-    const std::vector<sim::Client*> clients = ThePage().match->ShownClients();
+    const std::vector<sim::Client*> clients = Match().ShownClients();
     if (client < 0 || static_cast<size_t>(client) >= clients.size()) return;
     const std::vector<std::string>& lines = clients[client]->Console();
     const size_t first = lines.size() > static_cast<size_t>(count) ? lines.size() - count : 0;
@@ -207,9 +218,9 @@ EMSCRIPTEN_KEEPALIVE const char* page_console(int client, int count) {
 // Switches a shown client's "shroudweave_enabled" as its console would.
 EMSCRIPTEN_KEEPALIVE void page_set_enabled(int client, int on) {
   Guarded("page_set_enabled", [&] {
-    const std::vector<sim::Client*> clients = ThePage().match->ShownClients();
+    const std::vector<sim::Client*> clients = Match().ShownClients();
     if (client >= 0 && static_cast<size_t>(client) < clients.size())
-      clients[client]->RunCommand(std::string("shroudweave_enabled ") + (on ? "1" : "0"));
+      clients[client]->RunCommand(std::string(kEnabledCvar) + (on ? " 1" : " 0"));
   });
 }
 
@@ -220,8 +231,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_state() {
   std::string text = "{}";
   Guarded("page_state", [&] {
     Page& page = ThePage();
-    const nlohmann::json state = {{"now", page.match->Now()},
-                                  {"current", page.match->Current()},
+    const nlohmann::json state = {{"now", Match().Now()},
+                                  {"current", Match().Current()},
                                   {"clients", ClientsOf(page)},
                                   {"widgets", WidgetsOf(page)}};
     text = state.dump();
