@@ -5,6 +5,7 @@
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
+#include "visibility/EnforcementPass.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
 
@@ -38,7 +39,7 @@ void AddPlayers(sim::Match& match) {
 
 MatchWorld::MatchWorld() {
   simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
-  sim::Match& match = simulation_->CreateMatch("arena", 24);
+  sim::Match& match = simulation_->CreateMatch("arena", kEnforcedOnlinePlaylist);
   AddPlayers(match);
   const char* const names[kClients] = {"host", "second", "third"};
   const char* const players[kClients] = {"Player1", "Player2", "Player5"};
@@ -66,8 +67,8 @@ ReplicationWorld::ReplicationWorld() {
     incoming_[k] = "[Shroudweave][0]" + ComposeReplicationMessage(DecodeInvisibilityStates(tables_[k]).table);
   }
   simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
-  sim::Match& local = simulation_->CreateMatch("local", 24);
-  sim::Match& online = simulation_->CreateMatch("online", 24);
+  sim::Match& local = simulation_->CreateMatch("local", kEnforcedOnlinePlaylist);
+  sim::Match& online = simulation_->CreateMatch("online", kEnforcedOnlinePlaylist);
   AddPlayers(local);
   AddPlayers(online);
   sender_ = &AddClientWithPlugins(*simulation_, "sender");

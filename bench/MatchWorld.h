@@ -10,8 +10,8 @@
 
 namespace bench {
 
-// Three clients with the module and NetcodePlugin loaded: one runs a
-// playlist-24 match of 8 players, two joined it online. Every client enforces.
+// Three clients with the module and NetcodePlugin loaded: one runs a match of
+// 8 players in the enforced playlist, two joined it online. Every client enforces.
 class MatchWorld {
  public:
   MatchWorld();

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "host/Simulation.h"
-#include "tests/ScratchFolder.h"
+#include "testing/ScratchFolder.h"
 #include "visibility/EnforcementPass.h"
 
 namespace bench {

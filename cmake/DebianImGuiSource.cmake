@@ -2,10 +2,8 @@
 # Windows build): Debian's source package "imgui" in the version of the
 # installed libimgui-dev, fetched with apt at configure time into the build
 # folder. apt runs on private source lists, package lists and cache: the
-# machine's own package lists are never touched.
-
-set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH
-    "An unpacked Dear ImGui source tree to build from, instead of fetching Debian's source package")
+# machine's own package lists are never touched. GLIMMERFADE_IMGUI_SOURCE_DIR
+# names a source tree to use instead.
 
 function(_glimmerfade_run what log)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)

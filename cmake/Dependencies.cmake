@@ -27,7 +27,6 @@ elseif(MSVC)
   # Windows with Visual C++, the plug-in alone: Dear ImGui from a source tree
   # given by the user (the version the host runs), nlohmann/json from the
   # user's package manager.
-  set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH "An unpacked Dear ImGui source tree to build from")
   if(NOT EXISTS "${GLIMMERFADE_IMGUI_SOURCE_DIR}/imgui.cpp")
     message(FATAL_ERROR "Set GLIMMERFADE_IMGUI_SOURCE_DIR to an unpacked Dear ImGui source tree")
   endif()

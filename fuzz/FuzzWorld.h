@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "ScratchFolder.h"
 #include "host/Simulation.h"
 #include "plugin/Shroudweave.h"
+#include "testing/ScratchFolder.h"
 
 namespace fuzz {
 

@@ -16,6 +16,7 @@ struct ReceiverWorld : fuzz::ScratchWorld {
       client.CvarManager()->registerCvar(kInvisJsonCvar, "", "", true, false, 0, false, 0, false);
   std::unique_ptr<Shroudweave> plugin = fuzz::MakeDetachedPlugin(client);
 
+  // Online, where received tables are stored; the playlist plays no part in that.
   ReceiverWorld() : ScratchWorld("replication") { client.JoinMatch(Simulation().CreateMatch("online", 24)); }
 };
 

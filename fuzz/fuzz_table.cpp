@@ -1,9 +1,8 @@
 // The table decode on any text of "invis_json" (decode, store, decode again),
 // and the enforcement pass on it, with a match, roster and viewer chosen by the
-// input, checked car by car against the rules that decide who sees what.
+// input, checked car by car against the model of the rules (testing/model).
 //
 // Input: one header line choosing the scenario, then the text of "invis_json".
-#include <algorithm>
 #include <climits>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -11,6 +10,9 @@
 #include <vector>
 
 #include "FuzzWorld.h"
+#include "testing/Tables.h"
+#include "testing/model/VisibilityRules.h"
+#include "visibility/EnforcementPass.h"
 #include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
 
@@ -19,11 +21,11 @@ namespace {
 const char* const kNamesUnchanged = "unchanged";
 constexpr size_t kMaxPlayers = 8;
 
-enum class Mode { Local, Online24, OnlineOtherPlaylist, LocalWithoutCarArray };
+enum class Mode { Local, OnlineEnforced, OnlineOtherPlaylist, LocalWithoutCarArray };
 
 struct Scenario {
   Mode mode = Mode::Local;
-  int playlist = 24;
+  int playlist = kEnforcedOnlinePlaylist;
   std::vector<sim::PlayerSetup> players;
   bool hasController = true;
   int controlled = -1;  // index into players; -1: a controller with no player entry
@@ -52,8 +54,10 @@ Scenario ScenarioFrom(const std::string& header) {
   auto byte = [&](size_t i) { return i < header.size() ? static_cast<unsigned char>(header[i]) : 0; };
   Scenario scenario;
   scenario.mode = static_cast<Mode>(byte(0) % 4);
-  scenario.playlist = scenario.mode == Mode::OnlineOtherPlaylist ? 7 : (byte(0) / 4) % 2 ? 24 : 3;
-  if (scenario.mode == Mode::Online24) scenario.playlist = 24;
+  scenario.playlist = scenario.mode == Mode::OnlineOtherPlaylist ? 7
+                      : (byte(0) / 4) % 2                        ? kEnforcedOnlinePlaylist
+                                                                 : 3;
+  if (scenario.mode == Mode::OnlineEnforced) scenario.playlist = kEnforcedOnlinePlaylist;
   for (size_t i = 3; i + 1 < header.size() && scenario.players.size() < kMaxPlayers; i += 2)
     scenario.players.push_back(PlayerFrom(scenario.players.size(), byte(i), byte(i + 1)));
   const int viewerChoice = byte(1) % static_cast<int>(scenario.players.size() + 2);
@@ -69,7 +73,7 @@ Scenario ScenarioFrom(const std::string& header) {
 // fuzzer's own, with the two variables the pass reads and writes.
 struct TableWorld : fuzz::ScratchWorld {
   sim::Client& client = Simulation().AddClient("viewer");
-  sim::Match& match = Simulation().CreateMatch("arena", 24);
+  sim::Match& match = Simulation().CreateMatch("arena", kEnforcedOnlinePlaylist);
   CVarWrapper invisJson =
       client.CvarManager()->registerCvar(kInvisJsonCvar, "", "", true, false, 0, false, 0, false);
   CVarWrapper names =
@@ -85,7 +89,7 @@ struct TableWorld : fuzz::ScratchWorld {
     for (const std::string& name : previous) match.RemovePlayer(name);
     match.SetPlaylistId(scenario.playlist);
     match.SetHasCarArray(scenario.mode != Mode::LocalWithoutCarArray);
-    if (scenario.mode == Mode::Online24 || scenario.mode == Mode::OnlineOtherPlaylist)
+    if (scenario.mode == Mode::OnlineEnforced || scenario.mode == Mode::OnlineOtherPlaylist)
       client.JoinMatch(match);
     else
       client.RunMatch(match);
@@ -128,49 +132,48 @@ void CheckDecodeStoreDecode(TableWorld& world, const std::string& text) {
                 "a stored table stores byte for byte the same");
 }
 
-bool Qualifies(const sim::PlayerSetup& setup) {
-  return !setup.spectator && setup.team != 255 && setup.hasCar;
-}
-
+// Whether the pass gets past its checks of the match: one the model says is
+// enforced, with a car array and a local controller.
 bool PassRuns(const Scenario& scenario) {
-  return (scenario.mode == Mode::Local || scenario.mode == Mode::Online24) && scenario.hasController;
+  const bool online = scenario.mode == Mode::OnlineEnforced || scenario.mode == Mode::OnlineOtherPlaylist;
+  return scenario.mode != Mode::LocalWithoutCarArray && scenario.hasController &&
+         model::Enforces(online, scenario.playlist);
 }
 
-// Whether the car of player i is hidden after a pass with this table, given
-// how the pass before left it.
-bool ExpectedHidden(const Scenario& scenario, const std::optional<InvisibilityTable>& table, size_t i,
-                    bool hiddenBefore) {
-  const sim::PlayerSetup& car = scenario.players[i];
-  if (!PassRuns(scenario) || !table || table->size() < 9 || !Qualifies(car) || scenario.controlled < 0)
-    return hiddenBefore;
-  if (car.shortcut < 0 || static_cast<size_t>(car.shortcut) >= table->size()) return hiddenBefore;
-  const std::deque<bool>& flags = (*table)[car.shortcut];
-  if (flags.size() < 3) return hiddenBefore;
-  const sim::PlayerSetup& own = scenario.players[scenario.controlled];
-  if (own.hasCar && own.shortcut == car.shortcut) return false;
-  if (scenario.viewerTeam < 2) return !flags[car.team == scenario.viewerTeam ? 0 : 1];
-  return !flags[2];
-}
-
-std::string ExpectedNames(const Scenario& scenario) {
-  if (!PassRuns(scenario)) return kNamesUnchanged;
-  if (scenario.mode == Mode::Online24) return "";
-  std::string slots[9];
-  for (const sim::PlayerSetup& setup : scenario.players)
-    if (Qualifies(setup) && setup.shortcut >= 0 && setup.shortcut <= 8) slots[setup.shortcut] = setup.name;
-  std::string list;
-  for (int n = 1; n <= 8; ++n) {
-    std::string name = slots[n];
-    name.erase(std::remove(name.begin(), name.end(), ';'), name.end());
-    list += std::to_string(n) + (name.empty() ? "" : "," + name) + ";";
+model::Viewer ViewerOf(const Scenario& scenario) {
+  model::Viewer viewer;
+  viewer.team = scenario.viewerTeam;
+  viewer.hasEntry = scenario.controlled >= 0;
+  if (viewer.hasEntry) {
+    const sim::PlayerSetup& own = scenario.players[scenario.controlled];
+    viewer.ownShortcut = own.shortcut;
+    viewer.ownHasCar = own.hasCar;
   }
-  return list;
+  return viewer;
 }
 
-std::optional<InvisibilityTable> Decoded(const std::string& text) {
-  DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
-  if (decoded.outcome != DecodedInvisibilityStates::Outcome::Decoded) return std::nullopt;
-  return std::move(decoded.table);
+// What the model says a pass with this text does: the names list it leaves
+// ("unchanged" when no pass runs) and, for each player, hidden or shown
+// (nullopt: the car is left as it was).
+struct ExpectedPass {
+  std::string names = kNamesUnchanged;
+  std::vector<std::optional<bool>> hidden;
+};
+
+ExpectedPass Expected(const Scenario& scenario, const std::string& text) {
+  ExpectedPass expected;
+  expected.hidden.resize(scenario.players.size());
+  if (!PassRuns(scenario)) return expected;
+  std::vector<model::Owner> roster;
+  for (const sim::PlayerSetup& setup : scenario.players)
+    roster.push_back({setup.name, setup.team, setup.shortcut, setup.spectator, setup.hasCar});
+  const model::PassResult pass = model::Pass(model::DecodeTable(text), scenario.mode == Mode::OnlineEnforced,
+                                             ViewerOf(scenario), roster);
+  expected.names = pass.namesList;
+  for (size_t i = 0; i < pass.cars.size(); ++i)
+    if (pass.cars[i].second != model::CarState::Untouched)
+      expected.hidden[i] = pass.cars[i].second == model::CarState::Hidden;
+  return expected;
 }
 
 // Runs one pass with the given "invis_json" and checks every car; returns how
@@ -180,21 +183,17 @@ std::vector<bool> CheckPass(TableWorld& world, const Scenario& scenario, const s
   world.invisJson.setValue(text);
   world.names.setValue(kNamesUnchanged);
   world.plugin->EnforceVisibility();
-  const std::optional<InvisibilityTable> table = Decoded(text);
+  const ExpectedPass expected = Expected(scenario, text);
   std::vector<bool> hidden(scenario.players.size());
   for (size_t i = 0; i < scenario.players.size(); ++i) {
     const std::optional<bool> actual = world.client.CarHidden(scenario.players[i].name);
     if (!scenario.players[i].hasCar) continue;
-    hidden[i] = ExpectedHidden(scenario, table, i, hiddenBefore[i]);
-    fuzz::Require(actual == hidden[i], "each car is hidden or shown as its flag for this viewer says");
+    hidden[i] = expected.hidden[i].value_or(hiddenBefore[i]);
+    fuzz::Require(actual == hidden[i], "each car is hidden or shown as the model says for this viewer");
   }
-  fuzz::Require(world.names.getStringValue() == ExpectedNames(scenario),
-                "the names list lists qualifying players");
+  fuzz::Require(world.names.getStringValue() == expected.names,
+                "the names list is the one the model composes");
   return hidden;
-}
-
-std::string AllHiddenJson() {
-  return EncodeInvisibilityStates(InvisibilityTable(9, std::deque<bool>(3, false)));
 }
 
 }  // namespace
@@ -211,7 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Scenario scenario = ScenarioFrom(header);
   world.Stage(scenario);
   const std::vector<bool> allShown(scenario.players.size(), false);
-  const std::vector<bool> afterFirst = CheckPass(world, scenario, AllHiddenJson(), allShown);
+  const std::vector<bool> afterFirst =
+      CheckPass(world, scenario, tables::Json(tables::AllHidden()), allShown);
   CheckPass(world, scenario, text, afterFirst);
   return 0;
 }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "SdkApi.h"
+#include "host/SimApi.h"
 
 class CVarManagerWrapper;
 class GameWrapper;
@@ -107,7 +107,7 @@ struct Player {
   int id = 0;  // stable id within the match
 };
 
-class CORVANE_SDK_API Simulation {
+class CORVANE_SIM_API Simulation {
  public:
   // root: folder under which each client's data folder is made.
   // moduleDir: where built plug-in modules (Glimmerfade.dll or .so, NetcodePlugin.dll or .so) are found.
@@ -152,7 +152,7 @@ class CORVANE_SDK_API Simulation {
   std::unique_ptr<Impl> impl_;
 };
 
-class CORVANE_SDK_API Match {
+class CORVANE_SIM_API Match {
  public:
   const std::string& Name() const;
   int PlaylistId() const;
@@ -181,7 +181,7 @@ class CORVANE_SDK_API Match {
   std::unique_ptr<Impl> impl_;
 };
 
-class CORVANE_SDK_API Client {
+class CORVANE_SIM_API Client {
  public:
   const std::string& Name() const;
   std::filesystem::path DataFolder() const;     // what GetCorvanePath returns

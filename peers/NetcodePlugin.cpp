@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "host/SimNetwork.h"
+#include "host/world/SimNetwork.h"
 
 // Variants of the module leave out one of the variables (see CMakeLists.txt).
 #ifndef NETCODE_HAS_LEVEL

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "GlimmerfadeVersion.h"
 #include "Shroudweave.h"
 
 namespace {
@@ -25,12 +26,12 @@ void deleteMe() {
 
 namespace {
 constexpr PluginDescriptor kDescriptor = {
-    CORVANE_SDK_VERSION,      // sdkVersion
-    GLIMMERFADE_SOURCE_PATH,  // sourcePath
-    "Shroudweave",            // pluginClass
-    kDisplayName,             // displayName
-    "1.0.0.50",               // versionText
-    PLUGINTYPE_FREEPLAY,      // typeFlags
+    CORVANE_SDK_VERSION,       // sdkVersion
+    GLIMMERFADE_SOURCE_PATH,   // sourcePath
+    "Shroudweave",             // pluginClass
+    kDisplayName,              // displayName
+    GLIMMERFADE_VERSION_TEXT,  // versionText
+    PLUGINTYPE_FREEPLAY,       // typeFlags
     &getPlugin,
     &deleteMe,
 };

@@ -18,8 +18,9 @@ constexpr int kFirstListedSlot = 1;
 constexpr int kLastListedSlot = 8;
 
 // The panel's own copy of the visibility table, shared by every draw of this
-// module. Created by the first draw that lists players, all flags true, and
-// changed only by the panel's flag checkboxes.
+// module: made, every flag true, by the first draw that reaches the player rows
+// (both variables exist), whether or not it lists a player; changed only by
+// the panel's flag checkboxes.
 InvisibilityTable& PanelTable() {
   static InvisibilityTable table = DefaultInvisibilityTable();  // initialised once, thread-safe
   return table;
@@ -48,11 +49,11 @@ void DrawEnableCheckbox(CVarWrapper enabled) {
 // name have nodes and boxes of their own, and its label the whole name, shown
 // as it is ("##" and "%" included). Every flag click stores the whole panel
 // table, so the other clients always receive a complete table.
-void DrawPlayerNode(CVarManagerWrapper& cvarManager, const std::string& name, int slot) {
+void DrawPlayerNode(CVarManagerWrapper& cvarManager, InvisibilityTable& table, const std::string& name,
+                    int slot) {
   SlotIdScope id(slot);
   if (!ImGui::TreeNode("player", "%s", name.c_str())) return;
   TreeNodeScope scope;
-  InvisibilityTable& table = PanelTable();
   for (int flag = 0; flag < kEntryFlags; ++flag) {
     if (ImGui::Checkbox(kFlagLabels[flag], &table[slot][flag])) StoreInvisibilityStates(cvarManager, table);
   }
@@ -66,9 +67,9 @@ void DrawPanel(CVarManagerWrapper& cvarManager) {
   CVarWrapper namesList = cvarManager.getCvar(kNamesListCvar);
   if (!namesList) return;
   const NameSlots names = ReadNamesList(namesList.getStringValue());
-  PanelTable();
+  InvisibilityTable& table = PanelTable();
   for (int slot = kFirstListedSlot; slot <= kLastListedSlot; ++slot) {
-    if (!names[slot].empty()) DrawPlayerNode(cvarManager, names[slot], slot);
+    if (!names[slot].empty()) DrawPlayerNode(cvarManager, table, names[slot], slot);
   }
   ImGui::Separator();
   ImGui::TextUnformatted(kCredit);

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds need (only those missing), then
-# configures and builds into ./build. Safe to run again. The Windows build
-# (scripts/test-windows.sh) uses the mingw-w64 compilers, wine, GoogleTest's
-# sources, and dpkg-source for Dear ImGui's source package; the web leg
-# (scripts/test-web.sh) emscripten, node with npm, and chromium-headless-shell.
+# configures and builds the linux preset into ./build. Safe to run again. The
+# Windows build (scripts/test-windows.sh) uses the mingw-w64 compilers, wine,
+# GoogleTest's sources, and dpkg-source for Dear ImGui's source package; the
+# release (scripts/package.sh) uses mingw-w64's objcopy and objdump; the web
+# leg (scripts/test-web.sh) emscripten, node with npm, and
+# chromium-headless-shell.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,12 +29,5 @@ if [ "${#missing[@]}" -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-jobs="${GLIMMERFADE_JOBS:-2}"
-# GLIMMERFADE_WARNINGS_AS_ERRORS=ON in the environment (scripts/test.sh sets it)
-# makes warnings in our own code fail the build.
-options=()
-if [ -n "${GLIMMERFADE_WARNINGS_AS_ERRORS:-}" ]; then
-  options+=(-DGLIMMERFADE_WARNINGS_AS_ERRORS="$GLIMMERFADE_WARNINGS_AS_ERRORS")
-fi
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
-cmake --build build -j "$jobs"
+cmake --preset linux
+cmake --build --preset linux -j "${GLIMMERFADE_JOBS:-2}"

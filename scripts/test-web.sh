@@ -11,7 +11,7 @@ start=$SECONDS
 jobs="${GLIMMERFADE_JOBS:-2}"
 if [ ! -x build/tools/corvane-sim ]; then bash scripts/setup.sh; fi
 
-cmake --preset web -DGLIMMERFADE_WARNINGS_AS_ERRORS="${GLIMMERFADE_WARNINGS_AS_ERRORS:-ON}"
+cmake --preset web
 cmake --build --preset web -j "$jobs"
 ctest --preset web -j "$jobs"
 

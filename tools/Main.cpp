@@ -1,14 +1,6 @@
 // corvane-sim: runs a script against simulated Corvane clients and prints
-// their consoles, or lets a user type the script one line at a time.
-//
-//   corvane-sim              an interactive session when started on a
-//                            terminal, otherwise the built-in default script
-//   corvane-sim -i           an interactive session
-//   corvane-sim --default    the built-in default script
-//   corvane-sim FILE         a script file
-//   corvane-sim -            a script from standard input
-//   corvane-sim --print-default
-//                            prints the default script, to start one's own from
+// their consoles, or lets a user type the script one line at a time. The
+// arguments it takes are listed in kUsage below.
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -24,9 +16,20 @@
 
 #include "Interactive.h"
 #include "ScriptRunner.h"
-#include "host/UniqueFolder.h"
+#include "testing/UniqueFolder.h"
 
 namespace {
+
+const char* const kUsage =
+    "usage: corvane-sim [-i | --default | --print-default | -h | --help | SCRIPT | -]\n"
+    "  (none)           an interactive session on a terminal, otherwise the default script\n"
+    "  -i               an interactive session\n"
+    "  --default        the built-in default script\n"
+    "  --print-default  prints the default script, to start one's own from\n"
+    "  SCRIPT           a script file\n"
+    "  -                a script from standard input\n"
+    "  -h, --help       this text\n"
+    "In a script or a session, \"sim help\" lists the simulator's commands.\n";
 
 bool StandardInputIsTerminal() {
 #if defined(_WIN32)
@@ -44,7 +47,7 @@ template <class Session>
 int InRunFolder(Session&& session) {
   std::filesystem::path root;
   try {
-    root = sim::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-sim-");
+    root = scratch::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-sim-");
   } catch (const std::filesystem::filesystem_error& error) {
     std::cerr << "corvane-sim: cannot make a folder for the clients' data: " << error.what() << "\n";
     return 2;
@@ -76,28 +79,32 @@ int Interact() {
 
 int main(int argc, char** argv) {
   if (argc > 2) {
-    std::cerr << "usage: corvane-sim [-i | --default | --print-default | SCRIPT | -]\n";
+    std::cerr << kUsage;
     return 2;
-  }
-  if (argc == 2 && std::string(argv[1]) == "--print-default") {
-    std::cout << kDefaultScript;
-    return 0;
   }
   if (argc == 1) {
     if (StandardInputIsTerminal()) return Interact();
     std::istringstream script(kDefaultScript);
     return Run(script);
   }
-  const std::string path = argv[1];
-  if (path == "-i") return Interact();
-  if (path == "--default") {
+  const std::string argument = argv[1];
+  if (argument == "-h" || argument == "--help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (argument == "--print-default") {
+    std::cout << kDefaultScript;
+    return 0;
+  }
+  if (argument == "-i") return Interact();
+  if (argument == "--default") {
     std::istringstream script(kDefaultScript);
     return Run(script);
   }
-  if (path == "-") return Run(std::cin);
-  std::ifstream file(path);
+  if (argument == "-") return Run(std::cin);
+  std::ifstream file(argument);
   if (!file) {
-    std::cerr << "corvane-sim: cannot read " << path << "\n";
+    std::cerr << "corvane-sim: cannot read " << argument << "\n";
     return 2;
   }
   return Run(file);

@@ -2,7 +2,7 @@
 // as a PNG file, exactly as its window draws it now.
 
 #include "SimCommands.h"
-#include "host/view/MatchViewPicture.h"
+#include "host/pictures/MatchViewPicture.h"
 
 namespace {
 const char* const kPage = "Glimmerfade";

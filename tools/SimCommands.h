@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ModuleLoader.h"
 #include "host/Simulation.h"
+#include "host/modules/ModuleLoader.h"
 
 // What a handler reports when its arguments or the world do not allow the command.
 struct SimError : std::runtime_error {

@@ -10,7 +10,6 @@
 // show every qualifying car on this client, and keep the names list current.
 
 namespace {
-constexpr int kEnforcedOnlinePlaylist = 24;
 constexpr unsigned char kNoTeam = 255;
 
 // Who is looking: the local controller's team and the local player's entry.
@@ -21,7 +20,7 @@ struct Viewer {
   bool hasOwnCar = false;
 };
 
-// Online only playlist 24 is enforced; a local match always is. Null: no pass.
+// Online only the enforced playlist; a local match always. Null: no pass.
 ServerWrapper ChooseGameEvent(GameWrapper& game) {
   if (game.IsInOnlineGame()) {
     ServerWrapper online = game.GetOnlineGame();

@@ -9,6 +9,9 @@
 class CVarManagerWrapper;
 class GameWrapper;
 
+// The only playlist whose online matches are enforced; a local match always is.
+inline constexpr int kEnforcedOnlinePlaylist = 24;
+
 // What one enforcement pass leaves for the next: the last decode of
 // "invis_json" and the buffers the names list is composed in. Passes run about
 // a thousand times a second in a full match, so a pass over an unchanged table

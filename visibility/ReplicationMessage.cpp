@@ -5,8 +5,12 @@
 #include "LeadingInteger.h"
 
 namespace {
-constexpr size_t kPieces = 9;
-constexpr size_t kFlagPartLength = 5;
+constexpr size_t kPieces = kTableEntries;  // one a row
+// A row's flag part: a digit a flag, commas between ("1,0,1").
+constexpr size_t kFlagPartLength = 2 * kEntryFlags - 1;
+// ClearFlags reads flag k's digit at 2 * k: every one lies within the part.
+static_assert(static_cast<size_t>(2 * (kEntryFlags - 1)) < kFlagPartLength,
+              "ClearFlags reads within the flag part");
 
 using Pieces = std::array<std::string_view, kPieces>;
 

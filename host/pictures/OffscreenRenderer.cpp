@@ -11,7 +11,7 @@
 #include <mutex>
 #include <new>
 
-#include "host/PictureRenderer.h"
+#include "host/pictures/PictureRenderer.h"
 
 namespace sim {
 namespace {

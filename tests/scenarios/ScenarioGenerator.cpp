@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
-#include "invis_json_samples.h"
+#include "testing/InvisJsonSamples.h"
+#include "visibility/EnforcementPass.h"
 
 namespace scenario {
 namespace {
+constexpr int kOtherPlaylist = 7;  // one whose online matches are not enforced
 const std::vector<std::string> kClientNames = {"alice", "bruno", "carmen", "dmitri"};
 // One name with a comma, which the names list carries whole, and one with a
 // semicolon, which it cannot carry.
@@ -79,7 +81,8 @@ int Random::Below(int count) {
 
 std::vector<Step> Generator::Setup() {
   std::vector<Step> steps;
-  steps.push_back(Step{{"sim match arena " + std::string(random_.Chance(85) ? "24" : "7")}});
+  steps.push_back(
+      Step{{"sim match arena " + Number(random_.Chance(85) ? kEnforcedOnlinePlaylist : kOtherPlaylist)}});
   std::vector<std::string> names = kPlayerNames;
   std::vector<std::string> added;
   for (int i = 3 + random_.Below(4); i > 0; --i) {
@@ -129,7 +132,9 @@ Step Generator::Next(const model::WorldModel& world) {
   if (roll < 80) return EnableToggle(world);
   if (roll < 86) return PluginReload(world);
   if (roll < 89) return DelayChange();
-  if (roll < 91) return Step{{"sim playlist arena " + std::string(random_.Chance(60) ? "24" : "7")}};
+  if (roll < 91)
+    return Step{
+        {"sim playlist arena " + Number(random_.Chance(60) ? kEnforcedOnlinePlaylist : kOtherPlaylist)}};
   return Look(world);
 }
 

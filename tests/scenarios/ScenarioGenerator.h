@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ScenarioRunner.h"
-#include "model/WorldModel.h"
+#include "testing/model/WorldModel.h"
 
 namespace scenario {
 

@@ -17,7 +17,7 @@
 #include <set>
 #include <sstream>
 
-#include "ScratchFolder.h"
+#include "testing/ScratchFolder.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -15,9 +15,9 @@
 
 #include "CanvasRenderer.h"
 #include "PageMatch.h"
-#include "host/SettingsWindow.h"
-#include "host/view/MatchView.h"
-#include "host/view/MatchViewFrame.h"
+#include "host/pictures/MatchView.h"
+#include "host/pictures/MatchViewFrame.h"
+#include "host/settings/SettingsWindow.h"
 
 namespace {
 const char* const kModules = "/modules";

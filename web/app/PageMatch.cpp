@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "ScriptRunner.h"
-#include "host/UniqueFolder.h"
+#include "testing/UniqueFolder.h"
 
 namespace {
 constexpr size_t kShownClients = 3;
@@ -18,7 +18,7 @@ std::string DefaultSetUp() {
 }  // namespace
 
 PageMatch::PageMatch(std::filesystem::path modules)
-    : root_(sim::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-page-")),
+    : root_(scratch::CreateUniqueFolder(std::filesystem::temp_directory_path(), "corvane-page-")),
       simulation_(std::make_unique<sim::Simulation>(root_, std::move(modules))),
       context_(std::make_unique<SimContext>(*simulation_, output_)) {
   std::istringstream setUp(DefaultSetUp());

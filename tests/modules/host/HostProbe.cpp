@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/SimNetwork.h"
+#include "host/world/SimNetwork.h"
 #include "pluginsdk.h"
 
 namespace {

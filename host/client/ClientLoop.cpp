@@ -1,0 +1,121 @@
+// One client's game loop: event hooks, timers, game-thread tasks and incoming
+// network payloads.
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/client/ClientImpl.h"
+#include "host/world/SimulationImpl.h"
+
+namespace sim {
+namespace {
+
+// Due times are sums of tick lengths; allow for rounding when comparing them.
+constexpr double kTimeSlack = 1e-9;
+
+}  // namespace
+
+void Client::Impl::AddHook(PluginRecord* owner, const std::string& event,
+                           std::function<void(std::string)> callback) {
+  if (!callback) return;
+  RemoveHook(owner, event);  // a second request by the same plug-in replaces the first
+  auto entry = std::make_shared<HookEntry>();
+  entry->event = event;
+  entry->owner = owner;
+  entry->callback = std::move(callback);
+  hooks.push_back(std::move(entry));
+}
+
+void Client::Impl::RemoveHook(PluginRecord* owner, const std::string& event) {
+  // A hook being dispatched right now stays alive in the dispatcher's copy of the list.
+  for (auto& entry : hooks) {
+    if (entry->owner == owner && entry->event == event) entry->alive = false;
+  }
+  hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [](const auto& entry) { return !entry->alive; }),
+              hooks.end());
+}
+
+bool Client::Impl::HasHook(const std::string& event) const {
+  return std::any_of(hooks.begin(), hooks.end(), [&](const auto& entry) { return entry->event == event; });
+}
+
+void Client::Impl::AddTimer(PluginRecord* owner, double delay, std::function<void(GameWrapper*)> callback) {
+  if (!callback) return;
+  if (!(delay > 0)) delay = 0;  // negative and NaN delays mean "as soon as possible"
+  timers.emplace(std::make_pair(sim.Now() + delay, nextSeq++), TimerEntry{owner, std::move(callback)});
+}
+
+void Client::Impl::AddTask(PluginRecord* owner, std::function<void(GameWrapper*)> callback) {
+  if (!callback) return;
+  tasks.push_back(TaskEntry{nextSeq++, owner, std::move(callback)});
+}
+
+void Client::Impl::RaiseEvent(const std::string& event) {
+  BusyScope busy(*this);
+  std::vector<std::shared_ptr<HookEntry>> snapshot;
+  for (const auto& entry : hooks) {
+    if (entry->event == event) snapshot.push_back(entry);
+  }
+  for (const auto& entry : snapshot) {
+    if (entry->alive) Guarded(entry->owner, "hook", event, [&] { entry->callback(event); });
+  }
+}
+
+// Timers set while this turn runs wait for the next turn, even with no delay.
+void Client::Impl::RunDueTimers() {
+  const double now = sim.Now() + kTimeSlack;
+  const uint64_t setBeforeTurn = nextSeq;
+  for (;;) {
+    BusyScope busy(*this);
+    auto due = timers.begin();
+    while (due != timers.end() && due->first.first <= now && due->first.second >= setBeforeTurn) ++due;
+    if (due == timers.end() || due->first.first > now) break;
+    TimerEntry entry = std::move(due->second);
+    timers.erase(due);
+    Guarded(entry.owner, "timer", "", [&] { entry.callback(GameWrapperOf(entry.owner)); });
+  }
+}
+
+void Client::Impl::RunNetwork() {
+  const double now = sim.Now() + kTimeSlack;
+  while (!inbox.empty() && inbox.front().due <= now) {
+    BusyScope busy(*this);
+    const NetDelivery delivery = std::move(inbox.front());
+    inbox.pop_front();
+    PriObject* sender = delivery.senderPlayerId == 0 ? nullptr : FindPri(delivery.senderPlayerId);
+    const uintptr_t senderPri = sender ? sender->Address() : 0;
+    std::vector<std::shared_ptr<NetListenerEntry>> snapshot;
+    for (const auto& entry : netListeners) {
+      if (entry->channel == delivery.channel) snapshot.push_back(entry);
+    }
+    for (const auto& entry : snapshot) {
+      if (entry->alive)
+        Guarded(entry->owner, "net listener", delivery.channel,
+                [&] { entry->callback(senderPri, delivery.payload); });
+    }
+  }
+}
+
+// Tasks queued while this turn runs wait for the next turn.
+void Client::Impl::RunTasks() {
+  const uint64_t queuedBeforeTurn = nextSeq;
+  while (!tasks.empty() && tasks.front().seq < queuedBeforeTurn) {
+    BusyScope busy(*this);
+    TaskEntry task = std::move(tasks.front());
+    tasks.pop_front();
+    Guarded(task.owner, "task", "", [&] { task.callback(GameWrapperOf(task.owner)); });
+  }
+}
+
+void Client::Impl::RunTurn(bool raiseEvents) {
+  RunDueTimers();
+  RunNetwork();
+  RunTasks();
+  if (raiseEvents && replica && HasHook(kVehicleInputEvent)) {
+    const size_t cars = replica->event.cars.items.size();
+    for (size_t i = 0; i < cars && replica; ++i) RaiseEvent(kVehicleInputEvent);
+  }
+  if (configDirty) SaveConfig();
+}
+
+}  // namespace sim

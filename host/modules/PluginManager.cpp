@@ -1,0 +1,286 @@
+// Loading and unloading plug-in modules, and installing module files.
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "host/client/ClientImpl.h"
+#include "host/modules/ModuleLoader.h"
+#include "host/world/SimulationImpl.h"
+
+namespace sim {
+namespace {
+
+const char* const kNetcodePackageId = "166";
+const char* const kNetcodePluginName = "NetcodePlugin";
+const char* const kReplacedMarker = ".replaced-";
+
+// Plug-in names become file names: letters, digits, '_' and '-' only.
+bool ValidPluginName(const std::string& name) {
+  if (name.empty() || name.size() > 64) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+  });
+}
+
+template <class Entry>
+void EraseOwned(std::vector<std::shared_ptr<Entry>>& entries, PluginRecord* owner) {
+  for (auto& entry : entries) {
+    if (entry->owner != owner) continue;
+    entry->alive = false;
+    entry->callback = nullptr;
+  }
+  entries.erase(
+      std::remove_if(entries.begin(), entries.end(), [](const auto& entry) { return !entry->alive; }),
+      entries.end());
+}
+
+// Linux lets a file take the name of a loaded module; Windows refuses to
+// replace or delete a loaded module's file but lets it be renamed. So a file
+// that cannot be replaced is first moved aside, as NAME.replaced-N, and
+// removed once it is no longer loaded.
+void MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::error_code& error) {
+  std::filesystem::rename(from, to, error);
+  std::error_code ignored;
+  if (!error || !std::filesystem::exists(to, ignored)) return;
+  std::filesystem::path aside;
+  for (int n = 1; aside.empty() || std::filesystem::exists(aside, ignored); ++n)
+    aside = to.string() + kReplacedMarker + std::to_string(n);
+  std::error_code asideError;
+  std::filesystem::rename(to, aside, asideError);
+  if (asideError) return;  // the first error stands
+  std::filesystem::rename(from, to, error);
+  if (error) std::filesystem::rename(aside, to, ignored);
+}
+
+// Removes the moved-aside module files that nothing has loaded any more.
+void RemoveReplacedModules(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> replaced;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().find(kReplacedMarker) != std::string::npos)
+      replaced.push_back(it->path());
+  }
+  for (const auto& file : replaced) std::filesystem::remove(file, error);
+}
+
+}  // namespace
+
+PluginRecord* Client::Impl::FindPlugin(const std::string& pluginName) const {
+  for (const auto& record : plugins) {
+    if (record->name == pluginName) return record.get();
+  }
+  return nullptr;
+}
+
+GameWrapper* Client::Impl::GameWrapperOf(PluginRecord* owner) const {
+  return owner && owner->gameWrapper ? owner->gameWrapper.get() : hostGame.get();
+}
+
+void Client::Impl::ReportException(PluginRecord* owner, const char* kind, const std::string& detail,
+                                   const char* what) {
+  ++escapedExceptions;
+  std::string where = kind;
+  if (!detail.empty()) where += " " + detail;
+  const std::string who = owner ? "plug-in " + owner->name : std::string("host");
+  Log("Exception in " + who + " (" + where + "): " + what);
+}
+
+bool Client::Impl::LoadPlugin(const std::string& pluginName) {
+  if (!ValidPluginName(pluginName)) {
+    Log("Invalid plug-in name \"" + pluginName + "\"");
+    return false;
+  }
+  if (FindPlugin(pluginName)) {
+    Log("Plug-in " + pluginName + " is already loaded");
+    return true;
+  }
+  const std::string fileName = ModuleFileName(pluginName);
+  const std::filesystem::path file = dataFolder / "plugins" / fileName;
+  auto fail = [&](const std::string& reason) {
+    Log("Cannot load plug-in " + pluginName + ": " + reason);
+    return false;
+  };
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return fail("no file plugins/" + fileName);
+
+  BusyScope busy(*this);  // an unload asked for while loading waits until the load is over
+  std::string openError;
+  void* module = OpenModule(file, openError);
+  if (!module) return fail(openError);
+  auto* info = static_cast<PluginDescriptor*>(ModuleSymbol(module, "exports"));
+  auto closeAndFail = [&](const std::string& reason) {
+    CloseModule(module);
+    return fail(reason);
+  };
+  if (!info) return closeAndFail("no exports record");
+  if (info->sdkVersion != CORVANE_SDK_VERSION)
+    return closeAndFail("built for SDK " + std::to_string(info->sdkVersion) + ", this host runs " +
+                        std::to_string(CORVANE_SDK_VERSION));
+  if (!info->getPluginFn || !info->deleteMeFn || !info->pluginClass || !info->displayName ||
+      !info->versionText)
+    return closeAndFail("incomplete exports record");
+
+  auto record = std::make_unique<PluginRecord>();
+  record->name = pluginName;
+  record->file = file;
+  record->module = module;
+  record->descriptor = info;
+  uintptr_t instanceAddress = 0;
+  Guarded(record.get(), "getPlugin", "", [&] { instanceAddress = info->getPluginFn(); });
+  if (instanceAddress)
+    record->plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(instanceAddress);
+  if (!record->plugin) return closeAndFail("getPlugin gave no plug-in");
+
+  handles.push_back(std::make_unique<HostHandle>(HostHandle{this, record.get(), false}));
+  record->handle = handles.back().get();
+  const auto handleAddress = reinterpret_cast<uintptr_t>(record->handle);
+  record->cvarManager = std::make_shared<CVarManagerWrapper>(handleAddress);
+  record->gameWrapper = std::make_shared<GameWrapper>(handleAddress);
+  record->plugin->cvarManager = record->cvarManager;
+  record->plugin->gameWrapper = record->gameWrapper;
+
+  record->listed = std::make_shared<Corvane::Plugin::LoadedPlugin>();
+  record->listed->_details = info;
+  record->listed->_plugin = record->plugin;
+  record->listed->_module = module;
+  record->listed->_filename = file.string();
+  loadedPlugins.push_back(record->listed);
+  PluginRecord* loaded = record.get();
+  plugins.push_back(std::move(record));
+
+  bool completed = false;
+  Guarded(loaded, "onLoad", "", [&] {
+    loaded->plugin->onLoad();
+    completed = true;
+  });
+  if (!completed) {
+    UnloadNow(loaded);
+    return fail("onLoad failed");
+  }
+  RestoreSavedValues(*loaded);
+  Log("Loaded plug-in " + pluginName + ": " + info->displayName + " " + info->versionText);
+  return true;
+}
+
+bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
+  PluginRecord* record = FindPlugin(pluginName);
+  if (!record) {
+    Log("Plug-in " + pluginName + " is not loaded");
+    return false;
+  }
+  if (busyDepth > 0) {
+    if (!record->unloadRequested) deferredUnloads.push_back(record);
+    record->unloadRequested = true;
+    return true;
+  }
+  UnloadNow(record);
+  Log("Unloaded plug-in " + pluginName);
+  return true;
+}
+
+void Client::Impl::RunDeferredUnloads() {
+  while (!deferredUnloads.empty()) {
+    PluginRecord* record = deferredUnloads.front();
+    deferredUnloads.erase(deferredUnloads.begin());
+    const std::string pluginName = record->name;
+    UnloadNow(record);
+    Log("Unloaded plug-in " + pluginName);
+  }
+}
+
+void Client::Impl::UnloadNow(PluginRecord* record) {
+  BusyScope busy(*this);
+  record->unloadRequested = true;
+  deferredUnloads.erase(std::remove(deferredUnloads.begin(), deferredUnloads.end(), record),
+                        deferredUnloads.end());
+  Guarded(record, "onUnload", "", [&] { record->plugin->onUnload(); });
+
+  std::weak_ptr<Corvane::Plugin::CorvanePlugin> watch = record->plugin;
+  loadedPlugins.erase(std::remove(loadedPlugins.begin(), loadedPlugins.end(), record->listed),
+                      loadedPlugins.end());
+  record->listed.reset();
+  record->plugin.reset();
+  Guarded(record, "deleteMe", "", [&] { record->descriptor->deleteMeFn(); });
+  record->handle->revoked = true;
+  DropRegistrations(record);
+  record->cvarManager.reset();
+  record->gameWrapper.reset();
+  // The weak reference's control block belongs to the module: let go of it first.
+  const bool released = watch.expired();
+  watch.reset();
+  if (released) {
+    CloseModule(record->module);
+    RemoveReplacedModules(dataFolder / "plugins");
+  } else {
+    Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
+  }
+  plugins.erase(
+      std::find_if(plugins.begin(), plugins.end(), [&](const auto& each) { return each.get() == record; }));
+}
+
+void Client::Impl::DropRegistrations(PluginRecord* owner) {
+  EraseOwned(hooks, owner);
+  EraseOwned(netListeners, owner);
+  for (auto& [cvarName, cvar] : cvars) {
+    EraseOwned(cvar->callbacks, owner);
+    auto& bound = cvar->boundInts;
+    bound.erase(
+        std::remove_if(bound.begin(), bound.end(), [&](const BoundInt& b) { return b.owner == owner; }),
+        bound.end());
+  }
+  for (auto it = timers.begin(); it != timers.end();) {
+    it = it->second.owner == owner ? timers.erase(it) : std::next(it);
+  }
+  tasks.erase(
+      std::remove_if(tasks.begin(), tasks.end(), [&](const TaskEntry& t) { return t.owner == owner; }),
+      tasks.end());
+  if (current == owner) current = nullptr;
+}
+
+bool Client::Impl::InstallPluginFile(const std::string& pluginName, const std::string& fromModule) {
+  if (!ValidPluginName(pluginName) || !ValidPluginName(fromModule)) return false;
+  const std::string fileName = ModuleFileName(pluginName);
+  const std::filesystem::path source = sim.moduleDir / ModuleFileName(fromModule);
+  const std::filesystem::path folder = dataFolder / "plugins";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  RemoveReplacedModules(folder);
+  // Copy next to the target, then give the copy the target's name: a loaded
+  // module keeps running from its old file.
+  std::filesystem::path temporary = folder / (fileName + ".part");
+  std::filesystem::copy_file(source, temporary, std::filesystem::copy_options::overwrite_existing, error);
+  if (!error) MoveIntoPlace(temporary, folder / fileName, error);
+  if (error) {
+    Log("Cannot install plug-in file " + fileName + ": " + error.message());
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+void Client::Impl::InstallPackage(const std::string& id) {
+  const std::string prefix = "cpm_install " + id + ": ";
+  if (id != kNetcodePackageId) {
+    Log(prefix + "failed, unknown package");
+    return;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(dataFolder / "plugins" / ModuleFileName(kNetcodePluginName), error)) {
+    Log(prefix + "NetcodePlugin is already installed");
+  } else if (netcode != NetcodeAvailability::Installable) {
+    Log(prefix + "failed, NetcodePlugin is not available to this client");
+  } else if (installPending) {
+    Log(prefix + "NetcodePlugin is already being installed");
+  } else {
+    installPending = true;
+    Log(prefix + "installing NetcodePlugin");
+    AddTimer(nullptr, sim.installDelay, [this, prefix](GameWrapper*) {
+      installPending = false;
+      if (InstallNetcodeFile()) Log(prefix + "NetcodePlugin installed");
+    });
+  }
+}
+
+}  // namespace sim

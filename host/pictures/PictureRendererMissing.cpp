@@ -1,0 +1,12 @@
+// Builds without the off-screen renderer (Windows builds: Mesa's off-screen
+// OpenGL is not available there) refuse pictures and say why.
+#include "host/pictures/PictureRenderer.h"
+
+namespace sim {
+
+std::unique_ptr<PictureRenderer> LoadPictureRenderer(std::string& error) {
+  error = "pictures of settings pages are not available in this build (it has no off-screen OpenGL renderer)";
+  return nullptr;
+}
+
+}  // namespace sim

@@ -1,0 +1,101 @@
+// A client's replica of its match: its own copies of the game event, player
+// entries, cars, playlist and names, kept in step with the match.
+
+#include <set>
+
+#include "host/client/ClientImpl.h"
+#include "host/world/SimulationImpl.h"
+
+namespace sim {
+namespace {
+
+unsigned char TeamNumber(int team) { return static_cast<unsigned char>(team); }
+
+void UpdateEntry(Replica& replica, const Player& player) {
+  std::unique_ptr<PriObject>& pri = replica.pris[player.id];
+  if (!pri) {
+    pri = std::make_unique<PriObject>();
+    pri->playerId = player.id;
+  }
+  pri->name.text = player.setup.name;
+  pri->team = TeamNumber(player.setup.team);
+  pri->spectator = player.setup.spectator;
+  pri->shortcut = player.setup.shortcut;
+  if (player.setup.hasCar) {
+    std::unique_ptr<CarObject>& car = replica.cars[player.id];
+    if (!car) car = std::make_unique<CarObject>();  // a new car starts shown
+    car->owner = pri.get();
+    car->team = player.setup.carTeam ? TeamNumber(*player.setup.carTeam) : pri->team;
+    car->ownerName = player.setup.carOwnerName;
+    pri->car = car.get();
+  } else {
+    pri->car = nullptr;
+    replica.cars.erase(player.id);
+  }
+}
+
+template <class Map>
+void EraseMissing(Map& objects, const std::set<int>& ids) {
+  for (auto it = objects.begin(); it != objects.end();) {
+    it = ids.count(it->first) ? std::next(it) : objects.erase(it);
+  }
+}
+
+}  // namespace
+
+void Client::Impl::Enter(Match& match, bool online) {
+  replica.reset();
+  replica = std::make_unique<Replica>();
+  replica->match = &match;
+  replica->online = online;
+  SyncReplica();
+}
+
+void Client::Impl::SyncReplica() {
+  if (!replica) return;
+  Match::Impl& match = replica->match->impl();
+  replica->event.playlist.id = match.playlistId;
+  replica->event.hasPlaylist = !nullObjects.count(WorldObject::Playlist);
+  replica->event.hasCarArray = match.hasCarArray && !nullObjects.count(WorldObject::CarArray);
+  std::set<int> ids;
+  for (const auto& player : match.players) {
+    ids.insert(player->id);
+    UpdateEntry(*replica, *player);
+  }
+  EraseMissing(replica->cars, ids);
+  EraseMissing(replica->pris, ids);
+  auto& pris = replica->event.pris.items;
+  auto& cars = replica->event.cars.items;
+  pris.clear();
+  cars.clear();
+  for (const auto& player : match.players) {
+    PriObject* pri = replica->pris[player->id].get();
+    pris.push_back(pri);
+    if (pri->car) cars.push_back(pri->car);
+  }
+  UpdateController();
+}
+
+void Client::Impl::UpdateController() {
+  PriObject* pri = controlledId != 0          ? FindPri(controlledId)
+                   : controlledPlayer.empty() ? nullptr
+                                              : FindPri(controlledPlayer);
+  controller.pri = pri;
+  controller.team = viewerTeam ? TeamNumber(*viewerTeam) : pri ? pri->team : TeamNumber(255);
+}
+
+PriObject* Client::Impl::FindPri(const std::string& playerName) const {
+  if (!replica) return nullptr;
+  for (PriObject* pri : replica->event.pris.items) {
+    if (pri->name.text == playerName) return pri;
+  }
+  return nullptr;
+}
+
+PriObject* Client::Impl::FindPri(int playerId) const {
+  if (!replica) return nullptr;
+  auto found = replica->pris.find(playerId);
+  return found == replica->pris.end() ? nullptr : found->second.get();
+}
+
+}  // namespace sim

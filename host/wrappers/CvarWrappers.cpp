@@ -1,0 +1,115 @@
+// The SDK's CVarWrapper and CVarManagerWrapper over a client's console
+// variables: a CVarWrapper's address is the variable's, a CVarManagerWrapper's
+// its plug-in's handle.
+
+#include <cctype>
+
+#include "host/client/ClientImpl.h"
+
+namespace sim {
+namespace {
+
+bool ValidCvarName(const std::string& name) {
+  if (name.empty()) return false;
+  for (char c : name) {
+    if (std::isspace(static_cast<unsigned char>(c)) || c == '"') return false;
+  }
+  return true;
+}
+
+Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
+
+}  // namespace
+}  // namespace sim
+
+using sim::Client;
+using sim::Cvar;
+
+// ---- CVarWrapper ----
+
+CVarWrapper::CVarWrapper(uintptr_t mem) : memory_address(mem) {}
+
+std::string CVarWrapper::getCVarName() const {
+  return memory_address ? sim::CvarAt(memory_address)->name : "";
+}
+
+std::string CVarWrapper::getDescription() const {
+  return memory_address ? sim::CvarAt(memory_address)->description : "";
+}
+
+std::string CVarWrapper::getStringValue() const {
+  return memory_address ? sim::CvarAt(memory_address)->value : "";
+}
+
+int CVarWrapper::getIntValue() const {
+  return memory_address ? sim::CvarIntValue(sim::CvarAt(memory_address)->value) : 0;
+}
+
+float CVarWrapper::getFloatValue() const {
+  return memory_address ? sim::CvarFloatValue(sim::CvarAt(memory_address)->value) : 0.0f;
+}
+
+bool CVarWrapper::getBoolValue() const { return getIntValue() != 0; }
+
+void CVarWrapper::setValue(std::string value) {
+  if (!memory_address) return;
+  Cvar* cvar = sim::CvarAt(memory_address);
+  cvar->client->SetCvarValue(*cvar, std::move(value));
+}
+
+void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
+
+void CVarWrapper::addOnValueChanged(std::function<void(std::string oldValue, CVarWrapper cvar)> callback) {
+  if (!memory_address || !callback) return;
+  Cvar* cvar = sim::CvarAt(memory_address);
+  auto entry = std::make_shared<sim::CvarCallback>();
+  entry->owner = cvar->client->current;
+  entry->callback = std::move(callback);
+  cvar->callbacks.push_back(std::move(entry));
+}
+
+void CVarWrapper::bindTo(std::shared_ptr<int> var) {
+  if (!memory_address || !var) return;
+  Cvar* cvar = sim::CvarAt(memory_address);
+  *var = sim::CvarIntValue(cvar->value);
+  cvar->boundInts.push_back({cvar->client->current, std::move(var)});
+}
+
+bool CVarWrapper::IsNull() const { return memory_address == 0; }
+
+// ---- CVarManagerWrapper ----
+
+CVarManagerWrapper::CVarManagerWrapper(uintptr_t mem) : memory_address(mem) {}
+
+CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue,
+                                             std::string description, bool searchable, bool hasMin, float min,
+                                             bool hasMax, float max, bool saveToCfg) {
+  sim::HostHandle* handle = sim::LiveHandle(memory_address);
+  if (!handle) return CVarWrapper(0);
+  Client::Impl& client = *handle->client;
+  if (!sim::ValidCvarName(name)) {
+    client.Log("Cannot register console variable \"" + name + "\": invalid name");
+    return CVarWrapper(0);
+  }
+  Cvar& cvar =
+      client.RegisterCvar(name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg);
+  if (sim::PluginRecord* owner = client.OwnerFor(*handle)) owner->registeredCvars.push_back(name);
+  return CVarWrapper(reinterpret_cast<uintptr_t>(&cvar));
+}
+
+CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
+  sim::HostHandle* handle = sim::LiveHandle(memory_address);
+  if (!handle) return CVarWrapper(0);
+  return CVarWrapper(reinterpret_cast<uintptr_t>(handle->client->FindCvar(name)));
+}
+
+void CVarManagerWrapper::executeCommand(std::string command, bool log) {
+  sim::HostHandle* handle = sim::LiveHandle(memory_address);
+  if (!handle) return;
+  if (log) handle->client->Log("] " + command);
+  handle->client->ExecuteCommand(command);
+}
+
+void CVarManagerWrapper::log(std::string text) {
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) handle->client->Log(std::move(text));
+}

@@ -1,0 +1,85 @@
+// The SDK's GameWrapper and PluginManagerWrapper: a plug-in's access to its
+// client's game, game loop and plug-in list.
+
+#include "host/client/ClientImpl.h"
+
+namespace sim {
+namespace {
+
+Client::Impl* ClientAt(uintptr_t address) {
+  HostHandle* handle = LiveHandle(address);
+  return handle ? handle->client : nullptr;
+}
+
+const GameEventObject* EventOf(uintptr_t address, bool online) {
+  Client::Impl* client = ClientAt(address);
+  if (!client || !client->replica || client->replica->online != online) return nullptr;
+  return &client->replica->event;
+}
+
+// The event as the game hands it out, which may be null while in a match.
+uintptr_t HandedOutEvent(uintptr_t address, bool online) {
+  const GameEventObject* event = EventOf(address, online);
+  if (!event) return 0;
+  const WorldObject object = online ? WorldObject::OnlineGame : WorldObject::GameEvent;
+  return ClientAt(address)->nullObjects.count(object) ? 0 : event->Address();
+}
+
+}  // namespace
+}  // namespace sim
+
+GameWrapper::GameWrapper(uintptr_t mem) : memory_address(mem) {}
+
+bool GameWrapper::IsInGame() { return sim::EventOf(memory_address, false) != nullptr; }
+
+bool GameWrapper::IsInOnlineGame() { return sim::EventOf(memory_address, true) != nullptr; }
+
+ServerWrapper GameWrapper::GetGameEventAsServer() {
+  return ServerWrapper(sim::HandedOutEvent(memory_address, false));
+}
+
+ServerWrapper GameWrapper::GetOnlineGame() {
+  return ServerWrapper(sim::HandedOutEvent(memory_address, true));
+}
+
+PlayerControllerWrapper GameWrapper::GetPlayerController() {
+  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  return PlayerControllerWrapper(client && client->hasController ? client->controller.Address() : 0);
+}
+
+void GameWrapper::HookEventPost(std::string eventName, std::function<void(std::string eventName)> callback) {
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
+    handle->client->AddHook(handle->client->OwnerFor(*handle), eventName, std::move(callback));
+}
+
+void GameWrapper::UnhookEventPost(std::string eventName) {
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
+    handle->client->RemoveHook(handle->client->OwnerFor(*handle), eventName);
+}
+
+void GameWrapper::Execute(std::function<void(GameWrapper*)> theLambda) {
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
+    handle->client->AddTask(handle->client->OwnerFor(*handle), std::move(theLambda));
+}
+
+void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> theLambda, float time) {
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
+    handle->client->AddTimer(handle->client->OwnerFor(*handle), time, std::move(theLambda));
+}
+
+PluginManagerWrapper GameWrapper::GetPluginManager() {
+  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  return PluginManagerWrapper(client ? reinterpret_cast<uintptr_t>(&client->hostHandle) : 0);
+}
+
+std::filesystem::path GameWrapper::GetCorvanePath() {
+  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  return client ? client->dataFolder : std::filesystem::path();
+}
+
+std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>>* PluginManagerWrapper::GetLoadedPlugins() {
+  // Callers may walk the result without checking it, so "no manager" is an empty list.
+  static std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>> none;
+  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  return client ? &client->loadedPlugins : &none;
+}

@@ -1,0 +1,152 @@
+#pragma once
+
+// A corvane-sim script followed line by line next to the simulator: the
+// clients, their modules, the match, the clock, the messages in flight, and
+// what every client should show and hold. It follows the simulated host's
+// documented behaviour (console, game loop, network, saved settings) and
+// Glimmerfade's rules (VisibilityRules.h); it never asks the plug-in anything.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "testing/model/VisibilityRules.h"
+
+namespace model {
+
+enum class Availability { Loaded, Present, Installable, Unavailable };
+
+// What a client's console may show beyond the host's own lines, gathered
+// between two checks.
+struct ConsoleExpectations {
+  std::vector<std::string> sends;  // "Sending netcode message ..." lines, in order
+  std::set<std::string> lines;     // other lines of the plug-in that may appear
+  std::set<std::string> prefixes;  // lines that may appear with any ending
+  std::set<std::string> required;  // lines among them that must appear at least once
+};
+
+struct ClientState {
+  std::string name;
+  Availability netcode = Availability::Unavailable;
+
+  // Modules. Console variables stay with the host once registered.
+  bool glimmerfadeLoaded = false;
+  bool glimmerfadeVariables = false;
+  bool netcodeFile = false;
+  bool netcodeLoaded = false;
+  bool netcodeVariables = false;
+  bool installPending = false;
+
+  // The bridge of the loaded Glimmerfade.
+  bool bridgeReady = false;
+  int detectionPasses = 0;
+
+  // Glimmerfade's console variables.
+  std::string enabled = "0";
+  std::string invisJson;
+  std::string namesList;
+
+  // World: this client's replica and controller.
+  bool inMatch = false;
+  bool online = false;
+  bool hasController = true;
+  std::string controlled;
+  std::optional<int> viewerTeam;
+  std::map<std::string, bool> carHidden;  // the cars of the replica, by owner: hidden?
+
+  // Settings window: nodes opened in the host's context, and the panel's table.
+  std::set<std::string> openNodes;
+  Table panel = DefaultTable();
+
+  // Game loop.
+  struct Timer {
+    double due = 0;
+    uint64_t seq = 0;
+    bool install = false;  // the host's install of NetcodePlugin; otherwise a detection pass
+  };
+  struct Task {
+    uint64_t seq = 0;
+    std::string message;  // a replication message to send
+  };
+  struct Delivery {
+    double due = 0;
+    std::string message;
+  };
+  std::vector<Timer> timers;
+  std::deque<Task> tasks;
+  std::deque<Delivery> inbox;
+  uint64_t nextSeq = 0;
+
+  ConsoleExpectations expected;
+
+  bool IsOnline() const { return inMatch && online; }
+};
+
+class WorldModel {
+ public:
+  static constexpr const char* kMatch = "arena";
+
+  // Follows one script line. Returns false, changing nothing, when the
+  // simulator would report the line as an error. Throws std::invalid_argument
+  // for a line the model does not know.
+  bool Apply(const std::string& line);
+  // The ticks a "sim tick" or "sim wait" line runs; nullopt for any other line.
+  static std::optional<int> TicksOf(const std::string& line);
+
+  const std::vector<ClientState>& Clients() const { return clients_; }
+  const ClientState* Find(const std::string& name) const;
+  const ClientState* Current() const { return current_ < 0 ? nullptr : &clients_[current_]; }
+  bool MatchExists() const { return matchExists_; }
+  int Playlist() const { return playlist_; }
+  const std::vector<Owner>& Players() const { return players_; }
+  const Owner* FindPlayer(const std::string& name) const;
+  int64_t Ticks() const { return ticks_; }
+  double NetworkDelay() const { return networkDelay_; }
+
+  bool Hooked(const ClientState& client) const;
+  Viewer ViewerOf(const ClientState& client) const;
+  bool InFlight() const;                                   // messages queued or travelling
+  size_t TablesApplied() const { return tablesApplied_; }  // received tables stored by online clients
+  void ClearExpectations();
+
+ private:
+  static std::optional<int> TicksOf(const std::vector<std::string>& args);
+  bool ApplySim(const std::vector<std::string>& args);
+  bool ApplyPlayer(const std::vector<std::string>& args);
+  bool ApplyPanel(const std::vector<std::string>& args);
+  void Type(ClientState& client, const std::string& line);
+
+  // The host.
+  double Now() const;
+  void Tick();
+  void Turn(ClientState& client);
+  void AddTimer(ClientState& client, double delay, bool install);
+  void Enter(ClientState& client, bool online);
+  void LoadNetcode(ClientState& client);
+  void InstallNetcode(ClientState& client);
+
+  // Glimmerfade.
+  void LoadGlimmerfade(ClientState& client);
+  void UnloadGlimmerfade(ClientState& client);
+  void DetectionPass(ClientState& client, bool reset);
+  void SetInvisJson(ClientState& client, const std::string& text);
+  void Send(ClientState& client, const std::string& message);
+  void Receive(ClientState& client, const std::string& incoming);
+  void EnforcementPass(ClientState& client);
+
+  std::vector<ClientState> clients_;
+  int current_ = -1;
+  bool matchExists_ = false;
+  int playlist_ = 0;
+  std::vector<Owner> players_;
+  int64_t ticks_ = 0;
+  double installDelay_ = 1.5;
+  double networkDelay_ = 0.05;
+  size_t tablesApplied_ = 0;
+};
+
+}  // namespace model

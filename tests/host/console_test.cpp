@@ -1,0 +1,132 @@
+// The simulated host's console: echo, variables, plug-in commands, package
+// installation and unknown commands, each with its exact line.
+
+#include <fstream>
+
+#include "host/modules/ModuleLoader.h"
+#include "pluginsdk.h"
+#include "testing/SimulationTest.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class HostConsole : public SimulationTest {
+ protected:
+  // Runs a line and returns the console lines it wrote, echo included.
+  std::vector<std::string> Run(sim::Client& client, const std::string& line) {
+    const size_t before = client.Console().size();
+    client.RunCommand(line);
+    return client.ConsoleSince(before);
+  }
+};
+
+TEST_F(HostConsole, CommandsAnswerWithTheirLines) {
+  sim::Client& client = NewClient("solo", {"HostProbe"});
+  client.CvarManager()->registerCvar("color", "red", "", true, false, 0, false, 0, false);
+  struct Case {
+    const char* line;
+    std::vector<std::string> output;
+  };
+  const Case cases[] = {
+      {"color", {"] color", "color = \"red\""}},
+      {"color blue", {"] color blue"}},
+      {"color", {"] color", "color = \"blue\""}},
+      {"color \"dark green\"", {"] color \"dark green\""}},
+      {"color", {"] color", "color = \"dark green\""}},
+      {"colour blue", {"] colour blue", "Unknown command: colour"}},
+      {"   ", {"]    "}},
+      {"plugin list", {"] plugin list", "No plug-ins loaded"}},
+      {"plugin load HostProbe", {"] plugin load HostProbe", "Loaded plug-in HostProbe: Host Probe 0.1"}},
+      {"plugin load HostProbe", {"] plugin load HostProbe", "Plug-in HostProbe is already loaded"}},
+      {"plugin list", {"] plugin list", "HostProbe: Host Probe 0.1 (HostProbe)"}},
+      {"plugin unload HostProbe",
+       {"] plugin unload HostProbe", "probe onUnload", "Unloaded plug-in HostProbe"}},
+      {"plugin unload HostProbe", {"] plugin unload HostProbe", "Plug-in HostProbe is not loaded"}},
+      {"plugin load Missing",
+       {"] plugin load Missing",
+        "Cannot load plug-in Missing: no file plugins/" + sim::ModuleFileName("Missing")}},
+      {"plugin load ../HostProbe", {"] plugin load ../HostProbe", "Invalid plug-in name \"../HostProbe\""}},
+      {"plugin", {"] plugin", "Usage: plugin load NAME | plugin unload NAME | plugin list"}},
+      {"plugin remove x",
+       {"] plugin remove x", "Usage: plugin load NAME | plugin unload NAME | plugin list"}},
+      {"cpm_install", {"] cpm_install", "Usage: cpm_install ID"}},
+      {"cpm_install 7", {"] cpm_install 7", "cpm_install 7: failed, unknown package"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Run(client, c.line), c.output) << c.line;
+  EXPECT_EQ(client.CommandHistory().front(), "color");
+  EXPECT_EQ(client.EscapedExceptions(), 0u);
+}
+
+TEST_F(HostConsole, PluginLogLinesAndCommandEchoesKeepTheirOrder) {
+  sim::Client& client = NewClient("solo", {"HostProbe"});
+  ASSERT_TRUE(client.LoadPlugin("HostProbe"));
+  auto cvars = client.CvarManager();
+  cvars->log("first");
+  cvars->executeCommand("probe_saved", true);
+  cvars->executeCommand("probe_saved", false);
+  cvars->log("last");
+  const std::vector<std::string> expected = {"first", "] probe_saved", "probe_saved = \"default\"",
+                                             "probe_saved = \"default\"", "last"};
+  EXPECT_EQ(client.ConsoleSince(client.Console().size() - 5), expected);
+}
+
+TEST_F(HostConsole, NetcodeInstallFollowsTheClientsAvailability) {
+  Sim().SetInstallDelay(1.5);
+  sim::Client& installable = NewClient("installable", {});
+  installable.SetNetcodeAvailability(sim::NetcodeAvailability::Installable);
+  sim::Client& unavailable = NewClient("unavailable", {});
+  unavailable.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
+  const fs::path file = installable.PluginsFolder() / sim::ModuleFileName("NetcodePlugin");
+
+  EXPECT_EQ(Run(installable, "cpm_install 166"),
+            (std::vector<std::string>{"] cpm_install 166", "cpm_install 166: installing NetcodePlugin"}));
+  EXPECT_EQ(Run(installable, "cpm_install 166").back(),
+            "cpm_install 166: NetcodePlugin is already being installed");
+  EXPECT_EQ(Run(unavailable, "cpm_install 166").back(),
+            "cpm_install 166: failed, NetcodePlugin is not available to this client");
+
+  Sim().AdvanceSeconds(1.4);
+  EXPECT_FALSE(fs::exists(file));
+  Sim().AdvanceSeconds(0.1);
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(installable.Console().back(), "cpm_install 166: NetcodePlugin installed");
+  EXPECT_FALSE(installable.IsPluginLoaded("NetcodePlugin")) << "installing does not load";
+  EXPECT_EQ(Run(installable, "cpm_install 166").back(),
+            "cpm_install 166: NetcodePlugin is already installed");
+  EXPECT_FALSE(fs::exists(unavailable.PluginsFolder() / sim::ModuleFileName("NetcodePlugin")));
+}
+
+TEST_F(HostConsole, NetcodeAvailabilityPlacesAndLoadsTheModule) {
+  struct Case {
+    sim::NetcodeAvailability availability;
+    bool present;
+    bool loaded;
+  };
+  const Case cases[] = {{sim::NetcodeAvailability::Loaded, true, true},
+                        {sim::NetcodeAvailability::Present, true, false},
+                        {sim::NetcodeAvailability::Installable, false, false},
+                        {sim::NetcodeAvailability::Unavailable, false, false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    sim::Client& client = NewClient("client" + std::to_string(n++), {});
+    client.SetNetcodeAvailability(c.availability);
+    EXPECT_EQ(fs::exists(client.PluginsFolder() / sim::ModuleFileName("NetcodePlugin")), c.present) << n;
+    EXPECT_EQ(client.IsPluginLoaded("NetcodePlugin"), c.loaded) << n;
+    EXPECT_EQ(client.CvarValue("NETCODE_Message_Out").has_value(), c.loaded) << n;
+  }
+}
+
+TEST_F(HostConsole, ModulesThatAreNotPluginsAreRefused) {
+  sim::Client& client = NewClient("solo", {});
+  std::ofstream(client.PluginsFolder() / sim::ModuleFileName("Broken")) << "not a shared object";
+  EXPECT_FALSE(client.LoadPlugin("Broken"));
+  const std::string line = client.Console().back();
+  EXPECT_EQ(line.rfind("Cannot load plug-in Broken: ", 0), 0u) << line;
+  // The system's reason names the file (Windows' texts hold an insert for it).
+  EXPECT_NE(line.find(sim::ModuleFileName("Broken")), std::string::npos) << line;
+  EXPECT_EQ(line.find("%1"), std::string::npos) << line;
+  EXPECT_TRUE(client.LoadedPlugins().empty());
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#pragma once
+
+// Shared by the tests of whole matches: a world of clients with both plug-ins
+// loaded around one match, and numbered tables to send through it.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/netcode/bridge_support.h"
+#include "visibility/EnforcementPass.h"
+#include "visibility/InvisibilityTable.h"
+#include "visibility/ReplicationMessage.h"
+
+namespace match_test {
+
+using namespace netcode_test;
+
+// A table with a flag pattern of its own for every number: 27 bits of n, each
+// clear bit a hidden flag.
+inline InvisibilityTable NumberedTable(unsigned n) {
+  InvisibilityTable table = DefaultInvisibilityTable();
+  for (int bit = 0; bit < kTableEntries * kEntryFlags; ++bit)
+    table[bit / kEntryFlags][bit % kEntryFlags] = (n >> bit) & 1u;
+  return table;
+}
+
+inline std::string NumberedJson(unsigned n) { return EncodeInvisibilityStates(NumberedTable(n)); }
+inline std::string NumberedMessage(unsigned n) { return ComposeReplicationMessage(NumberedTable(n)); }
+
+// One match of the enforced playlist with players Ann (slot 1, team 0), Ben (slot 2,
+// team 1) and Cid (slot 3, team 1). "host" runs it and controls Ann; every
+// other client joins it online and controls no player. Every client has
+// NetcodePlugin and Glimmerfade loaded.
+class MatchWorld : public SimulationTest {
+ protected:
+  sim::Match& match = Sim().CreateMatch("arena", kEnforcedOnlinePlaylist);
+
+  sim::Client& AddHost() {
+    sim::Client& client = PluginClient("host", sim::NetcodeAvailability::Loaded);
+    client.RunMatch(match);
+    client.Control("Ann");
+    return client;
+  }
+  sim::Client& AddJoiner(const std::string& name) {
+    sim::Client& client = PluginClient(name, sim::NetcodeAvailability::Loaded);
+    client.JoinMatch(match);
+    return client;
+  }
+  void AddPlayers() {
+    match.AddPlayer({"Ann", 0, false, 1, true});
+    match.AddPlayer({"Ben", 1, false, 2, true});
+    match.AddPlayer({"Cid", 1, false, 3, true});
+  }
+  // Writes an outgoing envelope on the client, as its bridge would.
+  static void SendRaw(sim::Client& from, const std::string& envelope) {
+    ASSERT_TRUE(from.SetCvar(kNetcodeMessageOutCvar, envelope));
+  }
+  // Runs ticks until the network delay has passed.
+  void Deliver() { Sim().AdvanceSeconds(Sim().NetworkDelay() * 1.5 + 0.01); }
+};
+
+// Counts the changes of a client's "invis_json" through a callback of the
+// host's own (it belongs to no plug-in, so unloads leave it in place), and
+// checks that the n-th change stores NumberedJson(first + n).
+class StoreCounter {
+ public:
+  explicit StoreCounter(sim::Client& client, unsigned first = 0) : state_(std::make_shared<State>()) {
+    state_->first = first;
+    client.CvarManager()
+        ->getCvar(kInvisJsonCvar)
+        .addOnValueChanged([state = state_](std::string, CVarWrapper cvar) {
+          if (cvar.getStringValue() != NumberedJson(state->first + static_cast<unsigned>(state->stores)))
+            ++state->outOfOrder;
+          ++state->stores;
+        });
+  }
+  size_t Stores() const { return state_->stores; }
+  size_t OutOfOrder() const { return state_->outOfOrder; }
+  // Expect the next change to store NumberedJson(first), and count afresh.
+  void Restart(unsigned first) { *state_ = State{0, 0, first}; }
+
+ private:
+  struct State {
+    size_t stores = 0;
+    size_t outOfOrder = 0;
+    unsigned first = 0;
+  };
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace match_test

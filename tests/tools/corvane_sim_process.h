@@ -1,0 +1,67 @@
+#pragma once
+
+// Runs the built corvane-sim through the platform's shell, as a user would,
+// and returns its exit status and everything it printed (standard error too).
+// For the tests of the program itself; scripts alone run in-process
+// (testing/SimScript.h).
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+#include "testing/ScratchFolder.h"
+
+namespace sim_process {
+
+struct Result {
+  int status = -1;
+  std::string output;
+
+  bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
+};
+
+// Standard input is empty unless the arguments redirect it (the later
+// redirection wins), not the terminal a test may run on: without arguments the
+// tool would otherwise start an interactive session there.
+inline Result RunTool(const std::string& arguments) {
+#if defined(_WIN32)
+  // cmd.exe wants the program's path with backslashes.
+  const std::string tool = std::filesystem::path(CORVANE_SIM_TOOL).make_preferred().string();
+  FILE* pipe = _popen((tool + " <NUL " + arguments + " 2>&1").c_str(), "rb");
+#else
+  FILE* pipe = popen((std::string(CORVANE_SIM_TOOL) + " </dev/null " + arguments + " 2>&1").c_str(), "r");
+#endif
+  Result result;
+  if (!pipe) return result;
+  char buffer[4096];
+  for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, got);
+#if defined(_WIN32)
+  result.status = _pclose(pipe);  // the program's exit code
+  // A Windows program's text-mode output ends its lines with "\r\n".
+  std::string lines;
+  for (size_t i = 0; i < result.output.size(); ++i) {
+    if (result.output[i] == '\r' && i + 1 < result.output.size() && result.output[i + 1] == '\n') continue;
+    lines += result.output[i];
+  }
+  result.output = lines;
+#else
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return result;
+}
+
+// Runs corvane-sim with the arguments and then a file holding the script.
+inline Result RunToolOnScript(const std::string& arguments, const std::string& script) {
+  const ScratchFolder folder("corvane-sim-script-");
+  const std::filesystem::path file = folder.path / "script.txt";
+  std::ofstream(file, std::ios::binary) << script;
+  return RunTool(arguments + " " + file.string());
+}
+
+}  // namespace sim_process
