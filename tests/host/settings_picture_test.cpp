@@ -25,7 +25,8 @@ constexpr bool kPicturesBuilt = true;
 constexpr bool kPicturesBuilt = false;
 #endif
 const char* const kUnavailable =
-    "pictures of settings pages are not available in this build (it has no off-screen OpenGL renderer)";
+    "pictures (of settings pages and match views) are not available in this build "
+    "(it has no off-screen OpenGL renderer)";
 const fs::path kReference = fs::path(GLIMMERFADE_TEST_DATA) / "settings-page.png";
 
 const int kWindowWidth = 800;
