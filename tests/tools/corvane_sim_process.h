@@ -25,16 +25,19 @@ struct Result {
   bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
 };
 
-// Standard input is empty unless the arguments redirect it (the later
-// redirection wins), not the terminal a test may run on: without arguments the
-// tool would otherwise start an interactive session there.
+// Standard input is empty unless the arguments redirect it, never the terminal
+// a test may run on: without arguments the tool would start an interactive
+// session there.
 inline Result RunTool(const std::string& arguments) {
+  const bool ownInput = arguments.find('<') != std::string::npos;
 #if defined(_WIN32)
   // cmd.exe wants the program's path with backslashes.
   const std::string tool = std::filesystem::path(CORVANE_SIM_TOOL).make_preferred().string();
-  FILE* pipe = _popen((tool + " <NUL " + arguments + " 2>&1").c_str(), "rb");
+  const std::string input = ownInput ? "" : " <NUL";
+  FILE* pipe = _popen((tool + " " + arguments + input + " 2>&1").c_str(), "rb");
 #else
-  FILE* pipe = popen((std::string(CORVANE_SIM_TOOL) + " </dev/null " + arguments + " 2>&1").c_str(), "r");
+  const std::string input = ownInput ? "" : " </dev/null";
+  FILE* pipe = popen((std::string(CORVANE_SIM_TOOL) + " " + arguments + input + " 2>&1").c_str(), "r");
 #endif
   Result result;
   if (!pipe) return result;
