@@ -44,13 +44,15 @@ struct PlayerSetup {
   std::optional<std::string> carOwnerName = std::nullopt;
 };
 
-// World objects a client's host can hand out as null while the client is in a
-// match, each at the step where a plug-in asks for it.
+// Objects a client's host can hand out as null, each at the step where a
+// plug-in asks for it: the world objects while the client is in a match, the
+// plug-in manager at any time.
 enum class WorldObject {
-  OnlineGame,  // GetOnlineGame, while IsInOnlineGame stays true
-  GameEvent,   // GetGameEventAsServer, while IsInGame stays true
-  Playlist,    // the game event's GetPlaylist
-  CarArray,    // the game event's GetCars
+  OnlineGame,     // GetOnlineGame, while IsInOnlineGame stays true
+  GameEvent,      // GetGameEventAsServer, while IsInGame stays true
+  Playlist,       // the game event's GetPlaylist
+  CarArray,       // the game event's GetCars
+  PluginManager,  // GameWrapper::GetPluginManager
 };
 
 // What a console variable was registered with, and its value.
@@ -140,6 +142,10 @@ class CORVANE_SIM_API Simulation {
   void SetInstallDelay(double seconds);
   void SetNetworkDelay(double seconds);
   double NetworkDelay() const;
+  // What plug-in modules read with clock(): the process's own processor clock
+  // (the default), or this simulation's, which advances with Tick, 1/120 s of
+  // processor time a tick, from 0 when the simulation began. One for the process.
+  void UseSimulatedProcessorClock(bool simulated);
 
   // Wrapper calls made with an address that held no live game object (a
   // made-up or stale address); such calls read defaults. Counted over the process.
@@ -254,6 +260,7 @@ class CORVANE_SIM_API Client {
   std::optional<bool> CarHidden(int playerId) const;
   // Address of this client's replica of a player's entry (0: none).
   uintptr_t PriAddress(const std::string& playerName) const;
+  uintptr_t PriAddress(int playerId) const;
   // Raises the vehicle-input event once on this client (runs post-hooks).
   void RaiseVehicleInput();
   // Raises any game event once on this client (runs its post-hooks).
@@ -287,6 +294,10 @@ class CORVANE_SIM_API Client {
   // what the page shows; "Sam#2" names the second of several "Sam" at that
   // level when no widget shows "Sam#2" itself.
   bool ClickWidget(const std::string& pluginName, const std::vector<std::string>& labelPath);
+  // While withheld, pages are drawn without the host first handing its Dear
+  // ImGui context to plug-in objects that have not had it yet (they keep no
+  // current context of their own); afterwards it is handed before the next draw.
+  void WithholdSettingsContext(bool withhold);
   // Whether the tree node at the label path is open (nullopt: no such node shown).
   std::optional<bool> SettingsNodeOpen(const std::string& pluginName,
                                        const std::vector<std::string>& labelPath);

@@ -45,9 +45,11 @@ void NetcodePlugin::onLoad() {
         .addOnValueChanged(
             [game](std::string, CVarWrapper cvar) { sim::NetSend(*game, kChannel, cvar.getStringValue()); });
 
-  if (NETCODE_HAS_IN)
-    sim::NetListen(*game, kChannel, [cvars](uintptr_t senderPri, const std::string& payload) {
-      std::string envelope = IncomingEnvelope(senderPri, payload);
-      if (!envelope.empty()) cvars->getCvar("NETCODE_Message_In").setValue(envelope);
-    });
+  // Incoming texts go into "NETCODE_Message_In" whenever it exists, also when
+  // it was registered only after this plug-in loaded.
+  sim::NetListen(*game, kChannel, [cvars](uintptr_t senderPri, const std::string& payload) {
+    std::string envelope = IncomingEnvelope(senderPri, payload);
+    CVarWrapper incoming = cvars->getCvar("NETCODE_Message_In");
+    if (!envelope.empty() && incoming) incoming.setValue(envelope);
+  });
 }

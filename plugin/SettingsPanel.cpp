@@ -76,8 +76,11 @@ void DrawPanel(CVarManagerWrapper& cvarManager) {
 }
 }  // namespace
 
+// A host that draws the page before it has handed over its Dear ImGui context
+// leaves this module's copy of Dear ImGui without a current context, on which
+// every widget call would dereference null: the page then draws nothing.
 void Shroudweave::DrawSettingsPanel() {
-  if (!cvarManager) return;
+  if (!cvarManager || !ImGui::GetCurrentContext()) return;
   try {
     DrawPanel(*cvarManager);
   } catch (const std::exception& e) {

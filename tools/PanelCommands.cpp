@@ -1,5 +1,6 @@
 // The simulator's settings-window commands: print a plug-in's page as the
-// current client's settings window draws it, open a node, click a widget.
+// current client's settings window draws it, open a node, click a widget,
+// withhold the window's Dear ImGui context from plug-ins.
 // Labels may hold spaces; in a label path, " / " separates the levels, and
 // "Sam#2" is the second "Sam" of its level.
 
@@ -38,7 +39,9 @@ std::string PathText(const std::vector<std::string>& path) {
 
 void PrintPage(SimContext& context, sim::Client& client, const std::string& plugin) {
   context.out << "settings page " << plugin << " on " << client.Name() << ":\n";
-  std::istringstream lines(client.DrawSettings(plugin));
+  const std::string page = client.DrawSettings(plugin);
+  if (page.empty()) context.out << "  (nothing drawn)\n";
+  std::istringstream lines(page);
   for (std::string line; std::getline(lines, line);) context.out << "  " << line << "\n";
 }
 
@@ -69,6 +72,13 @@ void Open(SimContext& context, const std::vector<std::string>& args) {
     throw SimError("no node \"" + PathText(path) + "\" shown on " + client.Name() + "'s " + kPage + " page");
 }
 
+void ImGuiContextCommand(SimContext& context, const std::vector<std::string>& args) {
+  RequireArguments(args, 1, 1);
+  if (args[1] != "withhold" && args[1] != "hand")
+    throw SimError("usage: sim " + SimCommands().at("imgui-context").usage);
+  context.Current().WithholdSettingsContext(args[1] == "withhold");
+}
+
 const SimCommandRegistrar kPanelCommands[] = {
     SimCommandRegistrar({"panel", "panel [PLUGIN]",
                          "prints the current client's console, then the plug-in's settings page (default "
@@ -83,6 +93,12 @@ const SimCommandRegistrar kPanelCommands[] = {
          "clicks a widget of the Glimmerfade page with the mouse, e.g. \"click Enable plugin\" "
          "or \"click Bruno / Visible to Opponents\"; NAME#2 is the second of that name",
          Click}),
+    SimCommandRegistrar(
+        {"imgui-context", "imgui-context withhold|hand",
+         "withhold: the current client's settings window draws pages without first handing "
+         "its Dear ImGui context to plug-ins that have not had it; hand: it hands the context "
+         "before the next draw (the default)",
+         ImGuiContextCommand}),
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The simulator's game-world commands beyond the core ones: world objects the
-// game hands out as null, single vehicle-input events, and a match's players
-// with their ids.
+// The simulator's game-world commands beyond the core ones: world objects (and
+// the plug-in manager) the game hands out as null, single vehicle-input
+// events, and a match's players with their ids.
 
 #include "SimCommands.h"
 
@@ -11,6 +11,7 @@ sim::WorldObject WorldObjectNamed(const std::string& name) {
   if (name == "game-event") return sim::WorldObject::GameEvent;
   if (name == "playlist") return sim::WorldObject::Playlist;
   if (name == "cars") return sim::WorldObject::CarArray;
+  if (name == "plugin-manager") return sim::WorldObject::PluginManager;
   throw SimError("usage: sim " + SimCommands().at("null").usage);
 }
 
@@ -19,8 +20,9 @@ void Null(SimContext& context, const std::vector<std::string>& args) {
   sim::Client& client = context.Current();
   if (args[1] == "none") {
     RequireArguments(args, 1, 1);
-    for (sim::WorldObject object : {sim::WorldObject::OnlineGame, sim::WorldObject::GameEvent,
-                                    sim::WorldObject::Playlist, sim::WorldObject::CarArray})
+    for (sim::WorldObject object :
+         {sim::WorldObject::OnlineGame, sim::WorldObject::GameEvent, sim::WorldObject::Playlist,
+          sim::WorldObject::CarArray, sim::WorldObject::PluginManager})
       client.SetNullObject(object, false);
     return;
   }
@@ -60,9 +62,10 @@ void Players(SimContext& context, const std::vector<std::string>& args) {
 
 const SimCommandRegistrar kWorldCommands[] = {
     SimCommandRegistrar(
-        {"null", "null online-game|game-event|playlist|cars [yes|no] | null none",
+        {"null", "null online-game|game-event|playlist|cars|plugin-manager [yes|no] | null none",
          "the current client's game hands out that object as null (yes, the default) or as it "
-         "is (no) while the client is in a match; none: every object as it is",
+         "is (no), a world object while the client is in a match, the plug-in manager at any "
+         "time; none: every object as it is",
          Null}),
     SimCommandRegistrar({"event", "event [PLAYER]",
                          "raises the vehicle-input event once on the current client, as PLAYER's car would "

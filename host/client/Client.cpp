@@ -161,6 +161,11 @@ uintptr_t Client::PriAddress(const std::string& playerName) const {
   return pri ? pri->Address() : 0;
 }
 
+uintptr_t Client::PriAddress(int playerId) const {
+  PriObject* pri = impl_->FindPri(playerId);
+  return pri ? pri->Address() : 0;
+}
+
 void Client::RaiseVehicleInput() { impl_->RaiseEvent(kVehicleInputEvent); }
 void Client::RaiseEvent(const std::string& eventName) { impl_->RaiseEvent(eventName); }
 

@@ -219,6 +219,8 @@ struct Client::Impl {
 
   // Settings window (host/settings/SettingsWindow.cpp): its Dear ImGui context, made on first use.
   std::shared_ptr<SettingsWindow> settingsWindow;
+  // Pages are drawn without first handing the context to plug-ins that have not had it.
+  bool settingsContextWithheld = false;
 };
 
 template <class Call>

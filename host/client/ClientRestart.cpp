@@ -36,6 +36,7 @@ bool Client::Impl::Restart(bool keepData) {
   nullObjects.clear();
   UpdateController();
   settingsWindow.reset();
+  settingsContextWithheld = false;
 
   std::error_code error;
   if (!keepData) std::filesystem::remove_all(dataFolder, error);

@@ -5,7 +5,9 @@
 #include <system_error>
 
 #include "host/client/ClientImpl.h"
+#include "host/modules/ClockImport.h"
 #include "host/modules/ModuleLoader.h"
+#include "host/world/ProcessorClock.h"
 #include "host/world/SimulationImpl.h"
 
 namespace sim {
@@ -109,6 +111,7 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
   std::string openError;
   void* module = OpenModule(file, openError);
   if (!module) return fail(openError);
+  RedirectClockImport(module, &PluginProcessorClock);  // the module's clock() is the host's to decide
   auto* info = static_cast<PluginDescriptor*>(ModuleSymbol(module, "exports"));
   auto closeAndFail = [&](const std::string& reason) {
     CloseModule(module);

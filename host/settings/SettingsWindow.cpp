@@ -101,11 +101,13 @@ std::optional<SettingsWindow::Page> SettingsWindow::FindPage(const std::string& 
 }
 
 // The context is handed to each plug-in object once, before its first draw
-// (before every draw while the host is still loading it).
+// (before every draw while the host is still loading it), unless the client
+// withholds it for now.
 void SettingsWindow::AttachOnce(const Page& page) {
   for (const auto& known : attached_) {
     if (SameIdentity(known, page.identity)) return;
   }
+  if (client_.settingsContextWithheld) return;
   attached_.erase(
       std::remove_if(attached_.begin(), attached_.end(), [](const auto& w) { return w.expired(); }),
       attached_.end());
@@ -200,6 +202,8 @@ std::string sim::Client::DrawSettings(const std::string& pluginName) {
 bool sim::Client::ClickWidget(const std::string& pluginName, const std::vector<std::string>& labelPath) {
   return SettingsWindowOf(*impl_).Click(pluginName, labelPath);
 }
+
+void sim::Client::WithholdSettingsContext(bool withhold) { impl_->settingsContextWithheld = withhold; }
 
 std::optional<bool> sim::Client::SettingsNodeOpen(const std::string& pluginName,
                                                   const std::vector<std::string>& labelPath) {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "host/client/ClientImpl.h"
+#include "host/world/ProcessorClock.h"
 #include "host/world/SimulationImpl.h"
 
 namespace sim {
@@ -39,6 +40,7 @@ Simulation::~Simulation() {
   // Clients first, newest first: their plug-ins unload while the matches still exist.
   while (!impl_->clients.empty()) impl_->clients.pop_back();
   impl_->matches.clear();
+  StopFollowing(*impl_);
 }
 
 Client& Simulation::AddClient(const std::string& name) {
@@ -105,6 +107,13 @@ void Simulation::SetInstallDelay(double seconds) { impl_->installDelay = seconds
 void Simulation::SetNetworkDelay(double seconds) { impl_->networkDelay = seconds > 0 ? seconds : 0; }
 
 double Simulation::NetworkDelay() const { return impl_->networkDelay; }
+
+void Simulation::UseSimulatedProcessorClock(bool simulated) {
+  if (simulated)
+    FollowSimulation(*impl_);
+  else
+    StopFollowing(*impl_);
+}
 
 size_t Simulation::UnknownObjectLookups() { return sim::UnknownObjectLookups(); }
 

@@ -21,7 +21,8 @@ struct Simulation::Impl {
   std::vector<std::unique_ptr<Client>> clients;  // creation order
   std::vector<std::unique_ptr<Match>> matches;
 
-  static constexpr double kTickSeconds = 1.0 / 120.0;
+  static constexpr int64_t kTicksPerSecond = 120;
+  static constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
   double Now() const { return static_cast<double>(ticks) * kTickSeconds; }
   // Brings every client that takes part in the match up to date with it.
   void MatchChanged(Match& match);

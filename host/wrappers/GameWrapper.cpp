@@ -69,7 +69,8 @@ void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> theLambda, float 
 
 PluginManagerWrapper GameWrapper::GetPluginManager() {
   sim::Client::Impl* client = sim::ClientAt(memory_address);
-  return PluginManagerWrapper(client ? reinterpret_cast<uintptr_t>(&client->hostHandle) : 0);
+  if (!client || client->nullObjects.count(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
+  return PluginManagerWrapper(reinterpret_cast<uintptr_t>(&client->hostHandle));
 }
 
 std::filesystem::path GameWrapper::GetCorvanePath() {

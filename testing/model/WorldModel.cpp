@@ -8,26 +8,14 @@
 #include <stdexcept>
 
 #include "host/console/ConsoleWords.h"
+#include "testing/model/ModelLines.h"
 #include "tools/ScriptWords.h"
 
 namespace model {
 namespace {
 constexpr double kTickSeconds = 1.0 / 120.0;
 constexpr double kTimeSlack = 1e-9;
-constexpr double kRetrySeconds = 2.0;
-constexpr int kAttemptLimit = 20;
-const char* const kClassName = "Shroudweave";
 const char* const kFlagLabels[] = {"Visible to Teammates", "Visible to Opponents", "Visible to Spectators"};
-
-std::string Guard(const std::string& function) {
-  return "NetcodeManager function (NetcodeManager::" + function + ") failed. NetcodePlugin is not loaded.";
-}
-
-// A line the rules say is written whatever the log level.
-void Require(ClientState& client, const std::string& line) {
-  client.expected.lines.insert(line);
-  client.expected.required.insert(line);
-}
 
 // ---- how the simulator reads a line: its own readers, so the model and the
 // simulator never split a script line differently ----
@@ -153,19 +141,7 @@ bool WorldModel::Apply(const std::string& line) {
 bool WorldModel::ApplySim(const std::vector<std::string>& args) {
   const std::string& command = args[0];
   ClientState* current = current_ < 0 ? nullptr : &clients_[current_];
-  if (command == "client") {
-    if (!Arguments(args, 1, 2) || Find(args[1])) return false;
-    const std::optional<Availability> availability = AvailabilityNamed(args.size() > 2 ? args[2] : "loaded");
-    if (!availability) return false;
-    clients_.emplace_back();
-    ClientState& client = clients_.back();
-    client.name = args[1];
-    client.netcode = *availability;
-    client.netcodeFile = *availability == Availability::Loaded || *availability == Availability::Present;
-    if (*availability == Availability::Loaded) LoadNetcode(client);
-    current_ = static_cast<int>(clients_.size()) - 1;
-    return true;
-  }
+  if (command == "client") return ApplyClient(args);
   if (command == "use") {
     if (!Arguments(args, 1, 1) || !Find(args[1])) return false;
     current_ = static_cast<int>(Find(args[1]) - clients_.data());
@@ -226,7 +202,39 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
   if (command == "cars" || command == "console" || command == "panel") return current != nullptr;
   if (command == "echo") return true;
   if (command == "open" || command == "click") return ApplyPanel(args);
+  if (command == "null") return ApplyNull(args);
+  if (command == "netcode-var") return ApplyNetcodeVar(args);
+  if (command == "incoming") return ApplyIncoming(args);
+  // The readings of clock() show only in the prefixes of the bridge's lines.
+  if (command == "clock") return Arguments(args, 1, 1) && (args[1] == "simulated" || args[1] == "real");
   throw std::invalid_argument("the model does not follow \"sim " + command + "\"");
+}
+
+// sim client NAME [AVAILABILITY] [netcode=VARIANT], in any order after the name.
+bool WorldModel::ApplyClient(const std::vector<std::string>& args) {
+  if (!Arguments(args, 1, 3) || Find(args[1])) return false;
+  std::string availabilityWord = "loaded";
+  NetcodeVariant variant;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i].rfind("netcode=", 0) != 0) {
+      availabilityWord = args[i];
+    } else if (std::optional<NetcodeVariant> named = NetcodeVariantNamed(args[i].substr(8))) {
+      variant = *named;
+    } else {
+      return false;
+    }
+  }
+  const std::optional<Availability> availability = AvailabilityNamed(availabilityWord);
+  if (!availability) return false;
+  clients_.emplace_back();
+  ClientState& client = clients_.back();
+  client.name = args[1];
+  client.netcode = *availability;
+  client.variant = variant;
+  client.netcodeFile = *availability == Availability::Loaded || *availability == Availability::Present;
+  if (*availability == Availability::Loaded) LoadNetcode(client);
+  current_ = static_cast<int>(clients_.size()) - 1;
+  return true;
 }
 
 bool WorldModel::ApplyPlayer(const std::vector<std::string>& args) {
@@ -239,6 +247,7 @@ bool WorldModel::ApplyPlayer(const std::vector<std::string>& args) {
     owner.name = name;
     if (found != players_.end() || !ApplyPlayerWords(owner, args, 4)) return false;
     players_.push_back(owner);
+    playerIds_[name] = nextPlayerId_++;
     for (ClientState& client : clients_)
       if (client.inMatch && owner.hasCar) client.carHidden[name] = false;  // a new car starts shown
     return true;
@@ -257,6 +266,7 @@ bool WorldModel::ApplyPlayer(const std::vector<std::string>& args) {
   }
   if (action == "remove" && args.size() == 4) {
     players_.erase(found);
+    playerIds_.erase(name);
     for (ClientState& client : clients_) client.carHidden.erase(name);
     return true;
   }
@@ -293,6 +303,51 @@ bool WorldModel::ApplyPanel(const std::vector<std::string>& args) {
   return true;
 }
 
+// Of the objects a game can hand out as null, the model follows the plug-in manager.
+bool WorldModel::ApplyNull(const std::vector<std::string>& args) {
+  if (current_ < 0 || !Arguments(args, 1, 2)) return false;
+  ClientState& client = clients_[current_];
+  if (args[1] == "none") {
+    client.nullPluginManager = false;
+    return args.size() == 2;
+  }
+  if (args[1] != "plugin-manager")
+    throw std::invalid_argument("the model does not follow \"sim null " + args[1] + "\"");
+  const std::string answer = args.size() > 2 ? args[2] : "yes";
+  if (answer != "yes" && answer != "no") return false;
+  client.nullPluginManager = answer == "yes";
+  return true;
+}
+
+// A variable of NetcodePlugin's registered late: the bridges made before it never look again.
+bool WorldModel::ApplyNetcodeVar(const std::vector<std::string>& args) {
+  if (current_ < 0 || !Arguments(args, 1, 1)) return false;
+  ClientState& client = clients_[current_];
+  const std::string& name = args[1];
+  if ((name != kLogLevel && name != kMessageIn && name != kMessageOut) || client.netcodeVariables.count(name))
+    return false;
+  client.netcodeVariables.insert(name);
+  if (name == kLogLevel) client.netcodeLevel = "1";
+  return true;
+}
+
+// NetcodePlugin hands on "[CLASS]CONTENT" from a player of the client's match.
+bool WorldModel::ApplyIncoming(const std::vector<std::string>& args) {
+  if (current_ < 0 || args.size() < 3) return false;
+  ClientState& client = clients_[current_];
+  const bool named = args[1] != "none";
+  if (named && (!client.inMatch || !FindPlayer(args[1]))) return false;
+  std::string sent = args[2];
+  for (size_t i = 3; i < args.size(); ++i) sent += " " + args[i];
+  const size_t close = sent.find(']');
+  if (sent[0] != '[' || close == std::string::npos || !client.netcodeVariables.count(kMessageIn))
+    return false;
+  const std::string incoming =
+      sent.substr(0, close) + "][" + (named ? "1" : "0") + "]" + sent.substr(close + 1);
+  Receive(client, incoming, named ? args[1] : "NULL");
+  return true;
+}
+
 // A line typed into the client's console, as the host runs it.
 void WorldModel::Type(ClientState& client, const std::string& line) {
   std::string rest;
@@ -316,18 +371,17 @@ void WorldModel::Type(ClientState& client, const std::string& line) {
   }
   const bool glimmerfadeVariable =
       word == "shroudweave_enabled" || word == "invis_json" || word == "names_specshortcuts";
-  const bool netcodeVariable =
-      word == "NETCODE_Message_In" || word == "NETCODE_Message_Out" || word == "NETCODE_Log_Level";
+  const bool netcodeVariable = word == kMessageIn || word == kMessageOut || word == kLogLevel;
   if (rest.empty() || (glimmerfadeVariable && !client.glimmerfadeVariables) ||
-      (netcodeVariable && !client.netcodeVariables))
+      (netcodeVariable && !client.netcodeVariables.count(word)))
     return;  // shown, or an unknown command
   const std::string value = Unquoted(rest);
   if (word == "shroudweave_enabled") client.enabled = ClampedEnabled(value);
   if (word == "invis_json") SetInvisJson(client, value);
   if (word == "names_specshortcuts") client.namesList = value;
-  if (word == "NETCODE_Message_In") Receive(client, value);
-  if (word == "NETCODE_Message_Out" && client.netcodeLoaded && client.inMatch)
-    throw std::invalid_argument("the model does not follow messages typed into NETCODE_Message_Out");
+  if (word == kLogLevel) client.netcodeLevel = value;
+  if (word == kMessageIn) Receive(client, value, std::nullopt);  // the sender field's address is unknown
+  if (word == kMessageOut) CarryOut(client, value);
 }
 
 // ---- the host ----
@@ -398,10 +452,9 @@ void WorldModel::Turn(ClientState& client) {
     }
   }
   while (!client.inbox.empty() && client.inbox.front().due <= now) {
-    const std::string message = client.inbox.front().message;
+    const ClientState::Delivery delivery = client.inbox.front();
     client.inbox.pop_front();
-    // NetcodePlugin's listener hands the payload on with the sender's entry added.
-    if (client.netcodeLoaded) Receive(client, std::string("[") + kClassName + "][0]" + message);
+    Deliver(client, delivery);
   }
   const uint64_t queuedBeforeTurn = client.nextSeq;
   while (!client.tasks.empty() && client.tasks.front().seq < queuedBeforeTurn) {
@@ -424,17 +477,20 @@ void WorldModel::Enter(ClientState& client, bool online) {
     if (player.hasCar) client.carHidden[player.name] = false;
 }
 
-void WorldModel::LoadNetcode(ClientState& client) {
-  if (client.netcodeLoaded || !client.netcodeFile) return;
-  client.netcodeLoaded = true;
-  client.netcodeVariables = true;
-}
-
 // "cpm_install 166": the file appears after the install delay, for a client that can get it.
 void WorldModel::InstallNetcode(ClientState& client) {
   if (client.netcodeFile || client.netcode != Availability::Installable || client.installPending) return;
   client.installPending = true;
   AddTimer(client, installDelay_, /*install=*/true);
+}
+
+// The parsed message names the sender when its address is a player entry of
+// the receiver's current game: the receiver's replica of that player.
+std::string WorldModel::SenderName(const ClientState& receiver, int senderId) const {
+  if (senderId == 0 || !receiver.inMatch) return "NULL";
+  for (const auto& [name, id] : playerIds_)
+    if (id == senderId) return name;
+  return "NULL";
 }
 
 // ---- Glimmerfade ----
@@ -448,6 +504,7 @@ void WorldModel::LoadGlimmerfade(ClientState& client) {
   client.bridgeReady = false;
   client.panel = DefaultTable();
   DetectionPass(client, /*reset=*/true);
+  if (client.netcodeVariables.count(kLogLevel)) client.netcodeLevel = "1";
   if (!client.glimmerfadeVariables) {
     client.glimmerfadeVariables = true;
     client.enabled = "0";
@@ -468,28 +525,6 @@ void WorldModel::UnloadGlimmerfade(ClientState& client) {
                       client.timers.end());
 }
 
-// Looks for NetcodePlugin among the loaded plug-ins; until it is there, has the
-// host load it (file present) or install it, and looks again 2 s later, 19
-// passes at most.
-void WorldModel::DetectionPass(ClientState& client, bool reset) {
-  if (client.bridgeReady) return;
-  Require(client, Guard("NetcodeLoadLoop"));
-  client.detectionPasses = reset ? 1 : client.detectionPasses + 1;
-  if (client.detectionPasses >= kAttemptLimit) return;
-  if (client.netcodeLoaded) {
-    client.bridgeReady = true;
-    client.expected.lines.insert(
-        "NetcodeManager has successfully detected that NetcodePlugin is loaded. Ready to go.");
-    return;
-  }
-  if (client.netcodeFile) {
-    LoadNetcode(client);
-  } else {
-    InstallNetcode(client);
-  }
-  AddTimer(client, kRetrySeconds, /*install=*/false);
-}
-
 // The match's host (any client not in an online game) sends every change that
 // holds a complete table; online clients send nothing.
 void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
@@ -504,34 +539,6 @@ void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
   const std::string message = ReplicationMessage(decoded.rows);
   client.expected.sends.push_back("Sending netcode message " + message);
   client.tasks.push_back({client.nextSeq++, message});
-}
-
-// The game-thread task: through a ready bridge and a loaded NetcodePlugin to
-// every other client of the sender's match.
-void WorldModel::Send(ClientState& client, const std::string& message) {
-  if (!client.bridgeReady) {
-    Require(client, Guard("SendNewMessage"));
-    return;
-  }
-  client.expected.lines.insert(std::string("Sending NetcodeManager message: [") + kClassName + "]" + message);
-  if (!client.netcodeLoaded || !client.inMatch) return;
-  for (ClientState& other : clients_)
-    if (&other != &client && other.inMatch) other.inbox.push_back({Now() + networkDelay_, message});
-}
-
-// A change of "NETCODE_Message_In": only a ready bridge listens; only an
-// online client applies the table.
-void WorldModel::Receive(ClientState& client, const std::string& incoming) {
-  if (!client.glimmerfadeLoaded || !client.bridgeReady) return;
-  client.expected.prefixes.insert("Receiving message: ");
-  const std::optional<std::string> content = ContentFor(incoming, kClassName);
-  if (!content) return;
-  client.expected.prefixes.insert("Parsed message:\n");
-  if (!client.IsOnline()) return;
-  const std::optional<Table> table = ReceivedTable(*content);
-  if (!table) return;
-  SetInvisJson(client, EncodeTable(*table));
-  ++tablesApplied_;
 }
 
 // The vehicle-input event is raised once per car of the match, so a client

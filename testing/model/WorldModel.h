@@ -27,19 +27,34 @@ struct ConsoleExpectations {
   std::set<std::string> lines;     // other lines of the plug-in that may appear
   std::set<std::string> prefixes;  // lines that may appear with any ending
   std::set<std::string> required;  // lines among them that must appear at least once
+  std::set<std::string>
+      requiredAtLevel;  // lines among them that must appear after "(A: CLOCK)   " or "(C: CLOCK)   "
+};
+
+// The variables a NetcodePlugin module registers, and whether the host lists
+// it under the class name "NetcodePlugin".
+struct NetcodeVariant {
+  std::string name = "standard";  // as "sim client ... netcode=" names it
+  bool listed = true;
+  bool level = true;
+  bool in = true;
+  bool out = true;
 };
 
 struct ClientState {
   std::string name;
   Availability netcode = Availability::Unavailable;
+  NetcodeVariant variant;
 
   // Modules. Console variables stay with the host once registered.
   bool glimmerfadeLoaded = false;
   bool glimmerfadeVariables = false;
   bool netcodeFile = false;
   bool netcodeLoaded = false;
-  bool netcodeVariables = false;
+  std::set<std::string> netcodeVariables;  // NetcodePlugin's variables that exist
+  std::string netcodeLevel = "1";          // the value of "NETCODE_Log_Level"
   bool installPending = false;
+  bool nullPluginManager = false;
 
   // The bridge of the loaded Glimmerfade.
   bool bridgeReady = false;
@@ -74,7 +89,8 @@ struct ClientState {
   };
   struct Delivery {
     double due = 0;
-    std::string message;
+    std::string payload;  // what the sender wrote into "NETCODE_Message_Out"
+    int senderId = 0;     // the player the sending client controlled, 0 for none
   };
   std::vector<Timer> timers;
   std::deque<Task> tasks;
@@ -116,8 +132,12 @@ class WorldModel {
  private:
   static std::optional<int> TicksOf(const std::vector<std::string>& args);
   bool ApplySim(const std::vector<std::string>& args);
+  bool ApplyClient(const std::vector<std::string>& args);
   bool ApplyPlayer(const std::vector<std::string>& args);
   bool ApplyPanel(const std::vector<std::string>& args);
+  bool ApplyNull(const std::vector<std::string>& args);
+  bool ApplyNetcodeVar(const std::vector<std::string>& args);
+  bool ApplyIncoming(const std::vector<std::string>& args);
   void Type(ClientState& client, const std::string& line);
 
   // The host.
@@ -126,23 +146,33 @@ class WorldModel {
   void Turn(ClientState& client);
   void AddTimer(ClientState& client, double delay, bool install);
   void Enter(ClientState& client, bool online);
-  void LoadNetcode(ClientState& client);
   void InstallNetcode(ClientState& client);
+  std::string SenderName(const ClientState& receiver, int senderId) const;
+
+  // NetcodePlugin (NetcodeModel.cpp).
+  void LoadNetcode(ClientState& client);
+  void CarryOut(ClientState& client, const std::string& payload);
+  void Deliver(ClientState& client, const ClientState::Delivery& delivery);
 
   // Glimmerfade.
   void LoadGlimmerfade(ClientState& client);
   void UnloadGlimmerfade(ClientState& client);
-  void DetectionPass(ClientState& client, bool reset);
   void SetInvisJson(ClientState& client, const std::string& text);
-  void Send(ClientState& client, const std::string& message);
-  void Receive(ClientState& client, const std::string& incoming);
   void EnforcementPass(ClientState& client);
+  // Glimmerfade's bridge (NetcodeModel.cpp).
+  void DetectionPass(ClientState& client, bool reset);
+  void Detected(ClientState& client);
+  void Send(ClientState& client, const std::string& message);
+  // sender: the name the parsed message shows, when the model knows it.
+  void Receive(ClientState& client, const std::string& incoming, const std::optional<std::string>& sender);
 
   std::vector<ClientState> clients_;
   int current_ = -1;
   bool matchExists_ = false;
   int playlist_ = 0;
   std::vector<Owner> players_;
+  std::map<std::string, int> playerIds_;  // as the simulator numbers a match's players
+  int nextPlayerId_ = 1;
   int64_t ticks_ = 0;
   double installDelay_ = 1.5;
   double networkDelay_ = 0.05;

@@ -61,10 +61,11 @@ std::vector<Step> ShrinkSteps(std::vector<Step> steps, const StillFails& stillFa
 }
 
 std::vector<Step> Shrink(const std::vector<Step>& steps, const std::string& kind,
-                         const std::filesystem::path& root, int budget) {
+                         const std::filesystem::path& root, int budget, const std::function<void()>& onTry) {
   return ShrinkSteps(
       steps,
       [&](const std::vector<Step>& candidate) -> std::optional<std::vector<Step>> {
+        if (onTry) onTry();
         Outcome outcome = Replay(candidate, root);
         if (!outcome.finding || outcome.finding->kind != kind) return std::nullopt;
         return std::move(outcome.steps);

@@ -35,8 +35,10 @@ using StillFails = std::function<std::optional<std::vector<Step>>(const std::vec
 // most `budget` tries.
 std::vector<Step> ShrinkSteps(std::vector<Step> steps, const StillFails& stillFails, int budget);
 
-// The shortest sequence found that still gives a finding of the same kind.
+// The shortest sequence found that still gives a finding of the same kind;
+// onTry, when given, runs before each try.
 std::vector<Step> Shrink(const std::vector<Step>& steps, const std::string& kind,
-                         const std::filesystem::path& root, int budget = 400);
+                         const std::filesystem::path& root, int budget = 400,
+                         const std::function<void()>& onTry = nullptr);
 
 }  // namespace scenario

@@ -214,6 +214,11 @@ std::optional<Finding> Runner::CheckConsole(const model::ClientState& expected, 
   for (const std::string& line : expected.expected.required)
     if (std::find(lines.begin(), lines.end(), line) == lines.end())
       return Finding{"console", expected.name + ": the line \"" + line + "\" is missing"};
+  for (const std::string& text : expected.expected.requiredAtLevel)
+    if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
+          return line != text && WithoutLevelPrefix(line) == text;
+        }))
+      return Finding{"console", expected.name + ": the line \"(A or C: CLOCK)   " + text + "\" is missing"};
   tally_.sends += sends.size();
   if (sends != expected.expected.sends)
     return Finding{"sends", expected.name + ": sent\n" + Joined(sends) + "  the model says\n" +

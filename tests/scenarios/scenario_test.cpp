@@ -4,8 +4,9 @@
 // script found, which corvane-sim runs as it is.
 //
 // Environment: GLIMMERFADE_SCENARIOS (how many), GLIMMERFADE_SCENARIO_SEED
-// (seed of the first; scenario n has seed + n) and GLIMMERFADE_SCENARIO_STEPS
-// (random steps after the setup of each).
+// (seed of the first; scenario n has seed + n), GLIMMERFADE_SCENARIO_STEPS
+// (random steps after the setup of each) and GLIMMERFADE_SCENARIO_PROGRESS
+// (bar or lines: progress while the run goes on, see Progress.h).
 #include "Scenario.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <set>
 #include <sstream>
 
+#include "Progress.h"
 #include "testing/ScratchFolder.h"
 
 namespace {
@@ -51,7 +53,9 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
   size_t steps = 0, findings = 0;
   Tally seen;
   std::set<std::string> kindsReported;
+  Progress progress(count, std::cout);
   for (uint64_t n = 0; n < count; ++n) {
+    progress.Update(n, findings);
     const uint64_t seed = firstSeed + n;
     const Outcome outcome = Generate(seed, length, root);
     steps += outcome.steps.size();
@@ -65,10 +69,15 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
     ++findings;
     // Each kind of disagreement is shrunk and reported once per run.
     if (!kindsReported.insert(outcome.finding->kind).second) continue;
-    const std::vector<Step> shortest = Shrink(outcome.steps, outcome.finding->kind, root);
+    const std::string shrinking = "shrinking the finding of seed " + std::to_string(seed);
+    const std::vector<Step> shortest = Shrink(outcome.steps, outcome.finding->kind, root, 400,
+                                              [&] { progress.Update(n, findings, shrinking); });
     const Outcome again = Replay(shortest, root);
+    progress.Clear();
     ADD_FAILURE() << Report(seed, again.finding.value_or(*outcome.finding), shortest);
   }
+  progress.Update(count, findings);
+  progress.Clear();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << count << " scenarios from seed " << firstSeed << ": " << steps << " steps, " << seen.checks
             << " checks (" << seen.cars << " cars compared, " << seen.hidden << " of them hidden; "
@@ -76,7 +85,8 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
             << " panel clicks), " << findings << " findings, " << seconds << " s\n";
 }
 
-// Scripts of faults found this way, kept after the fault was mended.
+// Scripts of faults found this way, kept after the fault was mended, and of
+// situations no random step sets up.
 TEST(Scenarios, KeptScriptsAgreeWithTheModel) {
   const ScratchFolder scratch("glimmerfade-scenarios-");
   size_t scripts = 0;

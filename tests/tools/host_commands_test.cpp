@@ -1,8 +1,10 @@
 // Host conditions set up through the simulator command: NetcodePlugin modules
 // the bridge must not take or cannot use, a failing file query, restarts over a
-// kept or fresh data folder, and what the host holds before and after an unload.
+// kept or fresh data folder, what the host holds before and after an unload,
+// and the simulated processor clock.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <regex>
 #include <sstream>
 
@@ -162,6 +164,18 @@ TEST(HostCommands, NothingIsHeldForAnUnloadedPlugin) {
   EXPECT_NE(run.Section("nothing loaded").find("  no plug-in loaded, nothing held\n"), std::string::npos)
       << run.output;
   EXPECT_FALSE(run.Has("Exception in")) << run.output;
+}
+
+// The plug-in's clock() reads the simulated processor time: the detection pass
+// 2 s after the load (the first had NetcodePlugin loaded) stamps its A line with
+// 2 s of it. The host rewrote the module's import of clock() to get there.
+TEST(HostCommands, SimulatedClockStampsTheBridgesLines) {
+  const ScriptRun run =
+      RunSimScript("sim clock simulated\nsim client alice present\nplugin load Glimmerfade\nsim wait 2\n");
+  EXPECT_EQ(run.failures, 0) << run.output;
+  EXPECT_TRUE(run.Has("[alice] (A: " + std::to_string(2 * CLOCKS_PER_SEC) +
+                      ")   NetcodeManager has successfully detected"))
+      << run.output;
 }
 
 }  // namespace

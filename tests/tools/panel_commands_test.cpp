@@ -132,4 +132,19 @@ TEST(PanelCommands, NamesShowWhole) {
       << opened;
 }
 
+// Drawn before the host hands over its Dear ImGui context, the page finds no
+// current context in its own copy of Dear ImGui and draws nothing (a widget
+// call would crash the game); handed the context, it is whole.
+TEST(PanelCommands, PageDrawnBeforeTheContextIsHandedOverShowsNothing) {
+  const ScriptRun run = RunSimScript(
+      "sim client alice\nsim imgui-context withhold\nplugin load Glimmerfade\nsim panel\nsim click Enable "
+      "plugin\n"
+      "sim imgui-context hand\nsim panel\n");
+  EXPECT_EQ(run.failures, 1) << run.output;
+  EXPECT_TRUE(run.Has("settings page Glimmerfade on alice:\n  (nothing drawn)\n")) << run.output;
+  EXPECT_TRUE(run.Has("error: line 5: no widget \"Enable plugin\" shown")) << run.output;
+  EXPECT_TRUE(run.Has("settings page Glimmerfade on alice:\n  [ ] Enable plugin\n")) << run.output;
+  EXPECT_FALSE(run.Has("Exception in")) << run.output;
+}
+
 }  // namespace
