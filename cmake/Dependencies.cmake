@@ -12,6 +12,17 @@ endfunction()
 if(MINGW)
   # Windows with mingw-w64, cross-built on Debian.
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+elseif(EMSCRIPTEN)
+  # WebAssembly: built from sources as for Windows, never from the machine's
+  # own x86 libraries. GoogleTest without threads, which the build has none of.
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+  # GoogleTest's project() read emscripten's platform settings anew.
+  set_property(GLOBAL PROPERTY TARGET_SUPPORTS_SHARED_LIBS TRUE)
+  # A main module links every archive whole, so an archive named twice on a
+  # link line defines its symbols twice: gtest_main does not name gtest again
+  # after the tests that link both.
+  set_property(TARGET gtest_main PROPERTY INTERFACE_LINK_LIBRARIES "")
 elseif(MSVC)
   # Windows with Visual C++, the plug-in alone: Dear ImGui from a source tree
   # given by the user (the version the host runs), nlohmann/json from the

@@ -2,9 +2,10 @@
 # CMakePresets.json set these for each named build.
 
 # Google Benchmark, libFuzzer and Mesa's off-screen OpenGL (OSMesa) exist for
-# the Linux builds only; a Windows build's host refuses pictures with an error.
+# the Linux builds only; a Windows or WebAssembly build's host refuses pictures
+# with an error.
 set(linux_only_default ON)
-if(WIN32)
+if(WIN32 OR EMSCRIPTEN)
   set(linux_only_default OFF)
 endif()
 
@@ -17,11 +18,13 @@ option(GLIMMERFADE_SANITIZE "Build everything with AddressSanitizer and Undefine
 option(GLIMMERFADE_FUZZ "Build the libFuzzer targets (clang, in the sanitizer build)" OFF)
 set(GLIMMERFADE_FUZZ_SECONDS 60 CACHE STRING "How long each fuzz test runs, in seconds")
 
-# Windows builds. Visual C++ needs the Dear ImGui sources of the version the host runs;
-# mingw-w64 fetches Debian's source package unless given a tree.
-set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH "An unpacked Dear ImGui source tree to build from (Windows builds)")
-set(GLIMMERFADE_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree (mingw-w64)")
+# Windows and WebAssembly builds. Visual C++ needs the Dear ImGui sources of the
+# version the host runs; mingw-w64 and emscripten fetch Debian's source package
+# unless given a tree.
+set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH
+    "An unpacked Dear ImGui source tree to build from (Windows and WebAssembly builds)")
+set(GLIMMERFADE_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree (mingw-w64, emscripten)")
 set(GLIMMERFADE_LINUX_SIM_TOOL ${CMAKE_SOURCE_DIR}/build/tools/corvane-sim CACHE FILEPATH
-    "corvane-sim of a Linux build, whose output the cross-built one must match (cross builds)")
+    "corvane-sim of a Linux build, whose output the cross-built one must match (Windows and WebAssembly builds)")
 set(GLIMMERFADE_HOST_SDK_LIBRARY "" CACHE FILEPATH
     "The real host's SDK import library (pluginsdk.lib): build only the plug-in, linked against it")

@@ -13,8 +13,8 @@ namespace {
 std::shared_ptr<NetcodePlugin> pluginInstance;
 }
 
-CORVANE_PLUGIN_ENTRY uintptr_t getPlugin();
-CORVANE_PLUGIN_ENTRY void deleteMe();
+CORVANE_PLUGIN_ENTRY_FUNCTION uintptr_t getPlugin();
+CORVANE_PLUGIN_ENTRY_FUNCTION void deleteMe();
 CORVANE_PLUGIN_ENTRY PluginDescriptor exports;
 
 uintptr_t getPlugin() {

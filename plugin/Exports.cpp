@@ -24,7 +24,8 @@ void deleteMe() {
   last.reset();
 }
 
-PluginDescriptor exports = {
+namespace {
+constexpr PluginDescriptor kDescriptor = {
     CORVANE_SDK_VERSION,       // sdkVersion
     GLIMMERFADE_SOURCE_PATH,   // sourcePath
     "Shroudweave",             // pluginClass
@@ -34,3 +35,9 @@ PluginDescriptor exports = {
     &getPlugin,
     &deleteMe,
 };
+}  // namespace
+
+// Initialised from a constant: it holds its values before any code runs.
+PluginDescriptor exports = kDescriptor;
+
+const PluginDescriptor& OwnDescriptor() { return kDescriptor; }

@@ -6,6 +6,11 @@
 
 // The module's entry points, exported with plain names: the host reads the
 // information record and gets and lets go of the one plug-in object.
-CORVANE_PLUGIN_ENTRY uintptr_t getPlugin();
-CORVANE_PLUGIN_ENTRY void deleteMe();
+CORVANE_PLUGIN_ENTRY_FUNCTION uintptr_t getPlugin();
+CORVANE_PLUGIN_ENTRY_FUNCTION void deleteMe();
 CORVANE_PLUGIN_ENTRY PluginDescriptor exports;
+
+// The same record as the module's own code reads it, under a name no other
+// module shares: where names are bound once for the whole process (a
+// WebAssembly side module), "exports" may be the first loaded module's.
+const PluginDescriptor& OwnDescriptor();

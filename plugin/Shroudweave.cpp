@@ -8,7 +8,7 @@
 
 void Shroudweave::onLoad() {
   netcode = std::make_shared<NetcodeManager>(
-      cvarManager, gameWrapper, exports,
+      cvarManager, gameWrapper, OwnDescriptor(),
       guard.Bind([](Shroudweave& self, const std::string& message, PriWrapper sender) {
         self.onNetcodeMessage(message, sender);
       }));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Draws the pictures the README shows into docs/: the settings page of the
 # default script's client alice after her click, as her settings window draws
-# it (mouse still on the box). Builds first, installing missing packages.
+# it (mouse still on the box); the three clients' match views before and
+# after that click; and the page in a browser after it. Builds first,
+# installing missing packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,3 +15,12 @@ export GALLIUM_DRIVER=llvmpipe
   echo "sim use alice"
   echo "sim screenshot docs/settings-page-alice.png scale=2 crop=yes"
 } | build/tools/corvane-sim - | grep -E "^(saved|error)"
+# The default script, pictured where it prints the cars before and after.
+build/tools/corvane-sim --print-default |
+  sed -e 's|^sim echo Before the change$|&\nsim screenshot docs/match-views-before.png views scale=2|' \
+      -e '$a sim screenshot docs/match-views-after.png views scale=2' |
+  build/tools/corvane-sim - | grep -E "^(saved|error)"
+cmake --preset web >/dev/null
+cmake --build --preset web -j "${GLIMMERFADE_JOBS:-2}" --target glimmerfade-page >/dev/null
+(cd web/tests && { [ -d node_modules/playwright-core ] || PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null; })
+node web/tests/page-picture.mjs docs/page-after-click.png

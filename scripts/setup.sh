@@ -3,13 +3,18 @@
 # configures and builds the linux preset into ./build. Safe to run again. The
 # Windows build (scripts/test-windows.sh) uses the mingw-w64 compilers, wine,
 # GoogleTest's sources, and dpkg-source for Dear ImGui's source package; the
-# release (scripts/package.sh) uses mingw-w64's objcopy and objdump.
+# release (scripts/package.sh) uses mingw-w64's objcopy and objdump; the web
+# leg (scripts/test-web.sh) emscripten, node with npm, and
+# chromium-headless-shell.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ pkg-config nlohmann-json3-dev libimgui-dev libgtest-dev libgmock-dev
           libbenchmark-dev clang libclang-rt-14-dev valgrind libedit-dev libosmesa6-dev libstb-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev)
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
+          emscripten chromium-headless-shell)
+# Debian's node and npm only where no node is installed already.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds, then runs every test; exits non-zero when any fails: the Linux
-# build, the sanitizer build with the fuzz targets, and the Windows build
-# under wine with the release zip (GLIMMERFADE_SKIP_WINDOWS=1 skips the
-# Windows leg for a quick local run; CI never does). Each leg is a preset;
-# the presets make warnings in our own code fail every build.
+# build, the sanitizer build with the fuzz targets, the Windows build under
+# wine with the release zip, and the WebAssembly build with the page in
+# headless Chromium (GLIMMERFADE_SKIP_WINDOWS=1 and GLIMMERFADE_SKIP_WEB=1
+# skip those two legs for a quick local run; CI never does). Each leg is a
+# preset; the presets make warnings in our own code fail every build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${GLIMMERFADE_JOBS:-2}"
@@ -30,4 +31,10 @@ if [ "${GLIMMERFADE_SKIP_WINDOWS:-0}" = 1 ] && [ "${CI:-}" != true ]; then
   echo "Windows leg skipped (GLIMMERFADE_SKIP_WINDOWS=1)"
 else
   bash scripts/test-windows.sh
+fi
+
+if [ "${GLIMMERFADE_SKIP_WEB:-0}" = 1 ] && [ "${CI:-}" != true ]; then
+  echo "Web leg skipped (GLIMMERFADE_SKIP_WEB=1)"
+else
+  bash scripts/test-web.sh
 fi

@@ -46,3 +46,12 @@ struct LoadedPlugin {
 
 // The module entry points every plug-in exports with plain names.
 #define CORVANE_PLUGIN_ENTRY extern "C" CORVANE_PLUGIN_EXPORT
+// The entry functions. A WebAssembly side module's default-visibility names
+// are bound once for the whole process, the first loaded module's definition
+// winning; there they stay hidden, and the host reaches them through the
+// record, whose copy in each module points at that module's own.
+#if defined(__EMSCRIPTEN__)
+#define CORVANE_PLUGIN_ENTRY_FUNCTION extern "C" __attribute__((visibility("hidden")))
+#else
+#define CORVANE_PLUGIN_ENTRY_FUNCTION CORVANE_PLUGIN_ENTRY
+#endif

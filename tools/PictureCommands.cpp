@@ -2,11 +2,29 @@
 // as a PNG file, exactly as its window draws it now.
 
 #include "SimCommands.h"
+#include "host/pictures/MatchViewPicture.h"
 
 namespace {
 const char* const kPage = "Glimmerfade";
+const char* const kView = "view";
+const char* const kViews = "views";
 const std::string kScaleWord = "scale=";
 const std::string kCropWord = "crop=";
+
+// The match view of the current client, or of every client side by side in
+// the order they were made.
+void SaveViews(SimContext& context, const std::string& file, bool everyClient, int scale) {
+  std::vector<sim::MatchScene> scenes;
+  if (everyClient) {
+    for (sim::Client* client : context.sim.Clients()) scenes.push_back(sim::SceneOf(*client));
+  } else {
+    scenes.push_back(sim::SceneOf(context.Current()));
+  }
+  const std::string error = sim::SaveMatchViewPicture(scenes, file, scale);
+  if (!error.empty()) throw SimError(error);
+  context.out << "saved " << (everyClient ? "every client's" : context.Current().Name() + "'s")
+              << " match view as " << file << "\n";
+}
 
 // sim screenshot FILE [PLUGIN] [scale=N] [crop=yes|no]; a plug-in's display
 // name may hold spaces, so the settings are taken from the end.
@@ -32,6 +50,7 @@ void Screenshot(SimContext& context, const std::vector<std::string>& args) {
   for (const std::string& word : words) plugin += (plugin.empty() ? "" : " ") + word;
   if (plugin.empty()) plugin = kPage;
 
+  if (plugin == kView || plugin == kViews) return SaveViews(context, args[1], plugin == kViews, scale);
   sim::Client& client = context.Current();
   const std::string error = client.SaveSettingsPicture(args[1], plugin, scale, crop);
   context.PrintConsole(client);
@@ -40,10 +59,12 @@ void Screenshot(SimContext& context, const std::vector<std::string>& args) {
 }
 
 const SimCommandRegistrar kPictureCommands[] = {
-    SimCommandRegistrar({"screenshot", "screenshot FILE [PLUGIN] [scale=N] [crop=yes|no]",
+    SimCommandRegistrar({"screenshot", "screenshot FILE [PLUGIN|view|views] [scale=N] [crop=yes|no]",
                          "saves the current client's settings page (default Glimmerfade) as a PNG picture, "
                          "as its window draws it now; scale=2 makes it twice as large, crop=yes keeps only "
-                         "the part of the window that holds something",
+                         "the part of the window that holds something. view: the current client's match "
+                         "view instead, the arena as that client shows it; views: every client's, side by "
+                         "side",
                          Screenshot}),
 };
 

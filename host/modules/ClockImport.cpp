@@ -21,7 +21,8 @@
 
 namespace sim {
 namespace {
-const char* const kClock = "clock";
+// Unused where modules keep the process's own clock() (WebAssembly).
+[[maybe_unused]] const char* const kClock = "clock";
 }  // namespace
 
 #if defined(_WIN32)

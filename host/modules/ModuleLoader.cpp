@@ -10,6 +10,8 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+
+#include <set>
 #endif
 
 namespace sim {
@@ -69,9 +71,41 @@ void CloseModule(void* module) {
 
 #else
 
+#if defined(__EMSCRIPTEN__)
+namespace {
+// emscripten's dlclose keeps a module, and its dlopen of a path opened before
+// returns that first instance, statics and all. A file opened again is
+// therefore opened as a copy under a name of its own, so that a plug-in
+// unloaded and loaded again starts fresh, as on Linux and Windows; the
+// memory of the earlier instance is never given back.
+std::filesystem::path FreshPath(const std::filesystem::path& file, std::string& error) {
+  static std::set<std::string> opened;
+  static unsigned copies = 0;
+  if (opened.insert(file.string()).second) return file;
+  const std::filesystem::path copy =
+      file.parent_path() / (file.stem().string() + ".load-" + std::to_string(++copies) + kModuleSuffix);
+  std::error_code failed;
+  std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, failed);
+  if (failed) error = "cannot copy the module to load it again: " + failed.message();
+  return failed ? std::filesystem::path() : copy;
+}
+}  // namespace
+#endif
+
 void* OpenModule(const std::filesystem::path& file, std::string& error) {
+#if defined(__EMSCRIPTEN__)
+  const std::filesystem::path path = FreshPath(file, error);
+  if (path.empty()) return nullptr;
+  dlerror();
+  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (path != file) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);  // read whole by dlopen
+  }
+#else
   dlerror();
   void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
   if (!module) {
     const char* text = dlerror();
     error = text ? text : "unknown error";

@@ -7,7 +7,7 @@
 
 namespace sim {
 namespace {
-const ImVec2 kDisplaySize(800.0f, 1000.0f);
+const ImVec2 kDisplaySize(800.0f, 1000.0f);  // unless the caller chooses another
 constexpr ImGuiWindowFlags kPageFlags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
                                         ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings;
 
@@ -42,14 +42,15 @@ void LogRecovery(void* user, const char* format, ...) {
 }
 }  // namespace
 
-SettingsWindow::SettingsWindow(Client::Impl& client) : client_(client), mouse_(kNoMouse) {
+SettingsWindow::SettingsWindow(Client::Impl& client)
+    : client_(client), size_(kDisplaySize), mouse_(kNoMouse) {
   ImGuiContext* previous = ImGui::GetCurrentContext();
   context_ = ImGui::CreateContext(SharedFontAtlas());
   ImGui::SetCurrentContext(context_);
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
   io.LogFilename = nullptr;
-  io.DisplaySize = kDisplaySize;
+  io.DisplaySize = size_;
   io.SetClipboardTextFn = &SettingsWindow::OnClipboardSet;
   io.GetClipboardTextFn = &SettingsWindow::OnClipboardGet;
   io.ClipboardUserData = this;
@@ -129,14 +130,14 @@ SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, co
 
   ImGui::SetCurrentContext(context_);
   ImGuiIO& io = ImGui::GetIO();
-  io.DisplaySize = kDisplaySize;
+  io.DisplaySize = size_;
   io.DisplayFramebufferScale = ImVec2(input.framebufferScale, input.framebufferScale);
   io.DeltaTime = input.deltaTime;
   io.MousePos = input.mouse;
   io.MouseDown[0] = input.mouseDown;
   ImGui::NewFrame();
   ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
-  ImGui::SetNextWindowSize(kDisplaySize);
+  ImGui::SetNextWindowSize(size_);
   ImGui::Begin(page->title.c_str(), nullptr, kPageFlags);
   ImGuiWindow* window = ImGui::GetCurrentWindow();
   frame.windowId = window->ID;

@@ -49,6 +49,33 @@ class SettingsWindow {
   std::string SavePicture(const std::string& pluginName, const std::filesystem::path& file, int scale,
                           bool crop);
 
+  // One frame for a front-end that draws the page itself (the browser page):
+  // the mouse and the time since the last frame in; Dear ImGui's draw data
+  // and where each shown widget is out.
+  struct FrameInput {
+    ImVec2 mouse = kNoMouse;
+    bool mouseDown = false;
+    float deltaTime = 1.0f / 60.0f;
+  };
+  struct ShownWidget {
+    std::vector<std::string> labelPath;  // as Click takes it
+    std::string text;                    // as shown, with the widget's mark ("[x] ", "> ")
+    bool node = false;                   // a tree node
+    std::optional<ImVec2> place;         // where a user points at it, when known
+  };
+  struct FrameOutput {
+    bool drawn = false;                // the page is there and its draw returned
+    ImDrawData* drawData = nullptr;    // the whole window; valid until its next frame
+    std::vector<ShownWidget> widgets;  // empty when a tooltip covered part of the page
+  };
+  CORVANE_SIM_API FrameOutput DrawFrame(const std::string& pluginName, const FrameInput& input);
+  // The window's size in Dear ImGui's units: 800 x 1000 unless the caller
+  // chooses another. Pictures are taken at this size.
+  CORVANE_SIM_API void SetSize(ImVec2 size);
+  ImVec2 Size() const { return size_; }
+  // The window's Dear ImGui context, which a renderer of its frames attaches to.
+  ImGuiContext* Context() const { return context_; }
+
   // Also draws the settings window of a plug-in object that the host did not
   // load itself (one a test made from a module it opened), under the given
   // name; its calls are guarded as the host's own.
@@ -148,6 +175,7 @@ class SettingsWindow {
 
   Client::Impl& client_;
   ImGuiContext* context_ = nullptr;
+  ImVec2 size_;
   ImVec2 mouse_;
   std::vector<std::weak_ptr<const void>> attached_;  // identities of pages handed the context
   struct ExtraPage {

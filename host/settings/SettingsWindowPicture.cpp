@@ -1,50 +1,15 @@
 // A picture of a page as the client's window draws it now: the client's own
 // Dear ImGui context, the mouse resting where the last click left it, rendered
 // off screen (host/pictures/PictureRenderer.h) and saved as a PNG file.
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <system_error>
 
+#include "host/pictures/PictureFile.h"
 #include "host/pictures/PictureRenderer.h"
 #include "host/settings/SettingsWindow.h"
 
 namespace sim {
 namespace {
 constexpr int kMaxScale = 4;
-
-std::string CannotWrite(const std::filesystem::path& file, const std::string& reason) {
-  return "cannot write " + file.string() + ": " + reason;
-}
-
-// Writes a temporary file beside the target and then puts it in the target's
-// place, so that a failed write never leaves half a picture behind, nor
-// destroys the picture that was there.
-std::string WriteFile(const std::filesystem::path& file, const std::string& bytes) {
-  std::error_code error;
-  if (std::filesystem::is_directory(file, error)) return CannotWrite(file, "it is a folder");
-  std::filesystem::path partial = file;
-  partial += ".part";
-  errno = 0;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (out) out.close();
-    if (!out) {
-      const std::string reason = errno ? std::strerror(errno) : "the file cannot be written";
-      std::filesystem::remove(partial, error);
-      return CannotWrite(file, reason);
-    }
-  }
-  std::filesystem::rename(partial, file, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(partial, ignored);
-    return CannotWrite(file, error.message());
-  }
-  return "";
-}
 
 // The rectangle [left, right) x [top, bottom) of a picture, in pixels.
 Picture Cropped(const Picture& picture, int left, int top, int right, int bottom) {
@@ -71,7 +36,7 @@ std::string SettingsWindow::SavePicture(const std::string& pluginName, const std
   error = DrawPicture(*renderer, pluginName, scale, crop, picture);
   std::string png;
   if (error.empty()) error = renderer->EncodePng(picture, png);
-  return error.empty() ? WriteFile(file, png) : error;
+  return error.empty() ? WritePictureFile(file, png) : error;
 }
 
 std::string SettingsWindow::MissingPageReason(const std::string& pluginName) const {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <functional>
 
+#include "host/pictures/MatchView.h"
+#include "host/pictures/MatchViewPicture.h"
 #include "tests/plugin/panel_fixture.h"
 
 #if GLIMMERFADE_PICTURES
@@ -23,7 +25,8 @@ constexpr bool kPicturesBuilt = true;
 constexpr bool kPicturesBuilt = false;
 #endif
 const char* const kUnavailable =
-    "pictures of settings pages are not available in this build (it has no off-screen OpenGL renderer)";
+    "pictures (of settings pages and match views) are not available in this build "
+    "(it has no off-screen OpenGL renderer)";
 const fs::path kReference = fs::path(GLIMMERFADE_TEST_DATA) / "settings-page.png";
 
 const int kWindowWidth = 800;
@@ -235,6 +238,47 @@ TEST_F(PictureTest, AnotherClientsClicksAndPicturesLeaveThePictureUnchanged) {
   EXPECT_EQ(Draw(), text);
   const Difference difference = Compare(Take("after"), before, 0);
   EXPECT_EQ(difference.pixels, 0u) << difference.first;
+}
+
+// The match view through the off-screen renderer: the other team's car drawn
+// in its team's colour, then, once the table hides it from this client's
+// team, as an outline only.
+TEST_F(PictureTest, MatchViewDrawsACarHiddenOnThisClientAsAnOutline) {
+  sim::Match& match = Sim().CreateMatch("final", 24);
+  match.AddPlayer({"Ann", 0, false, 1});
+  match.AddPlayer({"Bob", 1, false, 3});
+  client.RunMatch(match);
+  client.Control("Ann");
+  ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
+  Sim().Tick();
+  const auto bobsShare = [&](const std::string& name) {
+    const sim::MatchScene scene = sim::SceneOf(client);
+    const std::string error = sim::SaveMatchViewPicture({scene}, File(name), 2);
+    if (!kPicturesBuilt) {
+      EXPECT_EQ(error, kUnavailable);
+      return -1.0;
+    }
+    EXPECT_EQ(error, "");
+    const Pixels view = ReadPng(File(name));
+    EXPECT_EQ(view.width, 2 * static_cast<int>(sim::kMatchViewSize.x));
+    const ImRect body = sim::CarPlaces(scene, ImVec2(0, 0), sim::kMatchViewSize)[1];
+    size_t orange = 0, all = 0;
+    for (int y = static_cast<int>(body.Min.y) * 2; y < static_cast<int>(body.Max.y) * 2; ++y) {
+      for (int x = static_cast<int>(body.Min.x) * 2; x < static_cast<int>(body.Max.x) * 2; ++x, ++all) {
+        const unsigned char* pixel = view.At(x, y);
+        orange +=
+            std::abs(pixel[0] - 245) < 30 && std::abs(pixel[1] - 166) < 30 && std::abs(pixel[2] - 35) < 30;
+      }
+    }
+    return static_cast<double>(orange) / static_cast<double>(all);
+  };
+  const double shown = bobsShare("shown");
+  if (!kPicturesBuilt) return;
+  EXPECT_GT(shown, 0.5);
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, tables::Json(tables::Cleared({{3, 1}}))));
+  Sim().Tick();
+  ASSERT_EQ(client.CarHidden("Bob"), true);
+  EXPECT_LT(bobsShare("hidden"), 0.05);
 }
 
 TEST_F(PictureTest, ScaledAndCroppedPicturesShowTheSamePage) {

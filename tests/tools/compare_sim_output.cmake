@@ -1,17 +1,26 @@
-# Runs corvane-sim's default script with the Windows build (under the
-# emulator) and with the Linux build, and fails unless both print the same,
-# apart from what differs by platform and run: line endings (a Windows
-# program's text output ends lines with "\r\n"), clock() figures (processor
-# time in microseconds on Linux, wall-clock milliseconds on Windows) and the
-# sender's address in a received envelope.
+# Runs corvane-sim's default script (or SCRIPT) with the Windows build (or
+# another one, named by OTHER) under the emulator and with the Linux build, and
+# fails unless both print the same, apart from what differs by platform and
+# run: line endings (a Windows program's text output ends lines with "\r\n"),
+# clock() figures (processor time in microseconds on Linux, wall-clock
+# milliseconds on Windows and in WebAssembly) and the sender's address in a
+# received envelope.
 #
-#   cmake -DWINDOWS_TOOL=... -DLINUX_TOOL=... -DEMULATOR="a|b|c" -DWORK=DIR -P compare_sim_output.cmake
+#   cmake -DWINDOWS_TOOL=... -DLINUX_TOOL=... -DEMULATOR="a|b|c" -DWORK=DIR [-DSCRIPT=FILE]
+#         [-DOTHER=NAME] -P compare_sim_output.cmake
 
 if(NOT LINUX_TOOL OR NOT EXISTS "${LINUX_TOOL}")
   message(FATAL_ERROR "No Linux corvane-sim at '${LINUX_TOOL}': build the Linux build first, or configure "
                       "this build with -DGLIMMERFADE_LINUX_SIM_TOOL=PATH")
 endif()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+if(NOT OTHER)
+  set(OTHER Windows)
+endif()
+set(script --default)
+if(SCRIPT)
+  set(script ${SCRIPT})
+endif()
 file(MAKE_DIRECTORY ${WORK})
 
 function(run_tool name)
@@ -26,13 +35,13 @@ function(run_tool name)
   file(WRITE ${WORK}/${name}.txt "${output}")
 endfunction()
 
-run_tool(linux ${LINUX_TOOL} --default)
-run_tool(windows ${emulator} ${WINDOWS_TOOL} --default)
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/linux.txt ${WORK}/windows.txt
+run_tool(linux ${LINUX_TOOL} ${script})
+run_tool(${OTHER} ${emulator} ${WINDOWS_TOOL} ${script})
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/linux.txt ${WORK}/${OTHER}.txt
                 RESULT_VARIABLE different)
 if(different)
-  execute_process(COMMAND diff -u ${WORK}/linux.txt ${WORK}/windows.txt OUTPUT_VARIABLE difference)
-  message(FATAL_ERROR "The Windows corvane-sim prints otherwise than the Linux one:\n${difference}")
+  execute_process(COMMAND diff -u ${WORK}/linux.txt ${WORK}/${OTHER}.txt OUTPUT_VARIABLE difference)
+  message(FATAL_ERROR "The ${OTHER} corvane-sim prints otherwise than the Linux one:\n${difference}")
 endif()
 file(READ ${WORK}/linux.txt output)
 string(REGEX MATCHALL "\n" lines "${output}")

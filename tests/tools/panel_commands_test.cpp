@@ -62,7 +62,8 @@ TEST(PanelCommands, ScreenshotSavesThePageOrSaysWhyNot) {
   EXPECT_EQ(std::string(signature, sizeof signature), "\x89PNG\r\n\x1a\n");
 #else
   EXPECT_EQ(run.failures, 4) << run.output;
-  EXPECT_TRUE(run.Has("error: line 9: pictures of settings pages are not available in this build"))
+  EXPECT_TRUE(
+      run.Has("error: line 9: pictures (of settings pages and match views) are not available in this build"))
       << run.output;
   EXPECT_FALSE(std::filesystem::exists(file));
 #endif
