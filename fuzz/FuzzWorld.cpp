@@ -17,6 +17,12 @@ ScratchWorld::ScratchWorld(const std::string& name)
 
 ScratchWorld::~ScratchWorld() = default;
 
+void ScratchWorld::RequireNoFaults() {
+  Require(sim::Simulation::UnattributedFaults() == 0, "no call outside plug-in code is a fault");
+  for (const sim::Client* client : simulation_->Clients())
+    Require(client->Faults() == 0, "no call of plug-in code on a game object that does not live");
+}
+
 std::unique_ptr<Shroudweave> MakeDetachedPlugin(sim::Client& client) {
   auto plugin = std::make_unique<Shroudweave>();
   plugin->cvarManager = client.CvarManager();

@@ -32,6 +32,9 @@ class ScratchWorld {
   ScratchWorld& operator=(const ScratchWorld&) = delete;
 
   sim::Simulation& Simulation() { return *simulation_; }
+  // Aborts when a client reported a fault (a call on a game object that does
+  // not live) or a call outside plug-in code was one.
+  void RequireNoFaults();
 
  private:
   ScratchFolder folder_;  // outlives the simulation

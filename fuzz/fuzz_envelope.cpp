@@ -113,5 +113,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckDelivery(world, input);
   const EnvelopeParts parts = PartsFrom(input);
   CheckDelivery(world, Envelope(kOwnClass, parts.sender, parts.content));
+  world.RequireNoFaults();
   return 0;
 }

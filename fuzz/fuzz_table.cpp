@@ -213,5 +213,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<bool> afterFirst =
       CheckPass(world, scenario, tables::Json(tables::AllHidden()), allShown);
   CheckPass(world, scenario, text, afterFirst);
+  world.RequireNoFaults();
   return 0;
 }

@@ -150,6 +150,10 @@ class CORVANE_SIM_API Simulation {
   // Wrapper calls made with an address that held no live game object (a
   // made-up or stale address); such calls read defaults. Counted over the process.
   static size_t UnknownObjectLookups();
+  // Faults (see Client::Faults) of calls made outside every plug-in's code, by
+  // a test or a tool: no client's console takes them, so each is written to
+  // standard error. Counted over the process.
+  static size_t UnattributedFaults();
 
   struct Impl;
   Impl& impl() { return *impl_; }
@@ -261,6 +265,13 @@ class CORVANE_SIM_API Client {
   // Address of this client's replica of a player's entry (0: none).
   uintptr_t PriAddress(const std::string& playerName) const;
   uintptr_t PriAddress(int playerId) const;
+  // Destroys this client's replica of the player's car (the first player of
+  // that name) while the player's entry goes on handing out its address, as
+  // an entry that still points at a destroyed car would in the game: for
+  // tests of what plug-in code does with a dead object. The next change of
+  // the match gives the player a car again. Returns the car's address (0: the
+  // player has no car).
+  uintptr_t DestroyCarKeepingItsAddress(const std::string& playerName);
   // Raises the vehicle-input event once on this client (runs post-hooks).
   void RaiseVehicleInput();
   // Raises any game event once on this client (runs its post-hooks).
@@ -275,6 +286,16 @@ class CORVANE_SIM_API Client {
   const std::vector<std::string>& CommandHistory() const;
   // Exceptions from plug-in calls that the host caught and reported.
   size_t EscapedExceptions() const;
+  // Faults of this client's plug-in code: calls of a game-object wrapper on
+  // an address that holds no live object of its kind (null, destroyed, never
+  // handed out, or another kind), each reported at once as a console line
+  // "fault: CALL on ADDRESS, which holds no live KIND (WHY)"; the call returns
+  // a default. A client is strict from the start; one that is not forgives
+  // such calls silently and takes such addresses for null wrappers, as the
+  // host once did for every client.
+  size_t Faults() const;
+  void SetStrict(bool strict);
+  bool IsStrict() const;
   HostRegistrations Registrations() const;
   // The same registrations in detail, per owner: each loaded plug-in in load
   // order, then the host's own and anything left by unloaded plug-ins (those

@@ -16,7 +16,9 @@
 namespace sim_script {
 
 struct ScriptRun {
-  int failures = 0;  // lines that failed; the program exits with 1 when there are any
+  // Lines that failed, and faults (calls on game objects that do not live);
+  // the program exits with 1 when there are any.
+  int failures = 0;
   std::string output;
 
   bool Has(const std::string& text) const { return output.find(text) != std::string::npos; }
@@ -39,10 +41,13 @@ inline ScriptRun RunSimScript(const std::string& script) {
   std::ostringstream output;
   ScriptRun run;
   {
+    const size_t unattributed = sim::Simulation::UnattributedFaults();
     sim::Simulation simulation(folder.path);
     SimContext context(simulation, output);
     std::istringstream lines(script);
     run.failures = RunScript(context, lines);
+    run.failures += static_cast<int>(sim::Simulation::UnattributedFaults() - unattributed);
+    for (const sim::Client* client : simulation.Clients()) run.failures += static_cast<int>(client->Faults());
   }
   run.output = output.str();
   return run;

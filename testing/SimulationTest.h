@@ -2,8 +2,9 @@
 
 // The fixture of every test that drives the simulated host: a simulation in a
 // scratch folder of its own, removed afterwards; clients with plug-in modules
-// installed or loaded; and, after each test, the check that nothing thrown by
-// plug-in code reached the host.
+// installed or loaded; and, after each test, the checks that nothing thrown by
+// plug-in code reached the host and that no call was made on a game object
+// that does not live (a fault of the strict host).
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ class SimulationTest : public ::testing::Test {
   // make: the clients of the old one are gone.
   void RestartSimulation() {
     CheckEscapes();
+    CheckFaults();
     simulation_.reset();
     simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
   }
@@ -53,13 +55,26 @@ class SimulationTest : public ::testing::Test {
     return client;
   }
 
-  void TearDown() override { CheckEscapes(); }
+  void TearDown() override {
+    CheckEscapes();
+    CheckFaults();
+  }
 
   // Exceptions of plug-in code that each client's host is to have caught by
   // the end of the test; nullopt where the test counts them itself.
   std::optional<size_t> expectedEscapes = 0;
+  // False where a test makes faults on purpose and counts them itself.
+  bool expectNoFaults = true;
 
  private:
+  void CheckFaults() {
+    if (!expectNoFaults) return;
+    EXPECT_EQ(sim::Simulation::UnattributedFaults(), unattributedFaults_) << "faults outside plug-in code";
+    for (const sim::Client* client : Sim().Clients())
+      for (const std::string& line : client->Console())
+        if (line.rfind("fault: ", 0) == 0) ADD_FAILURE() << client->Name() << ": " << line;
+  }
+
   void CheckEscapes() {
     if (!expectedEscapes) return;
     for (const sim::Client* client : Sim().Clients()) {
@@ -70,6 +85,7 @@ class SimulationTest : public ::testing::Test {
     }
   }
 
+  size_t unattributedFaults_ = sim::Simulation::UnattributedFaults();
   ScratchFolder scratch_{"glimmerfade-test-"};  // outlives the simulation
   std::unique_ptr<sim::Simulation> simulation_;
 };

@@ -41,8 +41,16 @@ bool StandardInputIsTerminal() {
 #endif
 }
 
+// Faults reported while the simulation ran, on every client and outside
+// plug-in code.
+size_t FaultsOf(sim::Simulation& simulation, size_t unattributedBefore) {
+  size_t faults = sim::Simulation::UnattributedFaults() - unattributedBefore;
+  for (const sim::Client* client : simulation.Clients()) faults += client->Faults();
+  return faults;
+}
+
 // Runs the session in a fresh folder of its own for the clients' data, removed
-// afterwards; returns the exit status.
+// afterwards; returns the exit status, 1 when the session reported a fault.
 template <class Session>
 int InRunFolder(Session&& session) {
   std::filesystem::path root;
@@ -54,9 +62,15 @@ int InRunFolder(Session&& session) {
   }
   int status = 0;
   {
+    const size_t unattributedBefore = sim::Simulation::UnattributedFaults();
     sim::Simulation simulation(root);
     SimContext context(simulation, std::cout);
     status = session(context);
+    if (const size_t faults = FaultsOf(simulation, unattributedBefore)) {
+      std::cerr << "corvane-sim: " << faults << (faults == 1 ? " fault" : " faults")
+                << " (calls on game objects that do not live; see the \"fault:\" lines)\n";
+      status = status == 0 ? 1 : status;
+    }
   }
   std::error_code ignored;
   std::filesystem::remove_all(root, ignored);

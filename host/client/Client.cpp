@@ -6,6 +6,7 @@
 #include "host/client/ClientImpl.h"
 #include "host/modules/ModuleLoader.h"
 #include "host/world/SimulationImpl.h"
+#include "host/wrappers/ObjectFaults.h"
 
 namespace sim {
 namespace {
@@ -28,6 +29,12 @@ Client::Impl::Impl(Simulation::Impl& simulation, std::string clientName, std::fi
 Client::Impl::~Impl() {
   while (!plugins.empty()) UnloadNow(plugins.back().get());
   if (configDirty) SaveConfig();
+  SetStrict(true);
+}
+
+void Client::Impl::SetStrict(bool on) {
+  if (on != strict) forgivingClients.fetch_add(on ? -1 : 1, std::memory_order_relaxed);
+  strict = on;
 }
 
 Client::Client(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { impl_->self = this; }
@@ -166,6 +173,10 @@ uintptr_t Client::PriAddress(int playerId) const {
   return pri ? pri->Address() : 0;
 }
 
+uintptr_t Client::DestroyCarKeepingItsAddress(const std::string& playerName) {
+  return impl_->DestroyCarKeepingItsAddress(playerName);
+}
+
 void Client::RaiseVehicleInput() { impl_->RaiseEvent(kVehicleInputEvent); }
 void Client::RaiseEvent(const std::string& eventName) { impl_->RaiseEvent(eventName); }
 
@@ -180,6 +191,9 @@ std::optional<CvarInfo> Client::DescribeCvar(const std::string& name) const {
 
 const std::vector<std::string>& Client::CommandHistory() const { return impl_->commandHistory; }
 size_t Client::EscapedExceptions() const { return impl_->escapedExceptions; }
+size_t Client::Faults() const { return impl_->faults; }
+void Client::SetStrict(bool strict) { impl_->SetStrict(strict); }
+bool Client::IsStrict() const { return impl_->strict; }
 
 HostRegistrations Client::Registrations() const {
   HostRegistrations counts;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "host/Simulation.h"
+#include "host/client/RunningClient.h"
 #include "host/console/CvarImpl.h"
 #include "host/world/GameObjects.h"
 #include "pluginsdk.h"
@@ -162,6 +163,12 @@ struct Client::Impl {
   // to owner) and turns anything the call throws into one console line.
   PluginRecord* current = nullptr;
   size_t escapedExceptions = 0;
+  // Calls of this client's plug-in code on an address that holds no live
+  // object of the wrapper's kind (host/wrappers/ObjectFaults.cpp): reported
+  // and counted while strict, forgiven silently otherwise.
+  bool strict = true;
+  size_t faults = 0;
+  void SetStrict(bool on);
   template <class Call>
   void Guarded(PluginRecord* owner, const char* kind, const std::string& detail, Call&& call);
   void ReportException(PluginRecord* owner, const char* kind, const std::string& detail, const char* what);
@@ -216,6 +223,7 @@ struct Client::Impl {
   void UpdateController();
   PriObject* FindPri(const std::string& playerName) const;
   PriObject* FindPri(int playerId) const;
+  uintptr_t DestroyCarKeepingItsAddress(const std::string& playerName);
 
   // Settings window (host/settings/SettingsWindow.cpp): its Dear ImGui context, made on first use.
   std::shared_ptr<SettingsWindow> settingsWindow;
@@ -230,6 +238,7 @@ void Client::Impl::Guarded(PluginRecord* owner, const char* kind, const std::str
     return;
   }
   BusyScope busy(*this);
+  RunningClientScope running(*this);
   PluginRecord* const previous = current;
   current = owner;
   try {

@@ -1,6 +1,7 @@
 // A client's replica of its match: its own copies of the game event, player
 // entries, cars, playlist and names, kept in step with the match.
 
+#include <algorithm>
 #include <set>
 
 #include "host/client/ClientImpl.h"
@@ -21,6 +22,7 @@ void UpdateEntry(Replica& replica, const Player& player) {
   pri->team = TeamNumber(player.setup.team);
   pri->spectator = player.setup.spectator;
   pri->shortcut = player.setup.shortcut;
+  pri->deadCar = 0;
   if (player.setup.hasCar) {
     std::unique_ptr<CarObject>& car = replica.cars[player.id];
     if (!car) car = std::make_unique<CarObject>();  // a new car starts shown
@@ -82,6 +84,17 @@ void Client::Impl::UpdateController() {
                                               : FindPri(controlledPlayer);
   controller.pri = pri;
   controller.team = viewerTeam ? TeamNumber(*viewerTeam) : pri ? pri->team : TeamNumber(255);
+}
+
+uintptr_t Client::Impl::DestroyCarKeepingItsAddress(const std::string& playerName) {
+  PriObject* pri = FindPri(playerName);
+  if (!pri || !pri->car) return 0;
+  std::vector<CarObject*>& cars = replica->event.cars.items;
+  cars.erase(std::remove(cars.begin(), cars.end(), pri->car), cars.end());
+  pri->deadCar = pri->car->Address();
+  pri->car = nullptr;
+  replica->cars.erase(pri->playerId);
+  return pri->deadCar;
 }
 
 PriObject* Client::Impl::FindPri(const std::string& playerName) const {

@@ -8,6 +8,7 @@
 #include "host/client/ClientImpl.h"
 #include "host/world/ProcessorClock.h"
 #include "host/world/SimulationImpl.h"
+#include "host/wrappers/ObjectFaults.h"
 
 namespace sim {
 namespace {
@@ -116,5 +117,6 @@ void Simulation::UseSimulatedProcessorClock(bool simulated) {
 }
 
 size_t Simulation::UnknownObjectLookups() { return sim::UnknownObjectLookups(); }
+size_t Simulation::UnattributedFaults() { return sim::UnattributedFaults(); }
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 // client's game, game loop and plug-in list.
 
 #include "host/client/ClientImpl.h"
+#include "host/wrappers/ObjectFaults.h"
 
 namespace sim {
 namespace {
@@ -79,8 +80,11 @@ std::filesystem::path GameWrapper::GetCorvanePath() {
 }
 
 std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>>* PluginManagerWrapper::GetLoadedPlugins() {
-  // Callers may walk the result without checking it, so "no manager" is an empty list.
+  // Callers may walk the result without checking it, so "no manager" is an
+  // empty list; a call on the null manager is still a fault, as in the game.
   static std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>> none;
+  if (memory_address == 0)
+    sim::ReportMissingObject("PluginManagerWrapper::GetLoadedPlugins", memory_address, "plug-in manager");
   sim::Client::Impl* client = sim::ClientAt(memory_address);
   return client ? &client->loadedPlugins : &none;
 }

@@ -1,6 +1,10 @@
 // The simulated host's game loop: timers on the clock, game-thread tasks,
 // post-hooks, the vehicle-input event per car, and the simulated network.
 
+#include <functional>
+#include <iterator>
+#include <sstream>
+
 #include "host/world/SimNetwork.h"
 #include "pluginsdk.h"
 #include "testing/SimulationTest.h"
@@ -170,6 +174,18 @@ class HostWorld : public SimulationTest {
   sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
   sim::Client& client = Sim().AddClient("solo");
   GameWrapper& game = *client.Game();
+  // Runs the calls as the client's plug-in code runs (in a hook), and returns
+  // the fault lines they wrote.
+  std::vector<std::string> FaultLinesOf(const std::function<void()>& calls) {
+    const size_t since = client.Console().size();
+    game.HookEventPost("Probe", [&](std::string) { calls(); });
+    client.RaiseEvent("Probe");
+    game.UnhookEventPost("Probe");
+    std::vector<std::string> lines;
+    for (const std::string& line : client.ConsoleSince(since))
+      if (line.rfind("fault: ", 0) == 0) lines.push_back(line);
+    return lines;
+  }
 };
 
 TEST_F(HostWorld, RunAndJoinDecideWhichGameQueriesAnswer) {
@@ -194,7 +210,6 @@ TEST_F(HostWorld, ReplicaFollowsTheMatchAndKeepsUnchangedObjects) {
   match.AddPlayer({"Bob", 1, false, 2, true});
   client.RunMatch(match);
   ServerWrapper event = game.GetGameEventAsServer();
-  const uintptr_t annPri = client.PriAddress("Ann");
   const uintptr_t bobCar = event.GetPRIs().Get(1).GetCar().memory_address;
   event.GetPRIs().Get(1).GetCar().SetHidden2(1);
 
@@ -204,7 +219,6 @@ TEST_F(HostWorld, ReplicaFollowsTheMatchAndKeepsUnchangedObjects) {
   match.SetPlaylistId(kAnyPlaylist + 1);  // another playlist, of no meaning to the host
 
   EXPECT_EQ(event.memory_address, game.GetGameEventAsServer().memory_address);
-  EXPECT_TRUE(ActorWrapper(annPri).IsNull()) << "a removed player's entry is gone";
   ArrayWrapper<PriWrapper> pris = event.GetPRIs();
   ASSERT_EQ(pris.Count(), 2);
   PriWrapper bob = pris.Get(0);
@@ -219,8 +233,6 @@ TEST_F(HostWorld, ReplicaFollowsTheMatchAndKeepsUnchangedObjects) {
   EXPECT_TRUE(cid.IsSpectator());
   EXPECT_EQ(cid.GetTeamNum(), 255);
   EXPECT_TRUE(cid.GetCar().IsNull());
-  EXPECT_TRUE(pris.Get(2).IsNull());
-  EXPECT_TRUE(pris.Get(-1).IsNull());
   EXPECT_EQ(event.GetCars().Count(), 1);
   EXPECT_EQ(event.GetPlaylist().GetPlaylistId(), kAnyPlaylist + 1);
   match.SetHasCarArray(false);
@@ -241,28 +253,71 @@ TEST_F(HostWorld, ControllerTeamAndEntryFollowTheControlledPlayer) {
   EXPECT_FALSE(game.GetPlayerController());
 }
 
-TEST_F(HostWorld, WrappersOfNoObjectOrAMadeUpAddressReadDefaults) {
-  const size_t unknownBefore = sim::Simulation::UnknownObjectLookups();
-  for (uintptr_t address : {uintptr_t{0}, uintptr_t{0x1234}}) {
-    PriWrapper pri(address);
-    EXPECT_TRUE(pri.IsNull());
-    EXPECT_EQ(pri.GetTeamNum(), 255);
-    EXPECT_TRUE(pri.GetPlayerName().IsNull());
-    EXPECT_EQ(pri.GetPlayerName().ToString(), "");
-    EXPECT_TRUE(pri.GetCar().IsNull());
-    pri.SetHidden2(1);
-    ServerWrapper event(address);
-    EXPECT_TRUE(event.GetPRIs().IsNull());
-    EXPECT_EQ(event.GetPRIs().Count(), 0);
-    EXPECT_FALSE(event.GetPlaylist());
-  }
+TEST_F(HostWorld, HostWrappersOfNoClientAreHarmless) {
   GameWrapper none(0);
   EXPECT_FALSE(none.IsInGame());
   EXPECT_FALSE(none.GetPlayerController());
-  EXPECT_TRUE(none.GetPluginManager().GetLoadedPlugins()->empty());
+  EXPECT_EQ(none.GetPluginManager().memory_address, 0u);
   none.SetTimeout([](GameWrapper*) { FAIL(); }, 0.0f);
   EXPECT_TRUE(none.GetCorvanePath().empty());
-  EXPECT_GT(sim::Simulation::UnknownObjectLookups(), unknownBefore);
+}
+
+// Each call returns its default; a strict client reports it as one fault
+// line, a forgiving one says nothing and takes the address for null.
+TEST_F(HostWorld, ACallOnAnAddressWithoutALiveObjectOfItsKindIsAFault) {
+  expectNoFaults = false;
+  match.AddPlayer({"Ann", 0, false, 1, true});
+  match.AddPlayer({"Bob", 1, false, 2, true});
+  client.RunMatch(match);
+  const uintptr_t ann = client.PriAddress("Ann"), bob = client.PriAddress("Bob");
+  match.RemovePlayer("Ann");
+  const uintptr_t roster = game.GetGameEventAsServer().GetPRIs().memory_address;
+  const auto hex = [](uintptr_t address) {
+    std::ostringstream text;
+    text << std::hex << address;
+    return text.str();
+  };
+  const size_t lookups = sim::Simulation::UnknownObjectLookups();
+  const struct {
+    std::function<bool()> callGivesDefault;
+    std::string line;
+  } cases[] = {
+      {[] { return PriWrapper(0).GetTeamNum() == 255; },
+       "PlayerReplicationInfoWrapper::GetTeamNum on 0x0, which holds no live player entry (null address)"},
+      {[] { return ActorWrapper(1).GetTeamNum2() == 255; },
+       "ActorWrapper::GetTeamNum2 on 0x1, which holds no live actor (never handed out)"},
+      {[&] { return PriWrapper(ann).GetSpectatorShortcut() == 0; },
+       "PriWrapper::GetSpectatorShortcut on 0x" + hex(ann) +
+           ", which holds no live player entry (destroyed)"},
+      {[&] { return CarWrapper(bob).GetOwnerName().empty(); },
+       "CarWrapper::GetOwnerName on 0x" + hex(bob) + ", which holds no live car (it holds a player entry)"},
+      {[&] { return ArrayWrapper<PriWrapper>(roster).Get(1).memory_address == 0; },
+       "ArrayWrapper<PriWrapper>::Get on 0x" + hex(roster) + ", index 1 beyond an array of 1"},
+      {[] { return PluginManagerWrapper(0).GetLoadedPlugins()->empty(); },
+       "PluginManagerWrapper::GetLoadedPlugins on 0x0, which holds no live plug-in manager (null address)"},
+  };
+  for (const bool strict : {true, false}) {
+    client.SetStrict(strict);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.line + (strict ? ", strict" : ", forgiving"));
+      bool gaveDefault = false;
+      EXPECT_EQ(FaultLinesOf([&] { gaveDefault = c.callGivesDefault(); }),
+                strict ? std::vector<std::string>{"fault: " + c.line} : std::vector<std::string>{});
+      EXPECT_TRUE(gaveDefault);
+    }
+    EXPECT_TRUE(FaultLinesOf([&] {
+                  EXPECT_TRUE(PriWrapper(0).IsNull() && !PriWrapper(bob).IsNull());
+                  EXPECT_EQ(ActorWrapper(ann).IsNull(), !strict) << "the address alone, when strict";
+                  EXPECT_EQ(static_cast<bool>(CarWrapper(ann)), strict);
+                  EXPECT_EQ(UnrealStringWrapper(ann).IsNull(), !strict);
+                  EXPECT_EQ(ArrayWrapper<PriWrapper>(ann).IsNull(), !strict);
+                }).empty());
+  }
+  EXPECT_EQ(client.Faults(), std::size(cases));
+  EXPECT_GT(sim::Simulation::UnknownObjectLookups(), lookups);
+  const size_t unattributed = sim::Simulation::UnattributedFaults();
+  EXPECT_EQ(PriWrapper(ann).GetTeamNum(), 255) << "a call from outside plug-in code is strict";
+  EXPECT_EQ(sim::Simulation::UnattributedFaults(), unattributed + 1);
 }
 
 }  // namespace

@@ -298,7 +298,7 @@ Step Generator::ViewerChange(const model::WorldModel& world) {
   if (roll < 65) return On(client, "sim control " + random_.PickFrom(kPlayerNames));
   if (roll < 70) return On(client, "sim control none");
   if (roll < 78) return On(client, "sim nocontroller");
-  return On(client, "sim viewer-team " + Number(random_.PickFrom(std::vector<int>{0, 1, 255, 7, 256})));
+  return On(client, "sim viewer-team " + Number(random_.PickFrom(std::vector<int>{0, 1, 2, 255, 7, 256})));
 }
 
 Step Generator::EnableToggle(const model::WorldModel& world) {

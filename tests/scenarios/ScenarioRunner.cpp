@@ -164,6 +164,7 @@ std::optional<Finding> Runner::CheckClient(const model::ClientState& expected, s
   const std::string who = expected.name + ": ";
   if (auto finding = CheckConsole(expected, client)) return finding;
   if (client.EscapedExceptions() != 0) return Finding{"exception", who + "an exception reached the host"};
+  if (client.Faults() != 0) return Finding{"fault", who + "a call on a game object that does not live"};
   for (const char* plugin : {"Glimmerfade", "NetcodePlugin"}) {
     const bool loaded =
         std::string(plugin) == "Glimmerfade" ? expected.glimmerfadeLoaded : expected.netcodeLoaded;
@@ -204,6 +205,7 @@ std::optional<Finding> Runner::CheckConsole(const model::ClientState& expected, 
   std::vector<std::string> sends;
   for (const std::string& line : lines) {
     if (StartsWith(line, "Exception in ")) return Finding{"exception", expected.name + ": " + line};
+    if (StartsWith(line, "fault: ")) return Finding{"fault", expected.name + ": " + line};
     if (StartsWith(line, kSendLine)) {
       sends.push_back(line);
       continue;

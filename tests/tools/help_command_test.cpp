@@ -32,7 +32,7 @@ TEST(HelpCommand, ListsEveryWordWithItsUsageAndDescriptionApart) {
       "echo",   "event",        "help",        "imgui-context", "incoming", "join",    "leave",
       "match",  "netcode-file", "netcode-var", "nocontroller",  "null",     "open",    "panel",
       "player", "players",      "playlist",    "quit",          "restart",  "run",     "screenshot",
-      "state",  "tick",         "use",         "viewer-team",   "wait"};
+      "state",  "strict", "tick",         "use",         "viewer-team",   "wait"};
   for (const std::string& each : words) EXPECT_TRUE(described[each]) << each;
   EXPECT_EQ(described.size(), words.size()) << run.output;
 }

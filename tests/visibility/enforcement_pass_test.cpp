@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,7 +135,7 @@ TEST_F(EnforcementPass, RelationToTheViewerChoosesTheFlag) {
   match.AddPlayer({"Target", 0, false, 4});
   client.RunMatch(match);
   client.Control("Viewer");
-  for (int viewerTeam : {0, 1, 255}) {
+  for (int viewerTeam : {0, 1, 2, 7, 254, 255}) {
     client.SetViewerTeam(viewerTeam);
     for (int carTeam : {0, 1}) {
       match.UpdatePlayer("Target", {"Target", carTeam, false, 4});
@@ -252,6 +253,46 @@ TEST_F(EnforcementPass, WrongShapeIsReportedOncePerValue) {
           report + "[json.exception.type_error.302] type must be array, but is null",
           report + "[json.exception.type_error.305] cannot use operator[] with a string argument with array",
           report + "[json.exception.type_error.302] type must be boolean, but is number"}));
+}
+
+// The latest 32 values are remembered: the first of 33 is reported again.
+TEST_F(EnforcementPass, WrongShapeMemoryForgetsTheOldestOf33Values) {
+  match.SetPlaylistId(kEnforcedOnlinePlaylist);
+  StartMatch(/*online=*/true);
+  const auto reportsOf = [&](int value) {
+    const size_t mark = client.Console().size();
+    Set(kInvisJsonCvar, "{\"v\":" + std::to_string(value) + "}");
+    Pass();
+    return PassLines(mark).size();
+  };
+  for (int value = 0; value < 32; ++value) EXPECT_EQ(reportsOf(value), 1u) << value;
+  EXPECT_EQ(reportsOf(0), 0u) << "the first is still remembered after 32";
+  EXPECT_EQ(reportsOf(32), 1u);
+  EXPECT_EQ(reportsOf(0), 1u) << "the 33rd pushed the first out";
+}
+
+// A car destroyed while its entry still hands out its address: the strict
+// host reports every call the pass makes on it, and the pass goes on. A
+// forgiving host, as the host once was for every client, takes the address
+// for no car, so the pass leaves the car out without a word.
+TEST_F(EnforcementPass, ACarDestroyedUnderItsEntryIsAFaultUnlessTheHostForgives) {
+  expectNoFaults = false;
+  StartMatch();
+  SetTable(tables::With({{3, kOnlySpectators}, {4, kOnlySpectators}}));
+  for (const bool strict : {true, false}) {
+    client.SetStrict(strict);
+    std::ostringstream dead;
+    dead << " on 0x" << std::hex << client.DestroyCarKeepingItsAddress(strict ? "Opp" : "Opp2")
+         << ", which holds no live ";
+    const size_t mark = client.Console().size();
+    Pass();
+    const std::vector<std::string> strictFaults = {
+        "fault: CarWrapper::GetOwnerName" + dead.str() + "car (destroyed)",
+        "fault: ActorWrapper::GetTeamNum2" + dead.str() + "actor (destroyed)",
+        "fault: ActorWrapper::SetHidden2" + dead.str() + "actor (destroyed)"};
+    EXPECT_EQ(client.ConsoleSince(mark), strict ? strictFaults : std::vector<std::string>{});
+  }
+  EXPECT_EQ(client.Faults(), 3u);
 }
 
 TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
