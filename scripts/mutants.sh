@@ -17,7 +17,8 @@
 #   constant    an integer n to n + 1; 0 to 1, 1 to 0
 #   statement   a whole-line call, assignment, increment or bare return deleted
 #   condition   if (x) to if (!(x)), unless x is a lone == or != (see relational)
-# Warnings do not fail the build of a mutant.
+# Warnings do not fail the build of a mutant; the standard library checks its
+# indexes (_GLIBCXX_ASSERTIONS), as in the sanitizer build.
 #
 # The working tree is never changed: the mutants are planted in a private copy
 # of it (its files as git sees them, uncommitted changes included),
@@ -142,10 +143,13 @@ prepare() {
   cd "$src"
   # build/: the linux preset's folder. A mutant often leaves a variable or a
   # function unused; that is a fault for the tests to find, not a build failure,
-  # so the preset's warnings-as-errors is turned off here.
+  # so the preset's warnings-as-errors is turned off here. The standard
+  # library's assertions are on, as in the sanitizer build: a mutant that reads
+  # one element past a container's end then fails instead of reading on.
   local generator=()
   if [ ! -f build/CMakeCache.txt ] && command -v ninja >/dev/null; then generator=(-G Ninja); fi
   cmake --preset linux "${generator[@]}" -DGLIMMERFADE_BENCH=OFF -DGLIMMERFADE_WARNINGS_AS_ERRORS=OFF \
+    -DGLIMMERFADE_STDLIB_ASSERTIONS=ON \
     >"$work/configure.log"
 }
 
