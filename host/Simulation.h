@@ -52,6 +52,7 @@ enum class WorldObject {
   GameEvent,      // GetGameEventAsServer, while IsInGame stays true
   Playlist,       // the game event's GetPlaylist
   CarArray,       // the game event's GetCars
+  PlayerArray,    // the game event's GetPRIs
   PluginManager,  // GameWrapper::GetPluginManager
 };
 

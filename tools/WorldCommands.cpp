@@ -11,6 +11,7 @@ sim::WorldObject WorldObjectNamed(const std::string& name) {
   if (name == "game-event") return sim::WorldObject::GameEvent;
   if (name == "playlist") return sim::WorldObject::Playlist;
   if (name == "cars") return sim::WorldObject::CarArray;
+  if (name == "players") return sim::WorldObject::PlayerArray;
   if (name == "plugin-manager") return sim::WorldObject::PluginManager;
   throw SimError("usage: sim " + SimCommands().at("null").usage);
 }
@@ -22,7 +23,7 @@ void Null(SimContext& context, const std::vector<std::string>& args) {
     RequireArguments(args, 1, 1);
     for (sim::WorldObject object :
          {sim::WorldObject::OnlineGame, sim::WorldObject::GameEvent, sim::WorldObject::Playlist,
-          sim::WorldObject::CarArray, sim::WorldObject::PluginManager})
+          sim::WorldObject::CarArray, sim::WorldObject::PlayerArray, sim::WorldObject::PluginManager})
       client.SetNullObject(object, false);
     return;
   }
@@ -62,7 +63,7 @@ void Players(SimContext& context, const std::vector<std::string>& args) {
 
 const SimCommandRegistrar kWorldCommands[] = {
     SimCommandRegistrar(
-        {"null", "null online-game|game-event|playlist|cars|plugin-manager [yes|no] | null none",
+        {"null", "null online-game|game-event|playlist|cars|players|plugin-manager [yes|no] | null none",
          "the current client's game hands out that object as null (yes, the default) or as it "
          "is (no), a world object while the client is in a match, the plug-in manager at any "
          "time; none: every object as it is",

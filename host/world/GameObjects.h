@@ -144,6 +144,7 @@ struct GameEventObject : ActorObject {
   PriArrayObject pris;
   bool hasPlaylist = true;
   bool hasCarArray = true;
+  bool hasPlayerArray = true;
 };
 
 // The local player controller of one client. The client keeps team and pri

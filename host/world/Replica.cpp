@@ -59,6 +59,7 @@ void Client::Impl::SyncReplica() {
   replica->event.playlist.id = match.playlistId;
   replica->event.hasPlaylist = !nullObjects.count(WorldObject::Playlist);
   replica->event.hasCarArray = match.hasCarArray && !nullObjects.count(WorldObject::CarArray);
+  replica->event.hasPlayerArray = !nullObjects.count(WorldObject::PlayerArray);
   std::set<int> ids;
   for (const auto& player : match.players) {
     ids.insert(player->id);

@@ -123,7 +123,7 @@ ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() const {
 
 ArrayWrapper<PriWrapper> GameEventWrapper::GetPRIs() const {
   auto* event = CheckedObject<sim::GameEventObject>(memory_address, "GameEventWrapper::GetPRIs");
-  return ArrayWrapper<PriWrapper>(event ? event->pris.Address() : 0);
+  return ArrayWrapper<PriWrapper>(event && event->hasPlayerArray ? event->pris.Address() : 0);
 }
 
 PriWrapper PlayerControllerWrapper::GetPRI() const {

@@ -189,6 +189,11 @@ TEST_F(EnvelopeLines, SenderNameOnlyForPlayersOfTheCurrentGame) {
     EXPECT_TRUE(IsLevelLine(lines[1], 'C', Parsed(c.name, "hi"))) << lines[1];
     EXPECT_EQ(sim::Simulation::UnknownObjectLookups(), lookups);
   }
+  // A game that hands out no roster names nobody, not even its own players.
+  client.SetNullObject(sim::WorldObject::PlayerArray, true);
+  const std::vector<std::string> lines = Receive("[Shroudweave][" + std::to_string(cases[0].address) + "]hi");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(IsLevelLine(lines[1], 'C', Parsed("NULL", "hi"))) << lines[1];
 }
 
 TEST_F(EnvelopeLines, SenderNameInAnOnlineGame) {
