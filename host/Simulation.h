@@ -9,6 +9,7 @@
 // the simulator command and the simulated peers use this header.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,6 +139,23 @@ class CORVANE_SIM_API Simulation {
   // Run timers and tasks that are due without moving the clock or raising events.
   void RunPending();
 
+  // Threads, as in a game. The thread that makes the simulation is its game
+  // thread: it ticks, and runs console commands, hooks, timers and tasks
+  // (commands that plug-in code runs on another thread wait for its next
+  // turn). Settings windows are drawn and pictures taken on the render thread,
+  // and every call that draws, clicks or pictures a page waits for it there.
+  // An on-change callback runs on the thread that set the variable.
+  //
+  // Free-running, the render thread also draws every client's settings window
+  // on its own, framesPerSecond times a second (0: as often as it can), while
+  // the game ticks. In a build without threads (WebAssembly) it draws them once
+  // after every tick instead.
+  void SetRenderFreeRunning(bool free, double framesPerSecond = 60);
+  bool RenderFreeRunning() const;
+  // Runs job on the render thread and returns once it has run (at once in a
+  // build without threads): for whatever draws with the host's Dear ImGui.
+  void OnRenderThread(const std::function<void()>& job);
+
   std::filesystem::path ModuleDir() const;
   // Delay between a "cpm_install" and the file appearing, and network latency.
   void SetInstallDelay(double seconds);
@@ -202,7 +220,8 @@ class CORVANE_SIM_API Client {
   // then executes it.
   void RunCommand(const std::string& line);
   // Every console line of this client, in order.
-  const std::vector<std::string>& Console() const;
+  std::vector<std::string> Console() const;
+  size_t ConsoleSize() const;
   // Lines written since the given index.
   std::vector<std::string> ConsoleSince(size_t index) const;
 
@@ -284,7 +303,7 @@ class CORVANE_SIM_API Client {
   std::shared_ptr<GameWrapper> Game();
   std::optional<CvarInfo> DescribeCvar(const std::string& name) const;
   // Every console command run on this client (typed or by a plug-in), in order.
-  const std::vector<std::string>& CommandHistory() const;
+  std::vector<std::string> CommandHistory() const;
   // Exceptions from plug-in calls that the host caught and reported.
   size_t EscapedExceptions() const;
   // Faults of this client's plug-in code: calls of a game-object wrapper on

@@ -84,7 +84,7 @@ void SimContext::PrintConsole(const sim::Client& client) {
       start = end + 1;
     }
   }
-  done = client.Console().size();
+  done = client.ConsoleSize();
 }
 
 int IntArgument(const std::string& text, const std::string& what) {

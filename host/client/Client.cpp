@@ -19,7 +19,6 @@ Client::Impl::Impl(Simulation::Impl& simulation, std::string clientName, std::fi
     : sim(simulation), name(std::move(clientName)), dataFolder(std::move(folder)) {
   std::error_code error;
   std::filesystem::create_directories(dataFolder / "plugins", error);
-  hostHandle.client = this;
   const auto handleAddress = reinterpret_cast<uintptr_t>(&hostHandle);
   hostCvarManager = std::make_shared<CVarManagerWrapper>(handleAddress);
   hostGame = std::make_shared<GameWrapper>(handleAddress);
@@ -28,13 +27,12 @@ Client::Impl::Impl(Simulation::Impl& simulation, std::string clientName, std::fi
 
 Client::Impl::~Impl() {
   while (!plugins.empty()) UnloadNow(plugins.back().get());
-  if (configDirty) SaveConfig();
+  SaveConfigIfChanged();
   SetStrict(true);
 }
 
 void Client::Impl::SetStrict(bool on) {
-  if (on != strict) forgivingClients.fetch_add(on ? -1 : 1, std::memory_order_relaxed);
-  strict = on;
+  if (strict.exchange(on) != on) forgivingClients.fetch_add(on ? -1 : 1, std::memory_order_relaxed);
 }
 
 Client::Client(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { impl_->self = this; }
@@ -45,14 +43,22 @@ std::filesystem::path Client::DataFolder() const { return impl_->dataFolder; }
 std::filesystem::path Client::PluginsFolder() const { return impl_->dataFolder / "plugins"; }
 
 void Client::RunCommand(const std::string& line) {
-  impl_->Log("] " + line);
-  impl_->ExecuteCommand(line);
-  if (impl_->configDirty) impl_->SaveConfig();
+  impl_->ExecuteCommand(line, /*echo=*/true);
+  impl_->SaveConfigIfChanged();
 }
 
-const std::vector<std::string>& Client::Console() const { return impl_->console; }
+std::vector<std::string> Client::Console() const {
+  HostLock lock(impl_->sim.mutex);
+  return impl_->console;
+}
+
+size_t Client::ConsoleSize() const {
+  HostLock lock(impl_->sim.mutex);
+  return impl_->console.size();
+}
 
 std::vector<std::string> Client::ConsoleSince(size_t index) const {
+  HostLock lock(impl_->sim.mutex);
   const auto& lines = impl_->console;
   if (index >= lines.size()) return {};
   return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(index), lines.end());
@@ -61,14 +67,14 @@ std::vector<std::string> Client::ConsoleSince(size_t index) const {
 std::optional<std::string> Client::CvarValue(const std::string& name) const {
   Cvar* cvar = impl_->FindCvar(name);
   if (!cvar) return std::nullopt;
-  return cvar->value;
+  return impl_->CvarValueOf(*cvar);
 }
 
 bool Client::SetCvar(const std::string& name, const std::string& value) {
   Cvar* cvar = impl_->FindCvar(name);
   if (!cvar) return false;
   impl_->SetCvarValue(*cvar, value);
-  if (impl_->configDirty) impl_->SaveConfig();
+  impl_->SaveConfigIfChanged();
   return true;
 }
 
@@ -101,26 +107,32 @@ void Client::SetNetcodeModule(const std::string& moduleName) { impl_->netcodeMod
 const std::string& Client::NetcodeModule() const { return impl_->netcodeModule; }
 
 std::vector<std::string> Client::HookedEvents() const {
+  HostLock lock(impl_->sim.mutex);
   std::vector<std::string> events;
   for (const auto& hook : impl_->hooks) events.push_back(hook->event);
   return events;
 }
 
-size_t Client::PendingTimers() const { return impl_->timers.size(); }
-size_t Client::PendingTasks() const { return impl_->tasks.size(); }
+size_t Client::PendingTimers() const {
+  HostLock lock(impl_->sim.mutex);
+  return impl_->timers.size();
+}
+
+size_t Client::PendingTasks() const {
+  HostLock lock(impl_->sim.mutex);
+  return impl_->tasks.size();
+}
 
 void Client::RunMatch(Match& match) { impl_->Enter(match, false); }
 void Client::JoinMatch(Match& match) { impl_->Enter(match, true); }
 
-void Client::LeaveMatch() {
-  impl_->replica.reset();
-  impl_->UpdateController();
-}
+void Client::LeaveMatch() { impl_->Leave(); }
 
 Match* Client::CurrentMatch() const { return impl_->replica ? impl_->replica->match : nullptr; }
 bool Client::IsOnline() const { return impl_->replica && impl_->replica->online; }
 
 void Client::Control(const std::string& playerName) {
+  HostLock lock(impl_->sim.mutex);
   impl_->hasController = true;
   impl_->controlledPlayer = playerName;
   impl_->controlledId = 0;
@@ -128,20 +140,26 @@ void Client::Control(const std::string& playerName) {
 }
 
 void Client::ControlPlayer(int playerId) {
+  HostLock lock(impl_->sim.mutex);
   impl_->hasController = true;
   impl_->controlledPlayer.clear();
   impl_->controlledId = playerId;
   impl_->UpdateController();
 }
 
-void Client::SetNoController() { impl_->hasController = false; }
+void Client::SetNoController() {
+  HostLock lock(impl_->sim.mutex);
+  impl_->hasController = false;
+}
 
 void Client::SetViewerTeam(int team) {
+  HostLock lock(impl_->sim.mutex);
   impl_->viewerTeam = team;
   impl_->UpdateController();
 }
 
 void Client::SetNullObject(WorldObject object, bool null) {
+  HostLock lock(impl_->sim.mutex);
   if (null)
     impl_->nullObjects.insert(object);
   else
@@ -184,18 +202,24 @@ std::shared_ptr<CVarManagerWrapper> Client::CvarManager() { return impl_->hostCv
 std::shared_ptr<GameWrapper> Client::Game() { return impl_->hostGame; }
 
 std::optional<CvarInfo> Client::DescribeCvar(const std::string& name) const {
+  HostLock lock(impl_->sim.mutex);
   Cvar* cvar = impl_->FindCvar(name);
   if (!cvar) return std::nullopt;
   return CvarInfo{{static_cast<const CvarSettings&>(*cvar)}, cvar->callbacks.size(), cvar->boundInts.size()};
 }
 
-const std::vector<std::string>& Client::CommandHistory() const { return impl_->commandHistory; }
+std::vector<std::string> Client::CommandHistory() const {
+  HostLock lock(impl_->sim.mutex);
+  return impl_->commandHistory;
+}
+
 size_t Client::EscapedExceptions() const { return impl_->escapedExceptions; }
 size_t Client::Faults() const { return impl_->faults; }
 void Client::SetStrict(bool strict) { impl_->SetStrict(strict); }
 bool Client::IsStrict() const { return impl_->strict; }
 
 HostRegistrations Client::Registrations() const {
+  HostLock lock(impl_->sim.mutex);
   HostRegistrations counts;
   counts.hooks = impl_->hooks.size();
   for (const auto& [name, cvar] : impl_->cvars) {
@@ -209,6 +233,7 @@ HostRegistrations Client::Registrations() const {
 }
 
 std::vector<std::string> Client::LoadedPlugins() const {
+  HostLock lock(impl_->sim.mutex);
   std::vector<std::string> names;
   for (const auto& record : impl_->plugins) names.push_back(record->name);
   return names;

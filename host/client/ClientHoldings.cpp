@@ -19,6 +19,7 @@ HostHoldings HoldingsOf(HostHoldings::Owner owner, const std::string& plugin) {
 
 std::vector<HostHoldings> Client::Holdings() const {
   const Impl& client = *impl_;
+  HostLock lock(client.sim.mutex);
   std::vector<HostHoldings> result;
   std::map<const PluginRecord*, size_t> loaded;
   for (const auto& record : client.plugins) {

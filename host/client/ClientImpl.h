@@ -4,6 +4,8 @@
 // plug-in modules, game-loop queues, and its replica of the match it is in.
 // Shared by the host's rooms: client, console, modules, world, wrappers, settings.
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -11,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -21,6 +24,7 @@
 #include "host/client/RunningClient.h"
 #include "host/console/CvarImpl.h"
 #include "host/world/GameObjects.h"
+#include "host/world/SimulationImpl.h"
 #include "pluginsdk.h"
 
 namespace sim {
@@ -32,16 +36,18 @@ class SettingsWindow;
 // PluginManagerWrapper objects point at. Handles live as long as their client;
 // a revoked handle (its plug-in was unloaded) makes every call harmless.
 struct HostHandle {
-  Client::Impl* client = nullptr;
-  PluginRecord* owner = nullptr;  // nullptr: the host's own handle
-  bool revoked = false;
+  HostHandle(Client::Impl* handleClient, PluginRecord* handleOwner)
+      : client(handleClient), owner(handleOwner) {}
+  Client::Impl* const client;
+  PluginRecord* const owner;  // nullptr: the host's own handle
+  std::atomic<bool> revoked{false};
 };
 
 // The handle behind a wrapper's address, or nullptr when there is none or its
 // plug-in was unloaded.
 inline HostHandle* LiveHandle(uintptr_t address) {
   auto* handle = reinterpret_cast<HostHandle*>(address);
-  return handle && !handle->revoked ? handle : nullptr;
+  return handle && !handle->revoked.load(std::memory_order_acquire) ? handle : nullptr;
 }
 
 // One loaded plug-in module of a client.
@@ -63,7 +69,7 @@ struct HookEntry {
   std::string event;
   PluginRecord* owner = nullptr;
   std::function<void(std::string)> callback;
-  bool alive = true;
+  std::atomic<bool> alive{true};
 };
 
 struct TimerEntry {
@@ -81,7 +87,7 @@ struct NetListenerEntry {
   std::string channel;
   PluginRecord* owner = nullptr;
   std::function<void(uintptr_t, const std::string&)> callback;
-  bool alive = true;
+  std::atomic<bool> alive{true};
 };
 
 struct NetDelivery {
@@ -109,11 +115,23 @@ struct Client::Impl {
   std::string name;
   std::filesystem::path dataFolder;
 
+  // Which thread may touch what: data that plug-in code reaches from any
+  // thread (console variables and their callbacks, the console, hooks, timers,
+  // tasks, the network inbox) under sim.mutex; what only the game thread
+  // changes (the plug-in list, the replica and the world settings) is changed
+  // under it too and read by other threads under it.
+
   // Console (host/console/Console.cpp)
   std::vector<std::string> console;
   std::vector<std::string> commandHistory;
   void Log(std::string line);
-  void ExecuteCommand(const std::string& line);
+  // Runs a console command on the game thread; from any other thread it is
+  // handed to the game thread, which runs it at its next turn (or as soon as it
+  // stops waiting for the render thread).
+  void ExecuteCommand(const std::string& line, bool echo = false);
+  std::deque<std::pair<std::string, bool>> handedCommands;  // line, echo; under the lock
+  std::atomic<bool> commandsHanded{false};                  // handedCommands is not empty
+  void RunHandedOver();
 
   // Console variables (host/console/CvarRegistry.cpp, ConfigFile.cpp)
   std::map<std::string, std::unique_ptr<Cvar>> cvars;
@@ -121,30 +139,37 @@ struct Client::Impl {
   // still hold one's address.
   std::vector<std::unique_ptr<Cvar>> retiredCvars;
   std::map<std::string, std::string> savedValues;  // config file contents, kept current
-  bool configDirty = false;
+  std::atomic<bool> configDirty{false};            // changed under the lock
   Cvar* FindCvar(const std::string& cvarName);
   Cvar& RegisterCvar(const std::string& cvarName, const std::string& defaultValue,
                      const std::string& description, bool searchable, bool hasMin, float min, bool hasMax,
                      float max, bool saved);
-  // Sets the value, updates bound ints, then runs the on-change callbacks.
+  // Sets the value, updates bound ints, then runs the on-change callbacks on
+  // this thread, whichever it is.
   void SetCvarValue(Cvar& cvar, std::string value);
+  std::string CvarValueOf(const Cvar& cvar) const {
+    HostLock lock(sim.mutex);
+    return cvar.value;
+  }
   void LoadConfig();
   void SaveConfig();
+  void SaveConfigIfChanged();
   std::filesystem::path ConfigPath() const { return dataFolder / "config.cfg"; }
   // Applies saved values to the variables a plug-in registered while loading.
   void RestoreSavedValues(PluginRecord& record);
 
-  // Plug-ins (host/modules/PluginManager.cpp)
+  // Plug-ins (host/modules/PluginManager.cpp). Loaded and unloaded on the game thread.
   std::vector<std::unique_ptr<PluginRecord>> plugins;  // load order
   std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>> loadedPlugins;
   std::deque<std::unique_ptr<HostHandle>> handles;
-  HostHandle hostHandle;
+  HostHandle hostHandle{this, nullptr};
   std::shared_ptr<CVarManagerWrapper> hostCvarManager;
   std::shared_ptr<GameWrapper> hostGame;
   NetcodeAvailability netcode = NetcodeAvailability::Unavailable;
   std::string netcodeModule = "NetcodePlugin";  // installed as the NetcodePlugin file
   bool installPending = false;
-  std::vector<PluginRecord*> deferredUnloads;
+  std::vector<PluginRecord*> deferredUnloads;  // under the lock
+  std::atomic<bool> unloadsDeferred{false};    // deferredUnloads is not empty
   PluginRecord* FindPlugin(const std::string& pluginName) const;
   bool LoadPlugin(const std::string& pluginName);
   bool UnloadPlugin(const std::string& pluginName);
@@ -157,39 +182,69 @@ struct Client::Impl {
   void ApplyNetcodeAvailability();
   void InstallPackage(const std::string& id);
   bool Restart(bool keepData);
+  void DropEverything();
 
-  // Guarded dispatch: every call into plug-in code goes through Guarded. It makes
-  // owner the current plug-in for the call (registrations made during it belong
-  // to owner) and turns anything the call throws into one console line.
-  PluginRecord* current = nullptr;
-  size_t escapedExceptions = 0;
+  // Guarded dispatch (host/client/PluginCalls.cpp): every call into plug-in
+  // code goes through Guarded. It makes owner the calling plug-in on this
+  // thread for the call (registrations made during it belong to owner) and
+  // turns anything the call throws into one console line.
+  std::atomic<size_t> escapedExceptions{0};
   // Calls of this client's plug-in code on an address that holds no live
   // object of the wrapper's kind (host/wrappers/ObjectFaults.cpp): reported
   // and counted while strict, forgiven silently otherwise.
-  bool strict = true;
-  size_t faults = 0;
+  std::atomic<bool> strict{true};
+  std::atomic<size_t> faults{0};
   void SetStrict(bool on);
   template <class Call>
   void Guarded(PluginRecord* owner, const char* kind, const std::string& detail, Call&& call);
   void ReportException(PluginRecord* owner, const char* kind, const std::string& detail, const char* what);
-  // The plug-in a registration made now belongs to.
-  PluginRecord* OwnerFor(const HostHandle& handle) const { return current ? current : handle.owner; }
+  // The plug-in a registration made now, on this thread, belongs to.
+  PluginRecord* OwnerFor(const HostHandle& handle) const;
   GameWrapper* GameWrapperOf(PluginRecord* owner) const;
 
   // While a BusyScope is open (every guarded call and every dispatch loop opens
-  // one), unloads are deferred; they run when the outermost scope closes, so no
-  // plug-in code and no copy of a plug-in's callback is on the stack then.
-  // Declare the scope before any local that holds a plug-in's callback.
+  // one), the plug-ins of this client stay loaded. On the game thread an
+  // unload asked for meanwhile is deferred until the outermost scope closes,
+  // so no plug-in code and no copy of a plug-in's callback is on the stack
+  // then; an unload waits for the scopes of every other thread to close, and
+  // other threads wait to open one while it runs. Declare the scope before
+  // any local that holds a plug-in's callback.
   struct BusyScope {
-    explicit BusyScope(Impl& owner) : client(owner) { ++client.busyDepth; }
+    explicit BusyScope(Impl& owner) : client(owner), onGameThread(owner.sim.OnGameThread()) {
+      if (onGameThread)
+        ++client.busyDepth;
+      else
+        OpenOnOtherThread();
+    }
     ~BusyScope() {
-      if (--client.busyDepth == 0 && !client.deferredUnloads.empty()) client.RunDeferredUnloads();
+      if (!onGameThread)
+        CloseOnOtherThread();
+      else if (--client.busyDepth == 0 && client.unloadsDeferred)
+        client.RunDeferredUnloads();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
+    void OpenOnOtherThread();
+    void CloseOnOtherThread();
+    Impl& client;
+    const bool onGameThread;
+  };
+  int busyDepth = 0;  // the game thread's open scopes; game thread only
+  // Other threads' open scopes and the unloads running, under busyGate (not
+  // the host's lock, which nothing waits on).
+  std::mutex busyGate;
+  std::condition_variable busyChanged;
+  int otherBusy = 0;
+  int unloadsRunning = 0;
+  // An unload in progress: waits until no other thread is busy, and keeps
+  // them waiting until it closes.
+  struct UnloadScope {
+    explicit UnloadScope(Impl& owner);
+    ~UnloadScope();
+    UnloadScope(const UnloadScope&) = delete;
+    UnloadScope& operator=(const UnloadScope&) = delete;
     Impl& client;
   };
-  int busyDepth = 0;
   static constexpr int kMaxBusyDepth = 200;
 
   // Game loop (host/client/ClientLoop.cpp)
@@ -210,7 +265,7 @@ struct Client::Impl {
   void RaiseEvent(const std::string& event);
   bool HasHook(const std::string& event) const;
 
-  // World (host/world/Replica.cpp)
+  // World (host/world/Replica.cpp): game thread only, changed under the lock.
   std::unique_ptr<Replica> replica;
   ControllerObject controller;
   bool hasController = true;
@@ -219,28 +274,33 @@ struct Client::Impl {
   std::optional<int> viewerTeam;
   std::set<WorldObject> nullObjects;
   void Enter(Match& match, bool online);
+  void Leave();
   void SyncReplica();
   void UpdateController();
   PriObject* FindPri(const std::string& playerName) const;
   PriObject* FindPri(int playerId) const;
   uintptr_t DestroyCarKeepingItsAddress(const std::string& playerName);
 
-  // Settings window (host/settings/SettingsWindow.cpp): its Dear ImGui context, made on first use.
+  // Settings window (host/settings/SettingsWindow.cpp): its Dear ImGui context,
+  // made on first use. Made, used and dropped on the render thread only.
   std::shared_ptr<SettingsWindow> settingsWindow;
   // Pages are drawn without first handing the context to plug-ins that have not had it.
-  bool settingsContextWithheld = false;
+  std::atomic<bool> settingsContextWithheld{false};
 };
+
+// Called where the host would call plug-in code while holding its lock: a
+// fault of the host's own, which ends the program.
+[[noreturn]] void HostLockedAcrossPluginCall(const char* kind, const std::string& detail);
 
 template <class Call>
 void Client::Impl::Guarded(PluginRecord* owner, const char* kind, const std::string& detail, Call&& call) {
-  if (busyDepth >= kMaxBusyDepth) {
+  if (sim.mutex.HeldByThisThread()) HostLockedAcrossPluginCall(kind, detail);
+  BusyScope busy(*this);
+  RunningClientScope running(*this, owner);
+  if (running.Depth() > kMaxBusyDepth) {
     ReportException(owner, kind, detail, "calls nested too deeply; call skipped");
     return;
   }
-  BusyScope busy(*this);
-  RunningClientScope running(*this);
-  PluginRecord* const previous = current;
-  current = owner;
   try {
     call();
   } catch (const std::exception& error) {
@@ -248,7 +308,6 @@ void Client::Impl::Guarded(PluginRecord* owner, const char* kind, const std::str
   } catch (...) {
     ReportException(owner, kind, detail, "unknown exception");
   }
-  current = previous;
 }
 
 }  // namespace sim

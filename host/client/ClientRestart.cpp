@@ -12,7 +12,21 @@ bool Client::Impl::Restart(bool keepData) {
   if (busyDepth > 0) return false;
   while (!plugins.empty()) UnloadNow(plugins.back().get());
   if (keepData) SaveConfig();
+  sim.OnRenderThread([this] { settingsWindow.reset(); });
+  settingsContextWithheld = false;
 
+  DropEverything();
+  std::error_code error;
+  if (!keepData) std::filesystem::remove_all(dataFolder, error);
+  std::filesystem::create_directories(dataFolder / "plugins", error);
+  LoadConfig();
+  ApplyNetcodeAvailability();
+  return true;
+}
+
+// What the running game held, once its plug-ins are unloaded.
+void Client::Impl::DropEverything() {
+  HostLock lock(sim.mutex);
   for (auto& [cvarName, cvar] : cvars) {
     cvar->callbacks.clear();
     cvar->boundInts.clear();
@@ -26,6 +40,10 @@ bool Client::Impl::Restart(bool keepData) {
   tasks.clear();
   netListeners.clear();
   inbox.clear();
+  handedCommands.clear();
+  commandsHanded = false;
+  deferredUnloads.clear();
+  unloadsDeferred = false;
   installPending = false;
 
   replica.reset();
@@ -35,15 +53,6 @@ bool Client::Impl::Restart(bool keepData) {
   viewerTeam.reset();
   nullObjects.clear();
   UpdateController();
-  settingsWindow.reset();
-  settingsContextWithheld = false;
-
-  std::error_code error;
-  if (!keepData) std::filesystem::remove_all(dataFolder, error);
-  std::filesystem::create_directories(dataFolder / "plugins", error);
-  LoadConfig();
-  ApplyNetcodeAvailability();
-  return true;
 }
 
 }  // namespace sim

@@ -3,16 +3,43 @@
 namespace sim {
 namespace {
 
-// Thread-local: simulations on other threads run plug-in code of their own.
-// Read only when a call goes wrong or a client forgives such calls.
-thread_local Client::Impl* running = nullptr;
+// Thread-local: the game thread, the render thread and the simulations of
+// other threads each run plug-in code of their own.
+struct PluginCall {
+  Client::Impl* client = nullptr;
+  PluginRecord* plugin = nullptr;
+  int depth = 0;  // plug-in calls open
+};
+thread_local PluginCall running;
 
 }  // namespace
 
-Client::Impl* RunningClient() { return running; }
+Client::Impl* RunningClient() { return running.client; }
 
-RunningClientScope::RunningClientScope(Client::Impl& client) : previous_(running) { running = &client; }
+PluginRecord* CallingPlugin(const Client::Impl& client) {
+  const PluginCall& call = running;
+  return call.client == &client ? call.plugin : nullptr;
+}
 
-RunningClientScope::~RunningClientScope() { running = previous_; }
+void ForgetCallingPlugin(const PluginRecord* plugin) {
+  PluginCall& call = running;
+  if (call.plugin == plugin) call.plugin = nullptr;
+}
+
+RunningClientScope::RunningClientScope(Client::Impl& client, PluginRecord* plugin) {
+  PluginCall& call = running;
+  previousClient_ = call.client;
+  previousPlugin_ = call.plugin;
+  depth_ = ++call.depth;
+  call.client = &client;
+  call.plugin = plugin;
+}
+
+RunningClientScope::~RunningClientScope() {
+  PluginCall& call = running;
+  call.client = previousClient_;
+  call.plugin = previousPlugin_;
+  --call.depth;
+}
 
 }  // namespace sim

@@ -14,6 +14,7 @@ void PluginCommand(Client::Impl& client, const std::string& arguments) {
   } else if (action == "unload" && !pluginName.empty()) {
     client.UnloadPlugin(pluginName);
   } else if (action == "list" && pluginName.empty()) {
+    // The game thread changes the list, and runs console commands: it reads the list as it is.
     if (client.plugins.empty()) client.Log("No plug-ins loaded");
     for (const auto& record : client.plugins) {
       const PluginDescriptor& info = *record->descriptor;
@@ -27,7 +28,7 @@ void PluginCommand(Client::Impl& client, const std::string& arguments) {
 
 void ShowOrSetCvar(Client::Impl& client, Cvar& cvar, const std::string& value) {
   if (value.empty()) {
-    client.Log(cvar.name + " = \"" + cvar.value + "\"");
+    client.Log(cvar.name + " = \"" + client.CvarValueOf(cvar) + "\"");
   } else {
     client.SetCvarValue(cvar, Unquoted(value));
   }
@@ -35,12 +36,25 @@ void ShowOrSetCvar(Client::Impl& client, Cvar& cvar, const std::string& value) {
 
 }  // namespace
 
-void Client::Impl::Log(std::string line) { console.push_back(std::move(line)); }
+void Client::Impl::Log(std::string line) {
+  HostLock lock(sim.mutex);
+  console.push_back(std::move(line));
+}
 
-void Client::Impl::ExecuteCommand(const std::string& line) {
+void Client::Impl::ExecuteCommand(const std::string& line, bool echo) {
+  if (!sim.OnGameThread()) {
+    HostLock lock(sim.mutex);
+    handedCommands.emplace_back(line, echo);
+    commandsHanded = true;
+    return;
+  }
+  if (echo) Log("] " + line);
   const std::string command = TrimSpace(line);
   if (command.empty()) return;
-  commandHistory.push_back(command);
+  {
+    HostLock lock(sim.mutex);
+    commandHistory.push_back(command);
+  }
   std::string rest;
   const std::string word = FirstWord(command, rest);
   if (word == "plugin") {
@@ -56,6 +70,23 @@ void Client::Impl::ExecuteCommand(const std::string& line) {
   } else {
     Log("Unknown command: " + word);
   }
+}
+
+// What other threads handed the game thread: their console commands, in
+// order, and the unloads they asked for. Game thread, outside plug-in calls.
+void Client::Impl::RunHandedOver() {
+  while (commandsHanded) {
+    std::pair<std::string, bool> command;
+    {
+      HostLock lock(sim.mutex);
+      commandsHanded = handedCommands.size() > 1;
+      if (handedCommands.empty()) break;
+      command = std::move(handedCommands.front());
+      handedCommands.pop_front();
+    }
+    ExecuteCommand(command.first, command.second);
+  }
+  if (busyDepth == 0 && unloadsDeferred) RunDeferredUnloads();
 }
 
 }  // namespace sim

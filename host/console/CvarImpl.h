@@ -2,6 +2,7 @@
 
 // One console variable of a client, the object a CVarWrapper's address points at.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@ struct PluginRecord;
 struct CvarCallback {
   PluginRecord* owner = nullptr;  // nullptr: registered by the host or a test
   std::function<void(std::string, CVarWrapper)> callback;
-  bool alive = true;
+  std::atomic<bool> alive{true};
 };
 
 struct BoundInt {

@@ -61,6 +61,7 @@ std::string ClampToBounds(const Cvar& cvar, std::string value) {
 }
 
 Cvar* Client::Impl::FindCvar(const std::string& cvarName) {
+  HostLock lock(sim.mutex);
   auto found = cvars.find(cvarName);
   return found == cvars.end() ? nullptr : found->second.get();
 }
@@ -68,6 +69,7 @@ Cvar* Client::Impl::FindCvar(const std::string& cvarName) {
 Cvar& Client::Impl::RegisterCvar(const std::string& cvarName, const std::string& defaultValue,
                                  const std::string& description, bool searchable, bool hasMin, float min,
                                  bool hasMax, float max, bool saved) {
+  HostLock lock(sim.mutex);
   std::unique_ptr<Cvar>& slot = cvars[cvarName];
   if (!slot) {
     slot = std::make_unique<Cvar>();
@@ -88,16 +90,21 @@ Cvar& Client::Impl::RegisterCvar(const std::string& cvarName, const std::string&
 }
 
 void Client::Impl::SetCvarValue(Cvar& cvar, std::string value) {
-  std::string oldValue = std::move(cvar.value);
-  cvar.value = ClampToBounds(cvar, std::move(value));
-  if (cvar.saved && cvar.value != oldValue) configDirty = true;
-  if (!cvar.boundInts.empty()) {
-    const int asInt = CvarIntValue(cvar.value);
-    for (BoundInt& bound : cvar.boundInts) *bound.target = asInt;
-  }
   BusyScope busy(*this);  // an unload asked for by a callback waits until all have run
+  std::string oldValue;
   // Callbacks added or removed while these run take effect from the next change.
-  std::vector<std::shared_ptr<CvarCallback>> snapshot = cvar.callbacks;
+  std::vector<std::shared_ptr<CvarCallback>> snapshot;
+  {
+    HostLock lock(sim.mutex);
+    oldValue = std::move(cvar.value);
+    cvar.value = ClampToBounds(cvar, std::move(value));
+    if (cvar.saved && cvar.value != oldValue) configDirty = true;
+    if (!cvar.boundInts.empty()) {
+      const int asInt = CvarIntValue(cvar.value);
+      for (BoundInt& bound : cvar.boundInts) *bound.target = asInt;
+    }
+    snapshot = cvar.callbacks;
+  }
   const uintptr_t address = reinterpret_cast<uintptr_t>(&cvar);
   for (const std::shared_ptr<CvarCallback>& entry : snapshot) {
     if (!entry->alive) continue;
@@ -105,9 +112,15 @@ void Client::Impl::SetCvarValue(Cvar& cvar, std::string value) {
   }
 }
 
-void Client::Impl::LoadConfig() { savedValues = ReadConfigFile(ConfigPath()); }
+void Client::Impl::LoadConfig() {
+  ConfigValues values = ReadConfigFile(ConfigPath());
+  HostLock lock(sim.mutex);
+  savedValues = std::move(values);
+}
 
+// Under the lock, file and all: two threads that set variables never write it at once.
 void Client::Impl::SaveConfig() {
+  HostLock lock(sim.mutex);
   for (const auto& [cvarName, cvar] : cvars) {
     if (cvar->saved) savedValues[cvarName] = cvar->value;
   }
@@ -118,16 +131,28 @@ void Client::Impl::SaveConfig() {
   }
 }
 
+void Client::Impl::SaveConfigIfChanged() {
+  if (!configDirty) return;
+  HostLock lock(sim.mutex);
+  if (configDirty) SaveConfig();
+}
+
 void Client::Impl::RestoreSavedValues(PluginRecord& record) {
-  std::vector<std::string> names = std::move(record.registeredCvars);
-  record.registeredCvars.clear();
+  std::vector<std::string> names;
+  {
+    HostLock lock(sim.mutex);
+    names = std::move(record.registeredCvars);
+    record.registeredCvars.clear();
+  }
   for (const std::string& cvarName : names) {
     Cvar* cvar = FindCvar(cvarName);
-    auto saved = savedValues.find(cvarName);
-    if (cvar && cvar->saved && saved != savedValues.end()) {
-      const std::string value = saved->second;
-      SetCvarValue(*cvar, value);
+    std::optional<std::string> value;
+    {
+      HostLock lock(sim.mutex);
+      auto saved = savedValues.find(cvarName);
+      if (cvar && cvar->saved && saved != savedValues.end()) value = saved->second;
     }
+    if (value) SetCvarValue(*cvar, *value);
   }
 }
 

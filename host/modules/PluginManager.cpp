@@ -70,6 +70,7 @@ void RemoveReplacedModules(const std::filesystem::path& folder) {
 }  // namespace
 
 PluginRecord* Client::Impl::FindPlugin(const std::string& pluginName) const {
+  HostLock lock(sim.mutex);
   for (const auto& record : plugins) {
     if (record->name == pluginName) return record.get();
   }
@@ -78,15 +79,6 @@ PluginRecord* Client::Impl::FindPlugin(const std::string& pluginName) const {
 
 GameWrapper* Client::Impl::GameWrapperOf(PluginRecord* owner) const {
   return owner && owner->gameWrapper ? owner->gameWrapper.get() : hostGame.get();
-}
-
-void Client::Impl::ReportException(PluginRecord* owner, const char* kind, const std::string& detail,
-                                   const char* what) {
-  ++escapedExceptions;
-  std::string where = kind;
-  if (!detail.empty()) where += " " + detail;
-  const std::string who = owner ? "plug-in " + owner->name : std::string("host");
-  Log("Exception in " + who + " (" + where + "): " + what);
 }
 
 bool Client::Impl::LoadPlugin(const std::string& pluginName) {
@@ -136,8 +128,7 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
     record->plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(instanceAddress);
   if (!record->plugin) return closeAndFail("getPlugin gave no plug-in");
 
-  handles.push_back(std::make_unique<HostHandle>(HostHandle{this, record.get(), false}));
-  record->handle = handles.back().get();
+  record->handle = handles.emplace_back(std::make_unique<HostHandle>(this, record.get())).get();
   const auto handleAddress = reinterpret_cast<uintptr_t>(record->handle);
   record->cvarManager = std::make_shared<CVarManagerWrapper>(handleAddress);
   record->gameWrapper = std::make_shared<GameWrapper>(handleAddress);
@@ -149,9 +140,12 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
   record->listed->_plugin = record->plugin;
   record->listed->_module = module;
   record->listed->_filename = file.string();
-  loadedPlugins.push_back(record->listed);
   PluginRecord* loaded = record.get();
-  plugins.push_back(std::move(record));
+  {
+    HostLock lock(sim.mutex);  // the render thread lists the plug-ins whose pages it draws
+    loadedPlugins.push_back(record->listed);
+    plugins.push_back(std::move(record));
+  }
 
   bool completed = false;
   Guarded(loaded, "onLoad", "", [&] {
@@ -173,9 +167,13 @@ bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
     Log("Plug-in " + pluginName + " is not loaded");
     return false;
   }
-  if (busyDepth > 0) {
+  // Plug-in code of this client on the game thread's stack, or a request
+  // from another thread: the game thread unloads once it is free.
+  if (busyDepth > 0 || !sim.OnGameThread()) {
+    HostLock lock(sim.mutex);
     if (!record->unloadRequested) deferredUnloads.push_back(record);
     record->unloadRequested = true;
+    unloadsDeferred = true;
     return true;
   }
   UnloadNow(record);
@@ -183,30 +181,48 @@ bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
   return true;
 }
 
+// Game thread, outside every plug-in call of its own.
 void Client::Impl::RunDeferredUnloads() {
-  while (!deferredUnloads.empty()) {
-    PluginRecord* record = deferredUnloads.front();
-    deferredUnloads.erase(deferredUnloads.begin());
+  while (unloadsDeferred) {
+    PluginRecord* record = nullptr;
+    {
+      HostLock lock(sim.mutex);
+      unloadsDeferred = deferredUnloads.size() > 1;
+      if (deferredUnloads.empty()) return;
+      record = deferredUnloads.front();
+      deferredUnloads.erase(deferredUnloads.begin());
+    }
     const std::string pluginName = record->name;
     UnloadNow(record);
     Log("Unloaded plug-in " + pluginName);
   }
 }
 
+// Game thread. No other thread runs plug-in code of this client meanwhile.
 void Client::Impl::UnloadNow(PluginRecord* record) {
+  UnloadScope unloading(*this);
   BusyScope busy(*this);
-  record->unloadRequested = true;
-  deferredUnloads.erase(std::remove(deferredUnloads.begin(), deferredUnloads.end(), record),
-                        deferredUnloads.end());
+  {
+    HostLock lock(sim.mutex);
+    record->unloadRequested = true;
+    deferredUnloads.erase(std::remove(deferredUnloads.begin(), deferredUnloads.end(), record),
+                          deferredUnloads.end());
+    unloadsDeferred = !deferredUnloads.empty();
+  }
   Guarded(record, "onUnload", "", [&] { record->plugin->onUnload(); });
 
   std::weak_ptr<Corvane::Plugin::CorvanePlugin> watch = record->plugin;
-  loadedPlugins.erase(std::remove(loadedPlugins.begin(), loadedPlugins.end(), record->listed),
-                      loadedPlugins.end());
-  record->listed.reset();
-  record->plugin.reset();
+  std::shared_ptr<Corvane::Plugin::CorvanePlugin> instance;
+  {
+    HostLock lock(sim.mutex);
+    loadedPlugins.erase(std::remove(loadedPlugins.begin(), loadedPlugins.end(), record->listed),
+                        loadedPlugins.end());
+    record->listed.reset();
+    instance = std::move(record->plugin);
+  }
+  instance.reset();  // may destroy the plug-in object: not under the lock
   Guarded(record, "deleteMe", "", [&] { record->descriptor->deleteMeFn(); });
-  record->handle->revoked = true;
+  record->handle->revoked.store(true, std::memory_order_release);
   DropRegistrations(record);
   record->cvarManager.reset();
   record->gameWrapper.reset();
@@ -219,11 +235,16 @@ void Client::Impl::UnloadNow(PluginRecord* record) {
   } else {
     Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
   }
-  plugins.erase(
-      std::find_if(plugins.begin(), plugins.end(), [&](const auto& each) { return each.get() == record; }));
+  std::unique_ptr<PluginRecord> gone;
+  HostLock lock(sim.mutex);
+  auto found =
+      std::find_if(plugins.begin(), plugins.end(), [&](const auto& each) { return each.get() == record; });
+  gone = std::move(*found);
+  plugins.erase(found);
 }
 
 void Client::Impl::DropRegistrations(PluginRecord* owner) {
+  HostLock lock(sim.mutex);
   EraseOwned(hooks, owner);
   EraseOwned(netListeners, owner);
   for (auto& [cvarName, cvar] : cvars) {
@@ -239,7 +260,7 @@ void Client::Impl::DropRegistrations(PluginRecord* owner) {
   tasks.erase(
       std::remove_if(tasks.begin(), tasks.end(), [&](const TaskEntry& t) { return t.owner == owner; }),
       tasks.end());
-  if (current == owner) current = nullptr;
+  ForgetCallingPlugin(owner);
 }
 
 bool Client::Impl::InstallPluginFile(const std::string& pluginName, const std::string& fromModule) {

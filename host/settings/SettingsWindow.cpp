@@ -70,10 +70,24 @@ std::optional<SettingsWindow::Page> SettingsWindow::MakePage(PluginRecord* owner
   return page;
 }
 
+// The plug-ins stay loaded while the scope is open, so the pages' objects
+// live at least as long as the caller's own scope.
 std::vector<SettingsWindow::Page> SettingsWindow::Pages() {
+  Client::Impl::BusyScope busy(client_);
+  struct Listed {
+    PluginRecord* record;
+    std::weak_ptr<const void> identity;
+    Corvane::Plugin::CorvanePlugin* plugin;
+  };
+  std::vector<Listed> listed;
+  {
+    HostLock lock(client_.sim.mutex);
+    for (const auto& record : client_.plugins)
+      listed.push_back({record.get(), record->listed, record->plugin.get()});
+  }
   std::vector<Page> pages;
-  for (const auto& record : client_.plugins) {
-    if (auto page = MakePage(record.get(), record->listed, record->name, record->plugin.get()))
+  for (const Listed& each : listed) {
+    if (auto page = MakePage(each.record, each.identity, each.record->name, each.plugin))
       pages.push_back(*page);
   }
   for (const ExtraPage& extra : extraPages_) {
@@ -126,6 +140,7 @@ SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, co
   const std::optional<Page> page = FindPage(pluginName);
   if (!page) return frame;
   frame.pageFound = true;
+  lastPage_ = pluginName;
   AttachOnce(*page);
 
   ImGui::SetCurrentContext(context_);
@@ -188,24 +203,23 @@ void SettingsWindow::RecoverScopes(ImGuiWindow* pageWindow) {
   ImGui::ErrorCheckEndWindowRecover(&LogRecovery, &client_);
 }
 
+// The page drawn last, or else the first page there is, as the user left
+// the window: a frame with nothing asked of it.
+void SettingsWindow::Redraw() {
+  std::string page = lastPage_;
+  if (page.empty()) {
+    const std::vector<Page> pages = Pages();
+    if (pages.empty()) return;
+    page = pages.front().name;
+  }
+  Input rest;
+  rest.mouse = mouse_;
+  RunFrame(page, rest);
+}
+
 SettingsWindow& SettingsWindowOf(Client::Impl& client) {
   if (!client.settingsWindow) client.settingsWindow = std::make_shared<SettingsWindow>(client);
   return *client.settingsWindow;
 }
 
 }  // namespace sim
-
-std::string sim::Client::DrawSettings(const std::string& pluginName) {
-  return SettingsWindowOf(*impl_).Describe(pluginName);
-}
-
-bool sim::Client::ClickWidget(const std::string& pluginName, const std::vector<std::string>& labelPath) {
-  return SettingsWindowOf(*impl_).Click(pluginName, labelPath);
-}
-
-void sim::Client::WithholdSettingsContext(bool withhold) { impl_->settingsContextWithheld = withhold; }
-
-std::optional<bool> sim::Client::SettingsNodeOpen(const std::string& pluginName,
-                                                  const std::vector<std::string>& labelPath) {
-  return SettingsWindowOf(*impl_).NodeOpen(pluginName, labelPath);
-}

@@ -42,6 +42,9 @@ class SettingsWindow {
   bool Click(const std::string& pluginName, const std::vector<std::string>& labelPath);
   // Whether the tree node at the label path is open; nullopt when no such node is shown.
   std::optional<bool> NodeOpen(const std::string& pluginName, const std::vector<std::string>& labelPath);
+  // Draws the page drawn last (else the first page) once more, the mouse
+  // resting where it was: a free-running render thread's frame.
+  void Redraw();
   // Saves the named page as a PNG picture of the window as it is drawn now,
   // with the mouse where the last click left it; scale 2 makes a picture
   // twice as large; crop keeps only the part that holds something. Returns ""
@@ -184,12 +187,14 @@ class SettingsWindow {
     std::shared_ptr<const void> identity;
   };
   std::vector<ExtraPage> extraPages_;
+  std::string lastPage_;  // the page of the last frame drawn
   bool capturing_ = false;
   std::string captured_;
   std::string clipboard_;
 };
 
-// The client's settings window, made on first use.
+// The client's settings window, made on first use. Render thread only
+// (Simulation::OnRenderThread).
 CORVANE_SIM_API SettingsWindow& SettingsWindowOf(Client::Impl& client);
 
 }  // namespace sim

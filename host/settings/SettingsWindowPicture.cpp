@@ -40,6 +40,7 @@ std::string SettingsWindow::SavePicture(const std::string& pluginName, const std
 }
 
 std::string SettingsWindow::MissingPageReason(const std::string& pluginName) const {
+  HostLock lock(client_.sim.mutex);
   for (const auto& record : client_.plugins) {
     const char* displayName = record->descriptor ? record->descriptor->displayName : nullptr;
     if (record->name == pluginName || (displayName && pluginName == displayName))
@@ -90,8 +91,3 @@ ImRect SettingsWindow::UsedArea(const Frame& frame) const {
 }
 
 }  // namespace sim
-
-std::string sim::Client::SaveSettingsPicture(const std::filesystem::path& file, const std::string& pluginName,
-                                             int scale, bool crop) {
-  return SettingsWindowOf(*impl_).SavePicture(pluginName, file, scale, crop);
-}

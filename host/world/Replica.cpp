@@ -45,7 +45,10 @@ void EraseMissing(Map& objects, const std::set<int>& ids) {
 
 }  // namespace
 
+// The game thread changes the replica under the lock, since other threads ask
+// whether the client is in a match (GameWrapper::IsInOnlineGame).
 void Client::Impl::Enter(Match& match, bool online) {
+  HostLock lock(sim.mutex);
   replica.reset();
   replica = std::make_unique<Replica>();
   replica->match = &match;
@@ -53,7 +56,14 @@ void Client::Impl::Enter(Match& match, bool online) {
   SyncReplica();
 }
 
+void Client::Impl::Leave() {
+  HostLock lock(sim.mutex);
+  replica.reset();
+  UpdateController();
+}
+
 void Client::Impl::SyncReplica() {
+  HostLock lock(sim.mutex);
   if (!replica) return;
   Match::Impl& match = replica->match->impl();
   replica->event.playlist.id = match.playlistId;
@@ -80,6 +90,7 @@ void Client::Impl::SyncReplica() {
 }
 
 void Client::Impl::UpdateController() {
+  HostLock lock(sim.mutex);
   PriObject* pri = controlledId != 0          ? FindPri(controlledId)
                    : controlledPlayer.empty() ? nullptr
                                               : FindPri(controlledPlayer);
@@ -88,6 +99,7 @@ void Client::Impl::UpdateController() {
 }
 
 uintptr_t Client::Impl::DestroyCarKeepingItsAddress(const std::string& playerName) {
+  HostLock lock(sim.mutex);
   PriObject* pri = FindPri(playerName);
   if (!pri || !pri->car) return 0;
   std::vector<CarObject*>& cars = replica->event.cars.items;

@@ -6,8 +6,10 @@
 #include "host/world/SimulationImpl.h"
 
 namespace sim {
+// Any thread that sets a variable may send: under the lock throughout.
 void Simulation::Impl::Broadcast(Client::Impl& sender, const std::string& channel,
                                  const std::string& payload) {
+  HostLock lock(mutex);
   if (!sender.replica) return;
   const int senderPlayer =
       sender.hasController && sender.controller.pri ? sender.controller.pri->playerId : 0;
@@ -32,6 +34,7 @@ void NetListen(GameWrapper& gameWrapper, const std::string& channel,
   entry->channel = channel;
   entry->owner = handle->client->OwnerFor(*handle);
   entry->callback = std::move(listener);
+  HostLock lock(handle->client->sim.mutex);
   handle->client->netListeners.push_back(std::move(entry));
 }
 

@@ -22,8 +22,15 @@ bool ValidClientName(const std::string& name) {
 
 }  // namespace
 
+std::vector<Client*> Simulation::Impl::ClientList() const {
+  HostLock lock(mutex);
+  std::vector<Client*> result;
+  for (const auto& client : clients) result.push_back(client.get());
+  return result;
+}
+
 void Simulation::Impl::MatchChanged(Match& match) {
-  for (const auto& client : clients) {
+  for (Client* client : ClientList()) {
     Client::Impl& state = client->impl();
     if (state.replica && state.replica->match == &match) state.SyncReplica();
   }
@@ -38,7 +45,10 @@ Simulation::Simulation(std::filesystem::path root, std::filesystem::path moduleD
 }
 
 Simulation::~Simulation() {
-  // Clients first, newest first: their plug-ins unload while the matches still exist.
+  // The render thread first, with the settings windows it alone may touch;
+  // then the clients, newest first: their plug-ins unload while the matches
+  // still exist.
+  impl_->EndRenderThread();
   while (!impl_->clients.empty()) impl_->clients.pop_back();
   impl_->matches.clear();
   StopFollowing(*impl_);
@@ -49,22 +59,20 @@ Client& Simulation::AddClient(const std::string& name) {
   const std::string folderName =
       ValidClientName(name) ? name : "client" + std::to_string(impl_->clients.size());
   auto state = std::make_unique<Client::Impl>(*impl_, name, impl_->root / folderName);
-  impl_->clients.push_back(std::make_unique<Client>(std::move(state)));
+  auto client = std::make_unique<Client>(std::move(state));
+  HostLock lock(impl_->mutex);  // the render thread walks the clients
+  impl_->clients.push_back(std::move(client));
   return *impl_->clients.back();
 }
 
 Client* Simulation::FindClient(const std::string& name) {
-  for (const auto& client : impl_->clients) {
-    if (client->Name() == name) return client.get();
+  for (Client* client : impl_->ClientList()) {
+    if (client->Name() == name) return client;
   }
   return nullptr;
 }
 
-std::vector<Client*> Simulation::Clients() {
-  std::vector<Client*> result;
-  for (const auto& client : impl_->clients) result.push_back(client.get());
-  return result;
-}
+std::vector<Client*> Simulation::Clients() { return impl_->ClientList(); }
 
 Match& Simulation::CreateMatch(const std::string& name, int playlistId) {
   if (Match* existing = FindMatch(name)) return *existing;
@@ -85,10 +93,12 @@ Match* Simulation::FindMatch(const std::string& name) {
 
 double Simulation::Now() const { return impl_->Now(); }
 
+// Clients are only added on the game thread, which ticks: it walks the list as it is.
 void Simulation::Tick(int count) {
   for (int i = 0; i < count; ++i) {
     ++impl_->ticks;
     for (size_t c = 0; c < impl_->clients.size(); ++c) impl_->clients[c]->impl().RunTurn(true);
+    impl_->DrawFreeFrameAfterTick();
   }
 }
 
@@ -105,9 +115,15 @@ std::filesystem::path Simulation::ModuleDir() const { return impl_->moduleDir; }
 
 void Simulation::SetInstallDelay(double seconds) { impl_->installDelay = seconds > 0 ? seconds : 0; }
 
-void Simulation::SetNetworkDelay(double seconds) { impl_->networkDelay = seconds > 0 ? seconds : 0; }
+void Simulation::SetNetworkDelay(double seconds) {
+  HostLock lock(impl_->mutex);
+  impl_->networkDelay = seconds > 0 ? seconds : 0;
+}
 
-double Simulation::NetworkDelay() const { return impl_->networkDelay; }
+double Simulation::NetworkDelay() const {
+  HostLock lock(impl_->mutex);
+  return impl_->networkDelay;
+}
 
 void Simulation::UseSimulatedProcessorClock(bool simulated) {
   if (simulated)

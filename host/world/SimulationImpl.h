@@ -2,28 +2,61 @@
 
 // Internal state of the simulation and of its matches.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/Simulation.h"
+#include "host/threads/HostLock.h"
+#include "host/threads/RenderThread.h"
 
 namespace sim {
 
 struct Simulation::Impl {
   std::filesystem::path root;
   std::filesystem::path moduleDir;
-  int64_t ticks = 0;
-  double installDelay = 1.5;
-  double networkDelay = 0.05;
-  std::vector<std::unique_ptr<Client>> clients;  // creation order
-  std::vector<std::unique_ptr<Match>> matches;
+  std::atomic<int64_t> ticks{0};
+  double installDelay = 1.5;                     // game thread only
+  double networkDelay = 0.05;                    // under the lock
+  std::vector<std::unique_ptr<Client>> clients;  // creation order; added under the lock
+  std::vector<std::unique_ptr<Match>> matches;   // game thread only
+
+  // The host's data lock (host/threads/HostLock.h).
+  mutable HostMutex mutex;
+  // The thread that made the simulation runs its game: ticks, events, hooks,
+  // timers, tasks and console commands.
+  const std::thread::id gameThread = std::this_thread::get_id();
+  bool OnGameThread() const { return std::this_thread::get_id() == gameThread; }
+  // What only the game thread changes (always under the lock) it reads as it
+  // is; every other thread reads it under the lock.
+  std::unique_lock<HostMutex> LockUnlessGameThread() const {
+    return OnGameThread() ? std::unique_lock<HostMutex>(mutex, std::defer_lock)
+                          : std::unique_lock<HostMutex>(mutex);
+  }
+
+  // The render thread, made on first use; it ends before the clients do.
+  RenderThread& Render();
+  // Runs job on the render thread and waits for it (host/settings/OnRenderThread.cpp).
+  void OnRenderThread(const std::function<void()>& job);
+  // A free-running frame: every client's settings window drawn once.
+  void DrawFreeFrame();
+  // Without threads, the free-running frame is drawn after each tick.
+  void DrawFreeFrameAfterTick();
+  // Drops every client's settings window on the render thread, then ends it.
+  void EndRenderThread();
+  std::unique_ptr<RenderThread> render;
+  std::mutex renderMaking;
 
   static constexpr int64_t kTicksPerSecond = 120;
   static constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
-  double Now() const { return static_cast<double>(ticks) * kTickSeconds; }
+  double Now() const { return static_cast<double>(ticks.load(std::memory_order_relaxed)) * kTickSeconds; }
+  std::vector<Client*> ClientList() const;
   // Brings every client that takes part in the match up to date with it.
   void MatchChanged(Match& match);
   // Queues a payload for every other client of the sender's match.

@@ -19,6 +19,12 @@ bool ValidCvarName(const std::string& name) {
 
 Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
 
+// Any thread may set a value: reads take the host's lock.
+std::string ValueAt(uintptr_t address) {
+  const Cvar* cvar = CvarAt(address);
+  return cvar->client->CvarValueOf(*cvar);
+}
+
 }  // namespace
 }  // namespace sim
 
@@ -37,16 +43,14 @@ std::string CVarWrapper::getDescription() const {
   return memory_address ? sim::CvarAt(memory_address)->description : "";
 }
 
-std::string CVarWrapper::getStringValue() const {
-  return memory_address ? sim::CvarAt(memory_address)->value : "";
-}
+std::string CVarWrapper::getStringValue() const { return memory_address ? sim::ValueAt(memory_address) : ""; }
 
 int CVarWrapper::getIntValue() const {
-  return memory_address ? sim::CvarIntValue(sim::CvarAt(memory_address)->value) : 0;
+  return memory_address ? sim::CvarIntValue(sim::ValueAt(memory_address)) : 0;
 }
 
 float CVarWrapper::getFloatValue() const {
-  return memory_address ? sim::CvarFloatValue(sim::CvarAt(memory_address)->value) : 0.0f;
+  return memory_address ? sim::CvarFloatValue(sim::ValueAt(memory_address)) : 0.0f;
 }
 
 bool CVarWrapper::getBoolValue() const { return getIntValue() != 0; }
@@ -63,16 +67,18 @@ void CVarWrapper::addOnValueChanged(std::function<void(std::string oldValue, CVa
   if (!memory_address || !callback) return;
   Cvar* cvar = sim::CvarAt(memory_address);
   auto entry = std::make_shared<sim::CvarCallback>();
-  entry->owner = cvar->client->current;
+  entry->owner = sim::CallingPlugin(*cvar->client);
   entry->callback = std::move(callback);
+  sim::HostLock lock(cvar->client->sim.mutex);
   cvar->callbacks.push_back(std::move(entry));
 }
 
 void CVarWrapper::bindTo(std::shared_ptr<int> var) {
   if (!memory_address || !var) return;
   Cvar* cvar = sim::CvarAt(memory_address);
+  sim::HostLock lock(cvar->client->sim.mutex);
   *var = sim::CvarIntValue(cvar->value);
-  cvar->boundInts.push_back({cvar->client->current, std::move(var)});
+  cvar->boundInts.push_back({sim::CallingPlugin(*cvar->client), std::move(var)});
 }
 
 bool CVarWrapper::IsNull() const { return memory_address == 0; }
@@ -91,6 +97,7 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
     client.Log("Cannot register console variable \"" + name + "\": invalid name");
     return CVarWrapper(0);
   }
+  sim::HostLock lock(client.sim.mutex);
   Cvar& cvar =
       client.RegisterCvar(name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg);
   if (sim::PluginRecord* owner = client.OwnerFor(*handle)) owner->registeredCvars.push_back(name);
@@ -106,8 +113,7 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
 void CVarManagerWrapper::executeCommand(std::string command, bool log) {
   sim::HostHandle* handle = sim::LiveHandle(memory_address);
   if (!handle) return;
-  if (log) handle->client->Log("] " + command);
-  handle->client->ExecuteCommand(command);
+  handle->client->ExecuteCommand(command, log);
 }
 
 void CVarManagerWrapper::log(std::string text) {

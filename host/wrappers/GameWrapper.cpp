@@ -12,18 +12,29 @@ Client::Impl* ClientAt(uintptr_t address) {
   return handle ? handle->client : nullptr;
 }
 
-const GameEventObject* EventOf(uintptr_t address, bool online) {
+// The client's replica is the game thread's to change: the game thread reads
+// it as it is, any other thread (a setter's on-change callback asking whether
+// the client is online) under the host's lock.
+bool InMatch(const Client::Impl& client, bool online) {
+  return client.replica && client.replica->online == online;
+}
+
+bool InMatch(uintptr_t address, bool online) {
   Client::Impl* client = ClientAt(address);
-  if (!client || !client->replica || client->replica->online != online) return nullptr;
-  return &client->replica->event;
+  if (!client) return false;
+  if (client->sim.OnGameThread()) return InMatch(*client, online);
+  HostLock lock(client->sim.mutex);
+  return InMatch(*client, online);
 }
 
 // The event as the game hands it out, which may be null while in a match.
 uintptr_t HandedOutEvent(uintptr_t address, bool online) {
-  const GameEventObject* event = EventOf(address, online);
-  if (!event) return 0;
+  Client::Impl* client = ClientAt(address);
+  if (!client) return 0;
+  const auto lock = client->sim.LockUnlessGameThread();
+  if (!client->replica || client->replica->online != online) return 0;
   const WorldObject object = online ? WorldObject::OnlineGame : WorldObject::GameEvent;
-  return ClientAt(address)->nullObjects.count(object) ? 0 : event->Address();
+  return client->nullObjects.count(object) ? 0 : client->replica->event.Address();
 }
 
 }  // namespace
@@ -31,9 +42,9 @@ uintptr_t HandedOutEvent(uintptr_t address, bool online) {
 
 GameWrapper::GameWrapper(uintptr_t mem) : memory_address(mem) {}
 
-bool GameWrapper::IsInGame() { return sim::EventOf(memory_address, false) != nullptr; }
+bool GameWrapper::IsInGame() { return sim::InMatch(memory_address, false); }
 
-bool GameWrapper::IsInOnlineGame() { return sim::EventOf(memory_address, true) != nullptr; }
+bool GameWrapper::IsInOnlineGame() { return sim::InMatch(memory_address, true); }
 
 ServerWrapper GameWrapper::GetGameEventAsServer() {
   return ServerWrapper(sim::HandedOutEvent(memory_address, false));
@@ -45,7 +56,9 @@ ServerWrapper GameWrapper::GetOnlineGame() {
 
 PlayerControllerWrapper GameWrapper::GetPlayerController() {
   sim::Client::Impl* client = sim::ClientAt(memory_address);
-  return PlayerControllerWrapper(client && client->hasController ? client->controller.Address() : 0);
+  if (!client) return PlayerControllerWrapper(0);
+  const auto lock = client->sim.LockUnlessGameThread();
+  return PlayerControllerWrapper(client->hasController ? client->controller.Address() : 0);
 }
 
 void GameWrapper::HookEventPost(std::string eventName, std::function<void(std::string eventName)> callback) {
@@ -70,7 +83,9 @@ void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> theLambda, float 
 
 PluginManagerWrapper GameWrapper::GetPluginManager() {
   sim::Client::Impl* client = sim::ClientAt(memory_address);
-  if (!client || client->nullObjects.count(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
+  if (!client) return PluginManagerWrapper(0);
+  const auto lock = client->sim.LockUnlessGameThread();
+  if (client->nullObjects.count(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
   return PluginManagerWrapper(reinterpret_cast<uintptr_t>(&client->hostHandle));
 }
 
@@ -79,6 +94,8 @@ std::filesystem::path GameWrapper::GetCorvanePath() {
   return client ? client->dataFolder : std::filesystem::path();
 }
 
+// The list the host changes as it loads and unloads plug-ins, on the game
+// thread: a plug-in walks it on the game thread.
 std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>>* PluginManagerWrapper::GetLoadedPlugins() {
   // Callers may walk the result without checking it, so "no manager" is an
   // empty list; a call on the null manager is still a fault, as in the game.

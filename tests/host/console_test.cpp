@@ -15,7 +15,7 @@ class HostConsole : public SimulationTest {
  protected:
   // Runs a line and returns the console lines it wrote, echo included.
   std::vector<std::string> Run(sim::Client& client, const std::string& line) {
-    const size_t before = client.Console().size();
+    const size_t before = client.ConsoleSize();
     client.RunCommand(line);
     return client.ConsoleSince(before);
   }
@@ -68,7 +68,7 @@ TEST_F(HostConsole, PluginLogLinesAndCommandEchoesKeepTheirOrder) {
   cvars->log("last");
   const std::vector<std::string> expected = {"first", "] probe_saved", "probe_saved = \"default\"",
                                              "probe_saved = \"default\"", "last"};
-  EXPECT_EQ(client.ConsoleSince(client.Console().size() - 5), expected);
+  EXPECT_EQ(client.ConsoleSince(client.ConsoleSize() - 5), expected);
 }
 
 TEST_F(HostConsole, NetcodeInstallFollowsTheClientsAvailability) {

@@ -177,7 +177,7 @@ class HostWorld : public SimulationTest {
   // Runs the calls as the client's plug-in code runs (in a hook), and returns
   // the fault lines they wrote.
   std::vector<std::string> FaultLinesOf(const std::function<void()>& calls) {
-    const size_t since = client.Console().size();
+    const size_t since = client.ConsoleSize();
     game.HookEventPost("Probe", [&](std::string) { calls(); });
     client.RaiseEvent("Probe");
     game.UnhookEventPost("Probe");

@@ -81,7 +81,7 @@ TEST_F(HostPlugins, EachThrownExceptionBecomesOneConsoleLine) {
   expectedEscapes = std::size(cases);
   size_t expected = 0;
   for (const Case& c : cases) {
-    const size_t before = client.Console().size();
+    const size_t before = client.ConsoleSize();
     Act(client, c.action);
     EXPECT_EQ(client.ConsoleSince(before), std::vector<std::string>{c.line}) << c.action;
     EXPECT_EQ(client.EscapedExceptions(), ++expected);
@@ -94,7 +94,7 @@ TEST_F(HostPlugins, AThrowingHookIsReportedOnEveryRunAndOthersStillRun) {
   client.SetCvar("probe_action", "hook-throw");
   int othersCalled = 0;
   client.Game()->HookEventPost("Probe.Event", [&](std::string) { ++othersCalled; });
-  const size_t before = client.Console().size();
+  const size_t before = client.ConsoleSize();
   client.RaiseEvent("Probe.Event");
   client.RaiseEvent("Probe.Event");
   const std::string line = "Exception in plug-in HostProbe (hook Probe.Event): hook failure";

@@ -359,7 +359,7 @@ TEST_F(PictureTest, WindowWorksOnAfterAPicture) {
   const Pixels second = Take("first");
   EXPECT_EQ(Compare(second, first, 0).pixels, 0u);
 
-  const size_t before = client.Console().size();
+  const size_t before = client.ConsoleSize();
   ASSERT_TRUE(Click({"Bob", "Visible to Spectators"}));
   EXPECT_EQ(WritesSince(before), 1u);
   EXPECT_EQ(Value(kInvisJsonCvar), tables::Json(tables::Cleared({{3, 2}})));

@@ -149,7 +149,7 @@ TEST_F(BadInput, ThePluginsVariablesTakeAnyValue) {
       // The enable switch last: its garbage may switch the enforcement pass off.
       for (const char* cvar : {kInvisJsonCvar, kNamesListCvar, kNetcodeLogLevelCvar, kEnabledCvar}) {
         SCOPED_TRACE(client->Name() + " " + cvar + " " + value.kind);
-        const size_t mark = client->Console().size();
+        const size_t mark = client->ConsoleSize();
         Apply(*client, cvar, value.text);
         const std::string line = ExpectedTableLine(value.kind, client->IsOnline());
         if (std::string(cvar) == kInvisJsonCvar && !line.empty()) {

@@ -55,7 +55,7 @@ TEST_F(Unload, WithADetectionPassPendingNoPassRunsAndAReloadStartsAFreshRun) {
 
     ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));
     EXPECT_EQ(client.PendingTimers(), 0u);
-    const size_t lines = client.Console().size();
+    const size_t lines = client.ConsoleSize();
     const size_t commands = client.CommandHistory().size();
     Sim().AdvanceSeconds(60.0);
     EXPECT_EQ(BridgeLines(client.ConsoleSince(lines)), 0u);

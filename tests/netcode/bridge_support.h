@@ -89,7 +89,7 @@ class OneClient : public SimulationTest {
     ASSERT_TRUE(client.LoadPlugin(name));
   }
   std::vector<std::string> Since(size_t index) const { return client.ConsoleSince(index); }
-  size_t Mark() const { return client.Console().size(); }
+  size_t Mark() const { return client.ConsoleSize(); }
 };
 
 }  // namespace netcode_test

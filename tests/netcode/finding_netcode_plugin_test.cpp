@@ -83,7 +83,7 @@ TEST_F(Detection, AlreadyLoadedIsDetectedInsideTheConstructor) {
     sim::Client& player = own.AddClient("player");
     player.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
     ASSERT_TRUE(player.SetCvar(kNetcodeLogLevelCvar, c.level));
-    const size_t mark = player.Console().size(), commands = player.CommandHistory().size();
+    const size_t mark = player.ConsoleSize(), commands = player.CommandHistory().size();
     ASSERT_TRUE(player.InstallPluginFile("Glimmerfade"));
     ASSERT_TRUE(player.LoadPlugin("Glimmerfade"));
 
@@ -175,7 +175,7 @@ TEST_F(Detection, LookAlikeClassNamesDoNotCount) {
     sim::Client& player = own.AddClient("player");
     ASSERT_TRUE(player.InstallPluginFile(module));
     ASSERT_TRUE(player.LoadPlugin(module));
-    const size_t mark = player.Console().size();
+    const size_t mark = player.ConsoleSize();
     ASSERT_TRUE(player.InstallPluginFile("Glimmerfade"));
     ASSERT_TRUE(player.LoadPlugin("Glimmerfade"));
     own.AdvanceSeconds(4.1);
@@ -214,7 +214,7 @@ TEST_F(Detection, MissingVariableEndsTheRunNotReady) {
     if (*c.level) {
       ASSERT_TRUE(player.SetCvar(kNetcodeLogLevelCvar, c.level));
     }
-    const size_t mark = player.Console().size(), commands = player.CommandHistory().size();
+    const size_t mark = player.ConsoleSize(), commands = player.CommandHistory().size();
     ASSERT_TRUE(player.InstallPluginFile("Glimmerfade"));
     ASSERT_TRUE(player.LoadPlugin("Glimmerfade"));
     own.AdvanceSeconds(4.1);

@@ -116,9 +116,9 @@ TEST_F(ShellLifecycle, LoadsCompletelyWithoutNetcodePlugin) {
 TEST_F(ShellLifecycle, SettingNamesListRunsNoCallback) {
   sim::Client& client = NewClient("solo");
   ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
-  const size_t before = client.Console().size();
+  const size_t before = client.ConsoleSize();
   client.SetCvar("names_specshortcuts", "1,Ann;2;3;4;5;6;7;8;");
-  EXPECT_EQ(client.Console().size(), before);
+  EXPECT_EQ(client.ConsoleSize(), before);
   EXPECT_EQ(client.DescribeCvar("names_specshortcuts")->callbacks, 0u);
 }
 

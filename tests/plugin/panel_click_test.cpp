@@ -26,7 +26,7 @@ TEST_F(PanelTest, FlagClickWritesTheWholePanelTableOnce) {
   ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, tables::Json(tables::AllHidden())));
   ASSERT_TRUE(Click({"Ann"}));
   ASSERT_TRUE(Click({"Bob"}));
-  const size_t before = client.Console().size();
+  const size_t before = client.ConsoleSize();
 
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));
   EXPECT_EQ(WritesSince(before), 1u);
@@ -73,7 +73,7 @@ TEST_F(PanelTest, PanelTableOutlivesTheNamesList) {
 
 TEST_F(PanelTest, WidgetsNotShownCannotBeClicked) {
   SetNames("1,Ann");
-  const size_t before = client.Console().size();
+  const size_t before = client.ConsoleSize();
   EXPECT_FALSE(Click({"Ann", "Visible to Opponents"}));  // node closed
   EXPECT_FALSE(Click({"Zed"}));
   EXPECT_FALSE(Click({"Visible to Opponents"}));  // only inside a node

@@ -139,7 +139,7 @@ size_t Runner::CountSends() {
     const size_t seen = std::max(sendScan_[c], c < consoleSeen_.size() ? consoleSeen_[c] : 0);
     for (const std::string& line : clients[c]->ConsoleSince(seen))
       sendsThisStep_ += StartsWith(line, kSendLine);
-    sendScan_[c] = clients[c]->Console().size();
+    sendScan_[c] = clients[c]->ConsoleSize();
   }
   return sendsThisStep_;
 }
@@ -201,7 +201,7 @@ std::optional<Finding> Runner::CheckClient(const model::ClientState& expected, s
 std::optional<Finding> Runner::CheckConsole(const model::ClientState& expected, sim::Client& client) {
   const size_t index = static_cast<size_t>(&expected - model_.Clients().data());
   const std::vector<std::string> lines = client.ConsoleSince(consoleSeen_[index]);
-  consoleSeen_[index] = client.Console().size();
+  consoleSeen_[index] = client.ConsoleSize();
   std::vector<std::string> sends;
   for (const std::string& line : lines) {
     if (StartsWith(line, "Exception in ")) return Finding{"exception", expected.name + ": " + line};

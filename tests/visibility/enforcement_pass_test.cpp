@@ -197,7 +197,7 @@ TEST_F(EnforcementPass, NoCarArrayNoControllerOrNoLocalEntryChangesNoCar) {
 
   match.SetHasCarArray(true);
   client.Control("");
-  const size_t mark = client.Console().size();
+  const size_t mark = client.ConsoleSize();
   Pass();
   EXPECT_EQ(PassLines(mark), std::vector<std::string>{"playerBools is not populated for player 3"});
   EXPECT_EQ(Names(), "1,Viewer;2,Mate;3,Opp;4,Opp2;5;6;7;8;");
@@ -226,7 +226,7 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
     SCOPED_TRACE(c.value);
     Set(kInvisJsonCvar, c.value);
     Set(kNamesListCvar, "");
-    const size_t mark = client.Console().size();
+    const size_t mark = client.ConsoleSize();
     Pass(2);
     std::vector<std::string> expected = c.linesPerPass;
     expected.insert(expected.end(), c.linesPerPass.begin(), c.linesPerPass.end());
@@ -241,7 +241,7 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
 TEST_F(EnforcementPass, WrongShapeIsReportedOncePerValue) {
   match.SetPlaylistId(kEnforcedOnlinePlaylist);
   StartMatch(/*online=*/true);
-  const size_t mark = client.Console().size();
+  const size_t mark = client.ConsoleSize();
   for (const char* value : {"{}", "{}", "[]", "{}", R"({"invisDeque":[[true,1,true]]})", "[]", "{}"}) {
     Set(kInvisJsonCvar, value);
     Pass(3);
@@ -260,7 +260,7 @@ TEST_F(EnforcementPass, WrongShapeMemoryForgetsTheOldestOf33Values) {
   match.SetPlaylistId(kEnforcedOnlinePlaylist);
   StartMatch(/*online=*/true);
   const auto reportsOf = [&](int value) {
-    const size_t mark = client.Console().size();
+    const size_t mark = client.ConsoleSize();
     Set(kInvisJsonCvar, "{\"v\":" + std::to_string(value) + "}");
     Pass();
     return PassLines(mark).size();
@@ -284,7 +284,7 @@ TEST_F(EnforcementPass, ACarDestroyedUnderItsEntryIsAFaultUnlessTheHostForgives)
     std::ostringstream dead;
     dead << " on 0x" << std::hex << client.DestroyCarKeepingItsAddress(strict ? "Opp" : "Opp2")
          << ", which holds no live ";
-    const size_t mark = client.Console().size();
+    const size_t mark = client.ConsoleSize();
     Pass();
     const std::vector<std::string> strictFaults = {
         "fault: CarWrapper::GetOwnerName" + dead.str() + "car (destroyed)",

@@ -46,7 +46,7 @@ class Replication : public SimulationTest {
   // before it did.
   std::pair<std::vector<std::string>, std::string> Change(sim::Client& client, const std::string& value) {
     EXPECT_TRUE(client.SetCvar(kNetcodeMessageOutCvar, ""));
-    const size_t mark = client.Console().size();
+    const size_t mark = client.ConsoleSize();
     EXPECT_TRUE(client.SetCvar(kInvisJsonCvar, value));
     EXPECT_EQ(Value(client, kNetcodeMessageOutCvar), "");
     Sim().RunPending();
@@ -98,7 +98,7 @@ TEST_F(Replication, OnlineClientSendsNothingAndReceivedTablesAreNotEchoed) {
             std::make_pair(std::vector<std::string>{}, std::string()));
   EXPECT_EQ(Change(joiner, "{}"), std::make_pair(std::vector<std::string>{}, std::string()));
 
-  const size_t mark = joiner.Console().size();
+  const size_t mark = joiner.ConsoleSize();
   Deliver(joiner, "3:0,0,0");
   Sim().AdvanceSeconds(1.0);
   EXPECT_EQ(Value(joiner, kInvisJsonCvar),

@@ -133,7 +133,7 @@ nlohmann::json ClientsOf(Page& page) {
     const std::optional<std::string> enabled = shown[i]->CvarValue(kEnabledCvar);
     clients.push_back({{"name", shown[i]->Name()},
                        {"enabled", enabled ? nlohmann::json(*enabled == "1") : nlohmann::json()},
-                       {"consoleLines", shown[i]->Console().size()},
+                       {"consoleLines", shown[i]->ConsoleSize()},
                        {"cars", CarsOf(*page.views[i])}});
   }
   return clients;

@@ -36,7 +36,7 @@ PageMatch::~PageMatch() {
 
 std::string PageMatch::RunLine(const std::string& line) {
   // Only what this line makes the consoles write is printed with it.
-  for (sim::Client* client : simulation_->Clients()) context_->printed[client] = client->Console().size();
+  for (sim::Client* client : simulation_->Clients()) context_->printed[client] = client->ConsoleSize();
   output_.str("");
   ::RunLine(*context_, line, "");
   PrintConsoles(*context_);
