@@ -47,7 +47,8 @@ void Shroudweave::EnforceVisibility() {
 
 void Shroudweave::onInvisJsonChanged(std::string /*oldValue*/, CVarWrapper variable) {
   SendChangedTable(
-      *cvarManager, *gameWrapper, variable.getStringValue(), wrongShapeReports,
+      *cvarManager, *gameWrapper, variable.getStringValue(),
+      guard.Bind([](Shroudweave& self, const std::string& text) { self.QueueRemember(text); }),
       guard.Bind([](Shroudweave& self, const std::string& message) { self.QueueSend(message); }));
 }
 
@@ -60,4 +61,11 @@ void Shroudweave::QueueSend(const std::string& message) {
   gameWrapper->Execute(guard.Bind([message](Shroudweave& self, GameWrapper*) {
     if (self.netcode) self.netcode->SendNewMessage(message);
   }));
+}
+
+// The handler may run on any thread, the pass only on the game thread, where
+// the memory is taken care of. Tasks run before the next events' passes.
+void Shroudweave::QueueRemember(const std::string& text) {
+  gameWrapper->Execute(
+      guard.Bind([text](Shroudweave& self, GameWrapper*) { self.wrongShapeReports.Remember(text); }));
 }

@@ -18,6 +18,13 @@ inline constexpr char kDisplayName[] = "Glimmerfade";
 // The Glimmerfade plug-in object: hides chosen players' cars from chosen viewers.
 // Its work is done by the visibility and bridge code it forwards to; it keeps
 // what that code needs from one call to the next.
+//
+// Threads: the host runs the hook, timers and tasks on the game thread, draws
+// the settings page on its render thread, and runs an on-change callback on
+// whichever thread set the variable (a click on the page: the render thread).
+// What the pass keeps belongs to the game thread; the panel's table to the
+// drawing thread. The on-change handlers touch neither: they hand their work
+// to the game thread with Execute.
 class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
   void onLoad() override;
@@ -38,9 +45,11 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   void OnEnabledChanged(CVarWrapper enabled);
   // Sends a message through the bridge from a game-thread task.
   void QueueSend(const std::string& message);
+  // Has the pass's memory take a text the sender reported, from a game-thread task.
+  void QueueRemember(const std::string& text);
 
   std::shared_ptr<NetcodeManager> netcode;
-  // Wrong-shaped "invis_json" texts already reported, shared by the pass and the sender.
+  // Wrong-shaped "invis_json" texts already reported; the game thread's alone.
   WrongShapeReports wrongShapeReports;
   // The last table decode and names buffers, reused by the next pass.
   EnforcementPassMemory enforcementPassMemory;

@@ -5,6 +5,7 @@
 
 #include "InvisibilityTable.h"
 #include "ReplicationMessage.h"
+#include "WrongShapeReports.h"
 #include "pluginsdk.h"
 
 // Replication of the visibility table: the client that runs the match sends
@@ -12,14 +13,15 @@
 
 namespace {
 // The table to send, or nothing (with a console line for a table that is JSON
-// but cannot be sent). A wrong shape reported here is remembered, so that the
-// enforcement pass does not report the same value again.
+// but cannot be sent). A wrong shape reported here is handed on to be
+// remembered, so that the enforcement pass does not report the same value again.
 std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const std::string& text,
-                                             WrongShapeReports& reports) {
+                                             const RememberWrongShape& remember) {
   DecodedInvisibilityStates decoded = DecodeInvisibilityStates(text);
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::NotJson) return std::nullopt;
   if (decoded.outcome == DecodedInvisibilityStates::Outcome::WrongShape) {
-    reports.Report(cvars, text, decoded.error);
+    LogWrongShape(cvars, decoded.error);
+    remember(text);
     return std::nullopt;
   }
   if (!IsCompleteInvisibilityTable(decoded.table)) {
@@ -31,9 +33,9 @@ std::optional<InvisibilityTable> TableToSend(CVarManagerWrapper& cvars, const st
 }  // namespace
 
 void SendChangedTable(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& text,
-                      WrongShapeReports& reports, const SendReplicationMessage& send) {
+                      const RememberWrongShape& remember, const SendReplicationMessage& send) {
   if (game.IsInOnlineGame()) return;
-  const std::optional<InvisibilityTable> table = TableToSend(cvars, text, reports);
+  const std::optional<InvisibilityTable> table = TableToSend(cvars, text, remember);
   if (!table) return;
   const std::string message = ComposeReplicationMessage(*table);
   cvars.log("Sending netcode message " + message);

@@ -4,15 +4,15 @@
 
 #include "wrappers/CVarManagerWrapper.h"
 
-void WrongShapeReports::ReportOnce(CVarManagerWrapper& cvars, const std::string& text,
-                                   const std::string& reason) {
-  if (!WasReported(text)) Report(cvars, text, reason);
+void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason) {
+  cvars.log(kWrongShapeReport + reason);
 }
 
-void WrongShapeReports::Report(CVarManagerWrapper& cvars, const std::string& text,
-                               const std::string& reason) {
+void WrongShapeReports::ReportOnce(CVarManagerWrapper& cvars, const std::string& text,
+                                   const std::string& reason) {
+  if (WasReported(text)) return;
   Remember(text);
-  cvars.log(kWrongShapeReport + reason);
+  LogWrongShape(cvars, reason);
 }
 
 bool WrongShapeReports::WasReported(const std::string& text) const {

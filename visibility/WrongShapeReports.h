@@ -9,16 +9,21 @@ class CVarManagerWrapper;
 // visibility table; the JSON library's reason follows.
 inline constexpr char kWrongShapeReport[] = "invis_json does not hold a visibility table: ";
 
+// Writes that console line.
+void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason);
+
 // The "invis_json" texts reported as JSON of the wrong shape, so that the
 // enforcement pass, which meets the same text on every pass, reports each of
-// them once. The replication sender reports every change it is told of and
-// remembers the text too. The latest 32 texts are remembered.
+// them once. The latest 32 texts are remembered.
+//
+// It belongs to the game thread, where the pass runs. The replication sender,
+// which runs on whichever thread set the variable, reports every change
+// itself and hands the text over with a game-thread task (Remember), so that
+// the pass does not report it again.
 class WrongShapeReports {
  public:
   // Writes the line for text unless text was reported before.
   void ReportOnce(CVarManagerWrapper& cvars, const std::string& text, const std::string& reason);
-  // Writes the line whether or not text was reported before.
-  void Report(CVarManagerWrapper& cvars, const std::string& text, const std::string& reason);
 
   bool WasReported(const std::string& text) const;
   void Remember(const std::string& text);

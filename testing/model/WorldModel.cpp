@@ -458,9 +458,9 @@ void WorldModel::Turn(ClientState& client) {
   }
   const uint64_t queuedBeforeTurn = client.nextSeq;
   while (!client.tasks.empty() && client.tasks.front().seq < queuedBeforeTurn) {
-    const std::string message = client.tasks.front().message;
+    const ClientState::Task task = client.tasks.front();
     client.tasks.pop_front();
-    Send(client, message);
+    if (task.send) Send(client, task.message);
   }
   EnforcementPass(client);
 }
@@ -531,8 +531,10 @@ void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
   client.invisJson = text;
   if (!client.glimmerfadeLoaded || client.IsOnline()) return;
   const Decoded decoded = DecodeTable(text);
-  if (decoded.kind == Decoded::Kind::WrongShape)
+  if (decoded.kind == Decoded::Kind::WrongShape) {
     client.expected.prefixes.insert("invis_json does not hold a visibility table: ");
+    client.tasks.push_back({client.nextSeq++, text, /*send=*/false});
+  }
   if (decoded.kind == Decoded::Kind::Table && !IsComplete(decoded))
     client.expected.lines.insert("invis_json holds fewer than 9 entries of 3 flags; nothing sent");
   if (!IsComplete(decoded)) return;

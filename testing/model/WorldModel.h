@@ -83,9 +83,12 @@ struct ClientState {
     uint64_t seq = 0;
     bool install = false;  // the host's install of NetcodePlugin; otherwise a detection pass
   };
+  // A game-thread task of the plug-in: a replication message to send, or a
+  // wrong-shaped table the sender reported, for the pass's memory.
   struct Task {
     uint64_t seq = 0;
-    std::string message;  // a replication message to send
+    std::string message;
+    bool send = true;
   };
   struct Delivery {
     double due = 0;

@@ -142,7 +142,7 @@ class Leg {
     } else {
       EXPECT_TRUE(client_->SetCvar(kEnabledCvar, "1"));
     }
-    mark_ = client_->Console().size();
+    mark_ = client_->ConsoleSize();
   }
 
   sim::Client& Client() { return *client_; }
@@ -150,10 +150,13 @@ class Leg {
 
   // Set through the host, so the module's replication sender sees it on both
   // legs. When the sender reports a wrong shape, the module's own pass stays
-  // silent about that value; the reference learns it from the same line.
+  // silent about that value once the game thread has run the task the sender
+  // queued, as a turn does before its events; the reference learns it from
+  // the same line.
   void SetInvisJson(const std::string& value) {
-    const size_t before = client_->Console().size();
+    const size_t before = client_->ConsoleSize();
     client_->SetCvar(kInvisJsonCvar, value);
+    simulation_->RunPending();
     for (const std::string& line : client_->ConsoleSince(before))
       if (reference_ && line.rfind(kWrongShapeReport, 0) == 0) reports_.Remember(value);
   }
