@@ -15,6 +15,9 @@ option(GLIMMERFADE_WARNINGS_AS_ERRORS
 option(GLIMMERFADE_BENCH "Build the benchmarks (Linux)" ${linux_only_default})
 option(GLIMMERFADE_PICTURES "Build the settings-window picture renderer (Linux, needs OSMesa)" ${linux_only_default})
 option(GLIMMERFADE_SANITIZE "Build everything with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(GLIMMERFADE_THREAD_SANITIZER
+       "Build everything with ThreadSanitizer (clang): the game thread, the render thread and setters of console variables checked for data races"
+       OFF)
 option(GLIMMERFADE_STDLIB_ASSERTIONS
        "Check the standard library's indexes and preconditions (_GLIBCXX_ASSERTIONS): an element read one past a container's end aborts instead of reading whatever lies there (on in the sanitizer build)"
        ${GLIMMERFADE_SANITIZE})

@@ -8,6 +8,7 @@
 // This is the host side. Plug-ins reach it only through the SDK (sdk/); tests,
 // the simulator command and the simulated peers use this header.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -152,6 +153,8 @@ class CORVANE_SIM_API Simulation {
   // after every tick instead.
   void SetRenderFreeRunning(bool free, double framesPerSecond = 60);
   bool RenderFreeRunning() const;
+  // Frames the render thread has drawn on its own, each of every client's window.
+  uint64_t FreeRunningFrames() const;
   // Runs job on the render thread and returns once it has run (at once in a
   // build without threads): for whatever draws with the host's Dear ImGui.
   void OnRenderThread(const std::function<void()>& job);

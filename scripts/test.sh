@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds, then runs every test; exits non-zero when any fails: the Linux
-# build, the sanitizer build with the fuzz targets, the Windows build under
-# wine with the release zip, and the WebAssembly build with the page in
-# headless Chromium (GLIMMERFADE_SKIP_WINDOWS=1 and GLIMMERFADE_SKIP_WEB=1
+# build, the sanitizer build with the fuzz targets, the ThreadSanitizer build
+# with the concurrency soak, the Windows build under wine with the release
+# zip, and the WebAssembly build with the page in headless Chromium (GLIMMERFADE_SKIP_WINDOWS=1 and GLIMMERFADE_SKIP_WEB=1
 # skip those two legs for a quick local run; CI never does). Each leg is a
 # preset; the presets make warnings in our own code fail every build.
 set -euo pipefail
@@ -26,6 +26,13 @@ for log in build-asan/fuzz/run/*/fuzz.log; do
   echo "$(basename "$(dirname "$log")"): $(grep -E '^Done [0-9]+ runs' "$log")"
 done
 ctest --preset asan -j "$jobs"
+
+# A third build with clang under ThreadSanitizer: the whole suite but the two
+# tests that count heap allocations, the concurrency soak for 20 seconds; a
+# report fails its test (halt_on_error).
+cmake --preset tsan
+cmake --build --preset tsan -j "$jobs"
+ctest --preset tsan -j "$jobs"
 
 if [ "${GLIMMERFADE_SKIP_WINDOWS:-0}" = 1 ] && [ "${CI:-}" != true ]; then
   echo "Windows leg skipped (GLIMMERFADE_SKIP_WINDOWS=1)"

@@ -20,9 +20,15 @@
 //
 // A call that began while the owner lived may finish even though it does not
 // keep the owner alive: the owner is destroyed only from outside its own calls.
-// The host never destroys a plug-in while one of its calls runs (the simulated
-// host defers an unload asked for during a plug-in call until every call has
-// returned), and everything here runs on the game thread.
+// The host never destroys a plug-in while one of its calls runs, on any thread
+// (the simulated host defers an unload asked for during a plug-in call until
+// every call has returned, and waits for the calls of its other threads).
+//
+// Calls come from several threads (hooks, timers and tasks on the game thread,
+// the settings page on the render thread, on-change callbacks on the thread
+// that set the variable). The guard is safe to use from all of them: Bind only
+// reads it, and the token's reference counts are atomic. What a call does with
+// the owner's state is the owner's to keep to one thread.
 template <class Owner>
 class LifetimeGuard {
  public:

@@ -20,7 +20,7 @@ void SaveViews(SimContext& context, const std::string& file, bool everyClient, i
   } else {
     scenes.push_back(sim::SceneOf(context.Current()));
   }
-  const std::string error = sim::SaveMatchViewPicture(scenes, file, scale);
+  const std::string error = sim::SaveMatchViewPicture(context.sim, scenes, file, scale);
   if (!error.empty()) throw SimError(error);
   context.out << "saved " << (everyClient ? "every client's" : context.Current().Name() + "'s")
               << " match view as " << file << "\n";

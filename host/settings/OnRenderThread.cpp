@@ -65,6 +65,11 @@ bool Simulation::RenderFreeRunning() const {
   return impl_->render && impl_->render->FreeRunning();
 }
 
+uint64_t Simulation::FreeRunningFrames() const {
+  std::lock_guard<std::mutex> making(impl_->renderMaking);
+  return impl_->render ? impl_->render->FreeFramesDrawn() : 0;
+}
+
 void Simulation::OnRenderThread(const std::function<void()>& job) { impl_->OnRenderThread(job); }
 
 std::string Client::DrawSettings(const std::string& pluginName) {

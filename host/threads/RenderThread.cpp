@@ -115,6 +115,7 @@ void RenderThread::RunJob(Job& job) {
 
 // A free-running frame has no one waiting for it: what it throws is reported here.
 void RenderThread::DrawFrame(const std::function<void()>& frame) {
+  ++freeFrames_;
   try {
     frame();
   } catch (const std::exception& error) {

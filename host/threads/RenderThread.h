@@ -16,8 +16,10 @@
 // thread: a job runs at once, and a free-running frame is drawn after each
 // tick (the simulation calls DrawFreeFrameNow).
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -51,6 +53,8 @@ class RenderThread {
   bool FreeRunning() const;
   // Without threads: draws the free-running frame now, if there is one.
   void DrawFreeFrameNow();
+  // Free-running frames drawn so far.
+  uint64_t FreeFramesDrawn() const { return freeFrames_.load(std::memory_order_relaxed); }
 
  private:
   struct Job {
@@ -61,7 +65,7 @@ class RenderThread {
 
   void Loop();
   static void RunJob(Job& job);
-  static void DrawFrame(const std::function<void()>& frame);
+  void DrawFrame(const std::function<void()>& frame);
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;     // a job, a new frame or the end
@@ -70,6 +74,7 @@ class RenderThread {
   std::function<void()> frame_;
   std::chrono::steady_clock::duration frameInterval_{};
   bool ending_ = false;
+  std::atomic<uint64_t> freeFrames_{0};
 #if CORVANE_SIM_THREADS
   std::thread thread_;
 #endif

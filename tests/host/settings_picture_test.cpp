@@ -253,7 +253,7 @@ TEST_F(PictureTest, MatchViewDrawsACarHiddenOnThisClientAsAnOutline) {
   Sim().Tick();
   const auto bobsShare = [&](const std::string& name) {
     const sim::MatchScene scene = sim::SceneOf(client);
-    const std::string error = sim::SaveMatchViewPicture({scene}, File(name), 2);
+    const std::string error = sim::SaveMatchViewPicture(Sim(), {scene}, File(name), 2);
     if (!kPicturesBuilt) {
       EXPECT_EQ(error, kUnavailable);
       return -1.0;

@@ -96,11 +96,11 @@ class PanelBeforeLoad : public SimulationTest {
     ASSERT_NE(getPlugin, nullptr);
     plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(getPlugin());
     plugin->cvarManager = client.impl().hostCvarManager;
-    sim::SettingsWindowOf(client.impl()).AddPage("Unloaded", plugin);
+    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.impl()).AddPage("Unloaded", plugin); });
   }
   void TearDown() override {
     SimulationTest::TearDown();
-    sim::SettingsWindowOf(client.impl()).RemovePage("Unloaded");
+    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.impl()).RemovePage("Unloaded"); });
     plugin.reset();
     if (module) {
       reinterpret_cast<void (*)()>(sim::ModuleSymbol(module, "deleteMe"))();

@@ -28,11 +28,11 @@ TEST(HelpCommand, ListsEveryWordWithItsUsageAndDescriptionApart) {
       described[word] = true;
   }
   const std::vector<std::string> words = {
-      "cars",   "click",        "client",      "clock",         "console",  "control", "delay",
-      "echo",   "event",        "help",        "imgui-context", "incoming", "join",    "leave",
-      "match",  "netcode-file", "netcode-var", "nocontroller",  "null",     "open",    "panel",
-      "player", "players",      "playlist",    "quit",          "restart",  "run",     "screenshot",
-      "state",  "strict", "tick",         "use",         "viewer-team",   "wait"};
+      "cars",       "click",        "client",      "clock",         "console",  "control",     "delay",
+      "echo",       "event",        "help",        "imgui-context", "incoming", "join",        "leave",
+      "match",      "netcode-file", "netcode-var", "nocontroller",  "null",     "open",        "panel",
+      "player",     "players",      "playlist",    "quit",          "render",   "restart",     "run",
+      "screenshot", "state",        "strict",      "tick",          "use",      "viewer-team", "wait"};
   for (const std::string& each : words) EXPECT_TRUE(described[each]) << each;
   EXPECT_EQ(described.size(), words.size()) << run.output;
 }
