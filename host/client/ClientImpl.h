@@ -245,7 +245,9 @@ struct Client::Impl {
     UnloadScope& operator=(const UnloadScope&) = delete;
     Impl& client;
   };
-  static constexpr int kMaxBusyDepth = 200;
+  // Plug-in calls one thread may have open at once (a callback that sets a
+  // variable whose callback sets it again ...): deeper calls are skipped.
+  static constexpr int kMaxNestedCalls = 200;
 
   // Game loop (host/client/ClientLoop.cpp)
   std::vector<std::shared_ptr<HookEntry>> hooks;
@@ -256,6 +258,8 @@ struct Client::Impl {
   std::deque<NetDelivery> inbox;
   void AddHook(PluginRecord* owner, const std::string& event, std::function<void(std::string)> callback);
   void RemoveHook(PluginRecord* owner, const std::string& event);
+  // Takes the owner's hooks of the event out of the list; under the lock.
+  void TakeHooks(PluginRecord* owner, const std::string& event, std::vector<std::shared_ptr<HookEntry>>& taken);
   void AddTimer(PluginRecord* owner, double delay, std::function<void(GameWrapper*)> callback);
   void AddTask(PluginRecord* owner, std::function<void(GameWrapper*)> callback);
   void RunTurn(bool raiseEvents);
@@ -297,7 +301,7 @@ void Client::Impl::Guarded(PluginRecord* owner, const char* kind, const std::str
   if (sim.mutex.HeldByThisThread()) HostLockedAcrossPluginCall(kind, detail);
   BusyScope busy(*this);
   RunningClientScope running(*this, owner);
-  if (running.Depth() > kMaxBusyDepth) {
+  if (running.Depth() > kMaxNestedCalls) {
     ReportException(owner, kind, detail, "calls nested too deeply; call skipped");
     return;
   }

@@ -23,16 +23,25 @@ void Client::Impl::AddHook(PluginRecord* owner, const std::string& event,
   entry->event = event;
   entry->owner = owner;
   entry->callback = std::move(callback);
+  std::vector<std::shared_ptr<HookEntry>> replaced;  // let go of after the lock
   HostLock lock(sim.mutex);
-  RemoveHook(owner, event);  // a second request by the same plug-in replaces the first
+  TakeHooks(owner, event, replaced);  // a second request by the same plug-in replaces the first
   hooks.push_back(std::move(entry));
 }
 
 void Client::Impl::RemoveHook(PluginRecord* owner, const std::string& event) {
+  std::vector<std::shared_ptr<HookEntry>> removed;  // let go of after the lock
   HostLock lock(sim.mutex);
-  // A hook being dispatched right now stays alive in the dispatcher's copy of the list.
+  TakeHooks(owner, event, removed);
+}
+
+// A hook being dispatched right now stays alive in the dispatcher's copy of the list.
+void Client::Impl::TakeHooks(PluginRecord* owner, const std::string& event,
+                             std::vector<std::shared_ptr<HookEntry>>& taken) {
   for (auto& entry : hooks) {
-    if (entry->owner == owner && entry->event == event) entry->alive = false;
+    if (entry->owner != owner || entry->event != event) continue;
+    entry->alive = false;
+    taken.push_back(entry);
   }
   hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [](const auto& entry) { return !entry->alive; }),
               hooks.end());

@@ -25,11 +25,21 @@ bool ValidPluginName(const std::string& name) {
   });
 }
 
+// What an unload takes from the host's lists, let go of once the host's lock
+// is released: destroying a plug-in's callback runs the plug-in's code.
+using Dropped = std::vector<std::shared_ptr<void>>;
+
+template <class Thing>
+void Drop(Dropped& dropped, Thing&& thing) {
+  dropped.push_back(std::make_shared<std::decay_t<Thing>>(std::forward<Thing>(thing)));
+}
+
 template <class Entry>
-void EraseOwned(std::vector<std::shared_ptr<Entry>>& entries, PluginRecord* owner) {
+void EraseOwned(std::vector<std::shared_ptr<Entry>>& entries, PluginRecord* owner, Dropped& dropped) {
   for (auto& entry : entries) {
     if (entry->owner != owner) continue;
     entry->alive = false;
+    Drop(dropped, std::move(entry->callback));
     entry->callback = nullptr;
   }
   entries.erase(
@@ -244,18 +254,27 @@ void Client::Impl::UnloadNow(PluginRecord* record) {
 }
 
 void Client::Impl::DropRegistrations(PluginRecord* owner) {
+  Dropped dropped;
   HostLock lock(sim.mutex);
-  EraseOwned(hooks, owner);
-  EraseOwned(netListeners, owner);
+  EraseOwned(hooks, owner, dropped);
+  EraseOwned(netListeners, owner, dropped);
   for (auto& [cvarName, cvar] : cvars) {
-    EraseOwned(cvar->callbacks, owner);
+    EraseOwned(cvar->callbacks, owner, dropped);
     auto& bound = cvar->boundInts;
     bound.erase(
         std::remove_if(bound.begin(), bound.end(), [&](const BoundInt& b) { return b.owner == owner; }),
         bound.end());
   }
   for (auto it = timers.begin(); it != timers.end();) {
-    it = it->second.owner == owner ? timers.erase(it) : std::next(it);
+    if (it->second.owner != owner) {
+      ++it;
+      continue;
+    }
+    Drop(dropped, std::move(it->second));
+    it = timers.erase(it);
+  }
+  for (TaskEntry& task : tasks) {
+    if (task.owner == owner) Drop(dropped, std::move(task.callback));
   }
   tasks.erase(
       std::remove_if(tasks.begin(), tasks.end(), [&](const TaskEntry& t) { return t.owner == owner; }),
