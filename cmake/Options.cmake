@@ -22,6 +22,7 @@ option(GLIMMERFADE_STDLIB_ASSERTIONS
        "Check the standard library's indexes and preconditions (_GLIBCXX_ASSERTIONS): an element read one past a container's end aborts instead of reading whatever lies there (on in the sanitizer build)"
        ${GLIMMERFADE_SANITIZE})
 option(GLIMMERFADE_FUZZ "Build the libFuzzer targets (clang, in the sanitizer build)" OFF)
+option(GLIMMERFADE_CLANG_TIDY "Run clang-tidy (.clang-tidy) on the plug-in's code as it builds; a finding fails the build (the lint preset)" OFF)
 set(GLIMMERFADE_FUZZ_SECONDS 60 CACHE STRING "How long each fuzz test runs, in seconds")
 
 # Windows and WebAssembly builds. Visual C++ needs the Dear ImGui sources of the
@@ -30,7 +31,7 @@ set(GLIMMERFADE_FUZZ_SECONDS 60 CACHE STRING "How long each fuzz test runs, in s
 set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH
     "An unpacked Dear ImGui source tree to build from (Windows and WebAssembly builds)")
 set(GLIMMERFADE_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree (mingw-w64, emscripten)")
-set(GLIMMERFADE_LINUX_SIM_TOOL ${CMAKE_SOURCE_DIR}/build/tools/corvane-sim CACHE FILEPATH
+set(GLIMMERFADE_LINUX_SIM_TOOL ${CMAKE_SOURCE_DIR}/build/simulator/tools/corvane-sim CACHE FILEPATH
     "corvane-sim of a Linux build, whose output the cross-built one must match (Windows and WebAssembly builds)")
 set(GLIMMERFADE_HOST_SDK_LIBRARY "" CACHE FILEPATH
     "The real host's SDK import library (pluginsdk.lib): build only the plug-in, linked against it")

@@ -18,7 +18,7 @@ if [ "${#kinds[@]}" -eq 0 ]; then kinds=(project reference floor module); fi
 few="${FEW:-200}"
 many="${MANY:-2200}"
 
-driver="$build_dir/bench/glimmerfade_pass_driver"
+driver="$build_dir/tests/bench/glimmerfade_pass_driver"
 if [ ! -x "$driver" ]; then
   echo "No pass driver at $driver; build the project first (benchmarks on)." >&2
   exit 1

@@ -15,6 +15,7 @@ import subprocess
 import sys
 from difflib import unified_diff
 
+PLUGIN_ROOT = "glimmerfade"  # the plug-in's own code, by layer folder
 FOLDERS = ("plugin", "visibility", "netcode", "support")
 SUFFIXES = (".cpp", ".cc", ".h", ".hpp")
 OPERATORS = ("relational", "logical", "boolean", "constant", "statement", "condition")
@@ -190,10 +191,16 @@ def sites(text):
                   key=lambda s: (s[0], OPERATORS.index(s[3])))
 
 
+def folder_of(name):
+    """The layer folder of a file of the plug-in's code, e.g. "visibility"; "" for any other file."""
+    parts = name.split("/")
+    return parts[1] if len(parts) > 2 and parts[0] == PLUGIN_ROOT else ""
+
+
 def candidates(root):
     result = []
     for name in tracked_files(root):
-        if name.split("/")[0] in FOLDERS and name.endswith(SUFFIXES):
+        if folder_of(name) in FOLDERS and name.endswith(SUFFIXES):
             text = read(os.path.join(root, name)).decode()
             result += [(name,) + site for site in sites(text)]
     return result
@@ -245,7 +252,7 @@ def tally(found, key, names=()):
 def plan(root, count, seed, out):
     found = candidates(root)
     chosen = sorted((found[i] for i in shuffled(len(found), seed)[:count]), key=lambda s: (s[0], s[1], s[4]))
-    print(f"{len(found)} candidate mutants; by folder: {tally(found, lambda s: s[0].split('/')[0], FOLDERS)}")
+    print(f"{len(found)} candidate mutants; by folder: {tally(found, lambda s: folder_of(s[0]), FOLDERS)}")
     print(f"by operator: {tally(found, lambda s: s[4])}")
     os.makedirs(out, exist_ok=True)
     rows = []
@@ -256,7 +263,7 @@ def plan(root, count, seed, out):
         diff = unified_diff(text.splitlines(True), mutated(text, site).splitlines(True),
                             f"a/{name}", f"b/{name}")
         write(os.path.join(out, f"{number}.diff"), "".join(diff).encode())
-        rows.append("\t".join([str(number), name.split("/")[0], name, str(line), site[4], what,
+        rows.append("\t".join([str(number), folder_of(name), name, str(line), site[4], what,
                                json.dumps(site[1:4])]))
     write(os.path.join(out, "plan.tsv"), ("\n".join(rows) + "\n").encode())
 

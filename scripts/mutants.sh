@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures which faults the tests miss: plants one fault at a time (a mutant) in
-# the plug-in's own code (plugin/, visibility/, netcode/, support/), rebuilds and
+# the plug-in's own code (glimmerfade/: plugin/, visibility/, netcode/, support/), rebuilds and
 # runs the tests. A mutant is killed when it builds and a test fails (or a test
 # stage runs past its time limit), survived when every test passes, not built
 # when the build fails. Not part of CI.

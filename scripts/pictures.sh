@@ -7,20 +7,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+cmake --preset linux >/dev/null
+cmake --build --preset linux >/dev/null
 mkdir -p docs
 # The same software renderer every time, so the picture is the same every time.
 export GALLIUM_DRIVER=llvmpipe
 {
-  build/tools/corvane-sim --print-default
+  build/simulator/tools/corvane-sim --print-default
   echo "sim use alice"
   echo "sim screenshot docs/settings-page-alice.png scale=2 crop=yes"
-} | build/tools/corvane-sim - | grep -E "^(saved|error)"
+} | build/simulator/tools/corvane-sim - | grep -E "^(saved|error)"
 # The default script, pictured where it prints the cars before and after.
-build/tools/corvane-sim --print-default |
+build/simulator/tools/corvane-sim --print-default |
   sed -e 's|^sim echo Before the change$|&\nsim screenshot docs/match-views-before.png views scale=2|' \
       -e '$a sim screenshot docs/match-views-after.png views scale=2' |
-  build/tools/corvane-sim - | grep -E "^(saved|error)"
+  build/simulator/tools/corvane-sim - | grep -E "^(saved|error)"
 cmake --preset web >/dev/null
-cmake --build --preset web -j "${GLIMMERFADE_JOBS:-2}" --target glimmerfade-page >/dev/null
-(cd web/tests && { [ -d node_modules/playwright-core ] || PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null; })
-node web/tests/page-picture.mjs docs/page-after-click.png
+cmake --build --preset web --target glimmerfade-page >/dev/null
+(cd tests/page && { [ -d node_modules/playwright-core ] || PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null; })
+node tests/page/page-picture.mjs docs/page-after-click.png

@@ -6,5 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+cmake --preset linux >/dev/null
+cmake --build --preset linux >/dev/null
 if [ "$#" -eq 0 ]; then set -- --default; fi
-exec build/tools/corvane-sim "$@"
+exec build/simulator/tools/corvane-sim "$@"

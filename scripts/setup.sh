@@ -1,18 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the builds need (only those missing), then
-# configures and builds the linux preset into ./build. Safe to run again. The
-# Windows build (scripts/test-windows.sh) uses the mingw-w64 compilers, wine,
-# GoogleTest's sources, and dpkg-source for Dear ImGui's source package; the
-# release (scripts/package.sh) uses mingw-w64's objcopy and objdump; the web
-# leg (scripts/test-web.sh) emscripten, node with npm, and
-# chromium-headless-shell.
+# Installs the Debian packages the builds need (only those missing). Safe to
+# run again. The Windows build uses the mingw-w64 compilers and objcopy, wine,
+# GoogleTest's sources and dpkg-source for Dear ImGui's source package; the
+# web build emscripten, node with npm, and chromium-headless-shell.
 set -euo pipefail
-cd "$(dirname "$0")/.."
 
 packages=(cmake g++ pkg-config nlohmann-json3-dev libimgui-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang libclang-rt-14-dev valgrind libedit-dev libosmesa6-dev libstb-dev
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
-          emscripten chromium-headless-shell)
+          libbenchmark-dev clang clang-tidy libclang-rt-14-dev valgrind libedit-dev libosmesa6-dev
+          libstb-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
+          util-linux emscripten chromium-headless-shell)
 # Debian's node and npm only where no node is installed already.
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
 missing=()
@@ -28,6 +24,3 @@ if [ "${#missing[@]}" -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-
-cmake --preset linux
-cmake --build --preset linux -j "${GLIMMERFADE_JOBS:-2}"

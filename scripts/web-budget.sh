@@ -3,10 +3,10 @@
 # (gzipped and not), the time from navigation to its first drawn frame in
 # headless Chromium, the time the program takes for a frame with three
 # clients (median and 95th percentile), and the time of the last web leg
-# (scripts/test-web.sh). Builds the page first.
+# (the web workflow in scripts/test.sh). Builds the page first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset web >/dev/null
-cmake --build --preset web -j "${GLIMMERFADE_JOBS:-2}" --target glimmerfade-page >/dev/null
-(cd web/tests && { [ -d node_modules/playwright-core ] || PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null; })
-exec node web/tests/budget.mjs
+cmake --build --preset web --target glimmerfade-page >/dev/null
+(cd tests/page && { [ -d node_modules/playwright-core ] || PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null; })
+exec node tests/page/budget.mjs

@@ -9,6 +9,6 @@ cd "$(dirname "$0")/.."
 port="${1:-8000}"
 if ! command -v em++ >/dev/null; then bash scripts/setup.sh; fi
 cmake --preset web >/dev/null
-cmake --build --preset web -j "${GLIMMERFADE_JOBS:-2}" --target glimmerfade-page
+cmake --build --preset web --target glimmerfade-page
 echo "Glimmerfade in a browser: http://127.0.0.1:$port/  (Ctrl-C stops the server)"
-exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/web/site
+exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/simulator/web/site

@@ -23,10 +23,6 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
 set(CMAKE_MODULE_LINKER_FLAGS_INIT -static)
 
 # Built programs (tests, test discovery, corvane-sim) run under wine64, in a
-# wine prefix inside the build folder. Debian keeps the loader outside PATH.
-find_program(GLIMMERFADE_WINE64 wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_CACHE)
-if(GLIMMERFADE_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      /usr/bin/env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-      ${GLIMMERFADE_WINE64})
-endif()
+# wine prefix inside the build folder, through run-under-wine.sh, which keeps
+# a wine server up for them (the tests' fixtures stop it at the end).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/run-under-wine.sh ${CMAKE_BINARY_DIR}/wine)

@@ -3,9 +3,9 @@
 
 #include <fstream>
 
+#include "common/SimulationTest.h"
 #include "host/modules/ModuleLoader.h"
 #include "pluginsdk.h"
-#include "testing/SimulationTest.h"
 
 namespace {
 

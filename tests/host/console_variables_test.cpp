@@ -1,9 +1,9 @@
 // Console variables of the simulated host: registration, bounds, callbacks,
 // bound integers, and the saved configuration.
 
+#include "common/SimulationTest.h"
 #include "host/console/ConfigFile.h"
 #include "pluginsdk.h"
-#include "testing/SimulationTest.h"
 
 namespace {
 

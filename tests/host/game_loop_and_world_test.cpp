@@ -5,9 +5,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/SimulationTest.h"
 #include "host/world/SimNetwork.h"
 #include "pluginsdk.h"
-#include "testing/SimulationTest.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <windows.h>
 #endif
 
+#include "common/ConsoleLines.h"
+#include "common/SimulationTest.h"
 #include "host/modules/ModuleLoader.h"
 #include "pluginsdk.h"
-#include "testing/ConsoleLines.h"
-#include "testing/SimulationTest.h"
 
 namespace {
 

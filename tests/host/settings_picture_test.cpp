@@ -6,9 +6,9 @@
 #include <fstream>
 #include <functional>
 
+#include "common/panel_fixture.h"
 #include "host/pictures/MatchView.h"
 #include "host/pictures/MatchViewPicture.h"
-#include "tests/plugin/panel_fixture.h"
 
 #if GLIMMERFADE_PICTURES
 #include <stb_image.h>

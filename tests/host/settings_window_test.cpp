@@ -1,7 +1,7 @@
 // The host's settings window itself: pages of several plug-ins in one Dear
 // ImGui context, a page that throws half-way, and pages that come and go.
-#include "testing/ConsoleLines.h"
-#include "tests/plugin/panel_fixture.h"
+#include "common/ConsoleLines.h"
+#include "common/panel_fixture.h"
 
 namespace panel_test {
 namespace {

@@ -19,11 +19,11 @@
 #include <random>
 #include <thread>
 
+#include "common/InvisJsonSamples.h"
+#include "common/SimulationTest.h"
+#include "model/VisibilityRules.h"
 #include "plugin/Shroudweave.h"
-#include "testing/InvisJsonSamples.h"
-#include "testing/SimulationTest.h"
-#include "testing/model/VisibilityRules.h"
-#include "visibility/InvisibilityTable.h"
+#include "visibility/VisibilityTable.h"
 
 namespace {
 

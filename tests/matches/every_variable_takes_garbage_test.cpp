@@ -5,9 +5,9 @@
 // works afterwards.
 #include <random>
 
+#include "common/Tables.h"
 #include "match_world.h"
 #include "plugin/Shroudweave.h"
-#include "testing/Tables.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"
 
@@ -51,8 +51,8 @@ std::vector<BadValue> BadValues() {
       {"null", "null"},
       {"member not an array", "{\"invisDeque\":7}"},
       {"numbers for flags", "{\"invisDeque\":[[1,2,3]]}"},
-      {"short table", EncodeInvisibilityStates(InvisibilityTable(8, std::deque<bool>(3, true)))},
-      {"short entry", EncodeInvisibilityStates(InvisibilityTable(9, std::deque<bool>(2, false)))},
+      {"short table", EncodeVisibilityTable(VisibilityTable(8, std::deque<bool>(3, true)))},
+      {"short entry", EncodeVisibilityTable(VisibilityTable(9, std::deque<bool>(2, false)))},
       {"names with odd slots", "-1,Neg;9,Nine;2147483648,Big;0,Zero;4x,Dee;;,;5,A,B;"},
       {"utf-8", "1,\xC3\x84rger \xE2\x9C\x93;2,\xF0\x9F\x9A\x97"},
       {"bad utf-8", "1,\xFF\xFE\xC3;2,\xE2\x82"},
@@ -112,12 +112,12 @@ class BadInput : public MatchWorld {
   // of 3 flags that the receiver stored.
   static bool UnchangedOrAWholeTable(const std::string& value, const std::string& before) {
     if (value == before) return true;
-    const DecodedInvisibilityStates decoded = DecodeInvisibilityStates(value);
-    if (decoded.outcome != DecodedInvisibilityStates::Outcome::Decoded) return false;
+    const DecodedVisibilityTable decoded = DecodeVisibilityTable(value);
+    if (decoded.outcome != DecodedVisibilityTable::Outcome::Decoded) return false;
     if (decoded.table.size() != static_cast<size_t>(kTableEntries)) return false;
     for (const std::deque<bool>& flags : decoded.table)
       if (flags.size() != static_cast<size_t>(kEntryFlags)) return false;
-    return EncodeInvisibilityStates(decoded.table) == value;
+    return EncodeVisibilityTable(decoded.table) == value;
   }
 
   static bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
@@ -134,10 +134,10 @@ class BadInput : public MatchWorld {
       client->SetCvar(kEnabledCvar, "1");
       client->SetCvar(kNetcodeLogLevelCvar, "1");
     }
-    const InvisibilityTable table = tables::Cleared({{1, 1}});  // Ann hidden from opponents
-    ASSERT_TRUE(host->SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(table)));
+    const VisibilityTable table = tables::Cleared({{1, 1}});  // Ann hidden from opponents
+    ASSERT_TRUE(host->SetCvar(kInvisJsonCvar, EncodeVisibilityTable(table)));
     Deliver();
-    EXPECT_EQ(joiner->CvarValue(kInvisJsonCvar), EncodeInvisibilityStates(table));
+    EXPECT_EQ(joiner->CvarValue(kInvisJsonCvar), EncodeVisibilityTable(table));
     EXPECT_EQ(joiner->CarHidden("Ann"), true);
     EXPECT_EQ(host->CarHidden("Ann"), false);
   }

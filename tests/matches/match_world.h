@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/netcode/bridge_support.h"
+#include "common/bridge_support.h"
 #include "visibility/EnforcementPass.h"
-#include "visibility/InvisibilityTable.h"
 #include "visibility/ReplicationMessage.h"
+#include "visibility/VisibilityTable.h"
 
 namespace match_test {
 
@@ -19,15 +19,17 @@ using namespace netcode_test;
 
 // A table with a flag pattern of its own for every number: 27 bits of n, each
 // clear bit a hidden flag.
-inline InvisibilityTable NumberedTable(unsigned n) {
-  InvisibilityTable table = DefaultInvisibilityTable();
+inline VisibilityTable NumberedTable(unsigned n) {
+  VisibilityTable table = DefaultVisibilityTable();
   for (int bit = 0; bit < kTableEntries * kEntryFlags; ++bit)
     table[bit / kEntryFlags][bit % kEntryFlags] = (n >> bit) & 1u;
   return table;
 }
 
-inline std::string NumberedJson(unsigned n) { return EncodeInvisibilityStates(NumberedTable(n)); }
-inline std::string NumberedMessage(unsigned n) { return ComposeReplicationMessage(NumberedTable(n)); }
+inline std::string NumberedJson(unsigned n) { return EncodeVisibilityTable(NumberedTable(n)); }
+inline std::string NumberedMessage(unsigned n) {
+  return ComposeReplicationMessage(*ReplicatedPart(NumberedTable(n)));
+}
 
 // One match of the enforced playlist with players Ann (slot 1, team 0), Ben (slot 2,
 // team 1) and Cid (slot 3, team 1). "host" runs it and controls Ann; every
@@ -66,20 +68,20 @@ class MatchWorld : public SimulationTest {
 // checks that the n-th change stores NumberedJson(first + n).
 class StoreCounter {
  public:
-  explicit StoreCounter(sim::Client& client, unsigned first = 0) : state_(std::make_shared<State>()) {
-    state_->first = first;
+  explicit StoreCounter(sim::Client& client, unsigned first = 0) : state(std::make_shared<State>()) {
+    state->first = first;
     client.CvarManager()
         ->getCvar(kInvisJsonCvar)
-        .addOnValueChanged([state = state_](std::string, CVarWrapper cvar) {
+        .addOnValueChanged([state = state](std::string, CVarWrapper cvar) {
           if (cvar.getStringValue() != NumberedJson(state->first + static_cast<unsigned>(state->stores)))
             ++state->outOfOrder;
           ++state->stores;
         });
   }
-  size_t Stores() const { return state_->stores; }
-  size_t OutOfOrder() const { return state_->outOfOrder; }
+  size_t Stores() const { return state->stores; }
+  size_t OutOfOrder() const { return state->outOfOrder; }
   // Expect the next change to store NumberedJson(first), and count afresh.
-  void Restart(unsigned first) { *state_ = State{0, 0, first}; }
+  void Restart(unsigned first) { *state = State{0, 0, first}; }
 
  private:
   struct State {
@@ -87,7 +89,7 @@ class StoreCounter {
     size_t outOfOrder = 0;
     unsigned first = 0;
   };
-  std::shared_ptr<State> state_;
+  std::shared_ptr<State> state;
 };
 
 }  // namespace match_test

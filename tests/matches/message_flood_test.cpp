@@ -48,7 +48,7 @@ TEST_F(Flood, EveryMessageIsHandledOnceAndTheLastTableHoldsEverywhere) {
   constexpr unsigned kMessages = 3000;
   Burst(0, kMessages);
   const unsigned last = kMessages - 1;
-  const InvisibilityTable table = NumberedTable(last);
+  const VisibilityTable table = NumberedTable(last);
   for (int i = 0; i < kReceivers; ++i) {
     SCOPED_TRACE(receivers[i]->Name());
     EXPECT_EQ(counters[i].Stores(), kMessages);

@@ -2,8 +2,8 @@
 // the model is not taken for a fault of the plug-in.
 #include <gtest/gtest.h>
 
-#include "testing/model/VisibilityRules.h"
-#include "testing/model/WorldModel.h"
+#include "model/VisibilityRules.h"
+#include "model/WorldModel.h"
 
 namespace {
 using namespace model;
@@ -23,9 +23,9 @@ TEST(ModelRules, DecodesTablesByShape) {
   } cases[] = {
       {"", Kind::NotJson, 0},
       {"{\"invisDeque\":[[true]", Kind::NotJson, 0},
-      {"{\"invisDeque\":[]}", Kind::Table, 0},
-      {"{\"invisDeque\":[[true]]}", Kind::Table, 1},
-      {"{ \"x\": 1, \"invisDeque\" : [[true,false,true],[false]] }", Kind::Table, 2},
+      {"{\"invisDeque\":[]}", Kind::Rows, 0},
+      {"{\"invisDeque\":[[true]]}", Kind::Rows, 1},
+      {"{ \"x\": 1, \"invisDeque\" : [[true,false,true],[false]] }", Kind::Rows, 2},
       {"{}", Kind::WrongShape, 0},
       {"null", Kind::WrongShape, 0},
       {"[]", Kind::WrongShape, 0},

@@ -1,12 +1,12 @@
 // One change of the visibility table, end to end: typed on the client that runs
 // a match in the enforced playlist, carried by NetcodePlugin to the two clients that joined
 // it online, and enforced on every screen at the next tick.
+#include "common/SimulationTest.h"
+#include "common/Tables.h"
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
-#include "testing/SimulationTest.h"
-#include "testing/Tables.h"
 #include "visibility/EnforcementPass.h"
-#include "visibility/InvisibilityTable.h"
+#include "visibility/VisibilityTable.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // loaded again must work.
 #include <functional>
 
+#include "common/Tables.h"
 #include "match_world.h"
-#include "testing/Tables.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ TEST_F(Unload, WithItsHookInstalledNoPassRunsAndAReloadEnforcesAgain) {
     }
     EXPECT_FALSE(host.IsPluginLoaded("Glimmerfade"));
     EXPECT_EQ(Count(host.HookedEvents(), kVehicleInputEvent), withinTheEvent ? 1u : 0u);
-    ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, EncodeInvisibilityStates(DefaultInvisibilityTable())));
+    ASSERT_TRUE(host.SetCvar(kInvisJsonCvar, EncodeVisibilityTable(DefaultVisibilityTable())));
     Sim().Tick(5);
     EXPECT_EQ(host.CarHidden("Ben"), true) << "a pass ran after the unload";
 

@@ -1,7 +1,7 @@
 // The message envelope: what a send writes into "NETCODE_Message_Out", which
 // incoming texts reach the handler with which content and sender, the C lines,
 // and the sender's name in the parsed-message line.
-#include "bridge_support.h"
+#include "common/bridge_support.h"
 
 namespace {
 
@@ -98,7 +98,8 @@ TEST_F(Envelope, OutgoingEnvelopeCopiedInIsDeliveredWithNullSender) {
   }
 }
 
-TEST_F(Envelope, ParseSplitsFieldsWithoutNesting) {
+// The parser alone, with no client: it is a function of the text.
+TEST(EnvelopeParser, SplitsFieldsWithoutNesting) {
   struct Case {
     std::string text, className, content;
     uintptr_t sender;
@@ -113,7 +114,7 @@ TEST_F(Envelope, ParseSplitsFieldsWithoutNesting) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    NetcodeMessage message = probe->bridge->ParseMessage(c.text);
+    NetcodeMessage message = ParseMessage(c.text);
     EXPECT_EQ(message.pluginClassName, c.className);
     EXPECT_EQ(message.messageContent, c.content);
     EXPECT_EQ(message.sender.memory_address, c.sender);

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <utility>
 
-#include "bridge_support.h"
-#include "testing/Tables.h"
-#include "visibility/InvisibilityTable.h"
+#include "common/Tables.h"
+#include "common/bridge_support.h"
+#include "visibility/VisibilityTable.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The simulated NetcodePlugin: its variables, and how a text written into
 // "NETCODE_Message_Out" on one client arrives in "NETCODE_Message_In" on the
 // others of the same match.
-#include "bridge_support.h"
+#include "common/bridge_support.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-# Unpacks the release zip into WORK and fails unless it holds exactly
+# Unpacks the cross build's zip into WORK and fails unless it holds exactly
 # Glimmerfade.dll, README.txt, LICENSE and SHA256SUMS, the checksums of the
-# other three hold, the DLL has no debug information but a link to the
-# Glimmerfade.dll.debug beside the zip, and it imports only Windows system
-# DLLs and pluginsdk.dll.
+# other three hold, README.txt says first that the DLL is not for the game,
+# the DLL has no debug information but a link to the Glimmerfade.dll.debug
+# beside the zip, and it imports only Windows system DLLs and pluginsdk.dll.
 #   cmake -DZIP=... -DWORK=DIR -DOBJDUMP=... -P check_package.cmake
-cmake_minimum_required(VERSION 3.18)
+cmake_minimum_required(VERSION 3.25)
 
 function(run out_var)
   execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE output
@@ -17,7 +17,7 @@ function(run out_var)
 endfunction()
 
 if(NOT EXISTS "${ZIP}")
-  message(FATAL_ERROR "No release zip at ${ZIP}: make it with scripts/package.sh")
+  message(FATAL_ERROR "No zip at ${ZIP}: make it with cpack --preset windows-cross")
 endif()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -34,6 +34,11 @@ if(NOT summed STREQUAL "Glimmerfade.dll\nREADME.txt\nLICENSE\n")
   message(FATAL_ERROR "SHA256SUMS does not sum the DLL, README.txt and LICENSE:\n${sums}")
 endif()
 run(unused sha256sum --check --strict SHA256SUMS)
+
+file(STRINGS ${WORK}/README.txt first_lines LIMIT_COUNT 3)
+if(NOT first_lines MATCHES "cross-built with mingw-w64 for the simulated Corvane host.*cannot load it")
+  message(FATAL_ERROR "README.txt does not say first that this DLL is not for the game:\n${first_lines}")
+endif()
 
 get_filename_component(dist ${ZIP} DIRECTORY)
 run(sections ${OBJDUMP} -h Glimmerfade.dll)

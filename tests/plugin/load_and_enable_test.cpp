@@ -3,10 +3,10 @@
 
 #include <fstream>
 
+#include "common/ConsoleLines.h"
+#include "common/SimulationTest.h"
 #include "host/modules/ModuleLoader.h"
 #include "pluginsdk.h"
-#include "testing/ConsoleLines.h"
-#include "testing/SimulationTest.h"
 
 namespace {
 

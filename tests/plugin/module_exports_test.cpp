@@ -37,11 +37,11 @@ using PluginPointer = std::shared_ptr<Corvane::Plugin::CorvanePlugin>;
 // The module opened by the test itself, acting as a host would.
 class OpenModule {
  public:
-  OpenModule() : handle_(sim::OpenModule(kModulePath, error_)) {}
-  ~OpenModule() { sim::CloseModule(handle_); }
-  void* Symbol(const char* name) const { return sim::ModuleSymbol(handle_, name); }
-  bool IsOpen() const { return handle_ != nullptr; }
-  const std::string& Error() const { return error_; }
+  OpenModule() : handle(sim::OpenModule(kModulePath, error)) {}
+  ~OpenModule() { sim::CloseModule(handle); }
+  void* Symbol(const char* name) const { return sim::ModuleSymbol(handle, name); }
+  bool IsOpen() const { return handle != nullptr; }
+  const std::string& Error() const { return error; }
   PluginPointer* GetPlugin() const {
     auto getPlugin = reinterpret_cast<uintptr_t (*)()>(Symbol("getPlugin"));
     return reinterpret_cast<PluginPointer*>(getPlugin());
@@ -49,8 +49,8 @@ class OpenModule {
   void DeleteMe() const { reinterpret_cast<void (*)()>(Symbol("deleteMe"))(); }
 
  private:
-  std::string error_;
-  void* handle_;
+  std::string error;
+  void* handle;
 };
 
 std::vector<char> ReadFile(const std::string& path) {

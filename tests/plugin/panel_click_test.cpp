@@ -2,7 +2,7 @@
 // switch and the flag boxes write, and what they leave alone.
 #include <algorithm>
 
-#include "panel_fixture.h"
+#include "common/panel_fixture.h"
 
 namespace panel_test {
 namespace {

@@ -1,8 +1,8 @@
 // What the settings page shows, drawn by the host's Dear ImGui window with the
 // real module: the enable switch, one node per named slot, and their boxes.
+#include "common/panel_fixture.h"
 #include "host/modules/ModuleLoader.h"
 #include "host/settings/SettingsWindow.h"
-#include "panel_fixture.h"
 
 namespace panel_test {
 namespace {

@@ -10,39 +10,39 @@ constexpr auto kLineEvery = std::chrono::seconds(10);
 constexpr uint64_t kBarWidth = 30;
 }  // namespace
 
-Progress::Progress(uint64_t total, std::ostream& out) : total_(total), out_(out) {
+Progress::Progress(uint64_t count, std::ostream& stream) : total(count), out(stream) {
   const char* asked = std::getenv("GLIMMERFADE_SCENARIO_PROGRESS");
-  const std::string mode = asked ? asked : "";
-  if (mode == "bar") mode_ = Mode::Bar;
-  if (mode == "lines") mode_ = Mode::Lines;
+  const std::string chosen = asked ? asked : "";
+  if (chosen == "bar") mode = Mode::Bar;
+  if (chosen == "lines") mode = Mode::Lines;
 }
 
 void Progress::Update(uint64_t done, uint64_t findings, const std::string& activity) {
-  if (mode_ == Mode::Silent) return;
+  if (mode == Mode::Silent) return;
   const Clock::time_point now = Clock::now();
-  const bool last = done == total_ && activity.empty();
-  if (!last && now - shown_ < (mode_ == Mode::Bar ? kBarRedraw : kLineEvery)) return;
-  shown_ = now;
-  if (mode_ == Mode::Lines) {
-    out_ << "  " << Text(done, findings, activity) << std::endl;
+  const bool last = done == total && activity.empty();
+  if (!last && now - shown < (mode == Mode::Bar ? kBarRedraw : kLineEvery)) return;
+  shown = now;
+  if (mode == Mode::Lines) {
+    out << "  " << Text(done, findings, activity) << std::endl;
     return;
   }
-  const uint64_t filled = total_ == 0 ? kBarWidth : done * kBarWidth / total_;
-  out_ << "\r\033[K[" << std::string(filled, '#') << std::string(kBarWidth - filled, '.') << "] "
-       << Text(done, findings, activity) << std::flush;
-  barShown_ = true;
+  const uint64_t filled = total == 0 ? kBarWidth : done * kBarWidth / total;
+  out << "\r\033[K[" << std::string(filled, '#') << std::string(kBarWidth - filled, '.') << "] "
+      << Text(done, findings, activity) << std::flush;
+  barShown = true;
 }
 
 void Progress::Clear() {
-  if (!barShown_) return;
-  out_ << "\r\033[K" << std::flush;
-  barShown_ = false;
+  if (!barShown) return;
+  out << "\r\033[K" << std::flush;
+  barShown = false;
 }
 
 std::string Progress::Text(uint64_t done, uint64_t findings, const std::string& activity) const {
   std::ostringstream text;
-  text << done << "/" << total_ << " scenarios, " << findings
-       << (findings == 1 ? " finding, " : " findings, ") << TimeLeft(done);
+  text << done << "/" << total << " scenarios, " << findings << (findings == 1 ? " finding, " : " findings, ")
+       << TimeLeft(done);
   if (!activity.empty()) text << "; " << activity;
   return text.str();
 }
@@ -50,9 +50,9 @@ std::string Progress::Text(uint64_t done, uint64_t findings, const std::string& 
 // The mean time of a scenario so far, for each one still to run.
 std::string Progress::TimeLeft(uint64_t done) const {
   if (done == 0) return "time left not yet known";
-  const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
+  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   const auto seconds =
-      static_cast<uint64_t>(elapsed / static_cast<double>(done) * static_cast<double>(total_ - done));
+      static_cast<uint64_t>(elapsed / static_cast<double>(done) * static_cast<double>(total - done));
   std::ostringstream text;
   text << "~" << seconds / 60 << " min " << (seconds % 60 < 10 ? "0" : "") << seconds % 60 << " s left";
   return text.str();

@@ -27,12 +27,12 @@ class Progress {
   std::string Text(uint64_t done, uint64_t findings, const std::string& activity) const;
   std::string TimeLeft(uint64_t done) const;
 
-  Mode mode_ = Mode::Silent;
-  uint64_t total_;
-  std::ostream& out_;
-  Clock::time_point start_ = Clock::now();
-  Clock::time_point shown_ = start_;
-  bool barShown_ = false;
+  Mode mode = Mode::Silent;
+  uint64_t total;
+  std::ostream& out;
+  Clock::time_point start = Clock::now();
+  Clock::time_point shown = start;
+  bool barShown = false;
 };
 
 }  // namespace scenario

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "testing/InvisJsonSamples.h"
+#include "common/InvisJsonSamples.h"
 #include "visibility/EnforcementPass.h"
 
 namespace scenario {
@@ -69,7 +69,7 @@ Step On(const std::string& client, const std::string& line) { return Step{{"sim 
 }  // namespace
 
 uint64_t Random::Next() {  // splitmix64
-  uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+  uint64_t z = (state += 0x9E3779B97F4A7C15ull);
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return z ^ (z >> 31);
@@ -82,46 +82,46 @@ int Random::Below(int count) {
 std::vector<Step> Generator::Setup() {
   std::vector<Step> steps;
   steps.push_back(
-      Step{{"sim match arena " + Number(random_.Chance(85) ? kEnforcedOnlinePlaylist : kOtherPlaylist)}});
+      Step{{"sim match arena " + Number(random.Chance(85) ? kEnforcedOnlinePlaylist : kOtherPlaylist)}});
   std::vector<std::string> names = kPlayerNames;
   std::vector<std::string> added;
-  for (int i = 3 + random_.Below(4); i > 0; --i) {
-    const int pick = random_.Below(static_cast<int>(names.size()));
+  for (int i = 3 + random.Below(4); i > 0; --i) {
+    const int pick = random.Below(static_cast<int>(names.size()));
     added.push_back(names[pick]);
     names.erase(names.begin() + pick);
     steps.push_back(Step{{"sim player add arena " + added.back() + " team=" + Number(i % 2) +
-                          " shortcut=" + Number(Shortcut()) + (random_.Chance(8) ? " spectator=yes" : "") +
-                          (random_.Chance(8) ? " car=no" : "")}});
+                          " shortcut=" + Number(Shortcut()) + (random.Chance(8) ? " spectator=yes" : "") +
+                          (random.Chance(8) ? " car=no" : "")}});
   }
-  const int clients = 2 + random_.Below(3);
+  const int clients = 2 + random.Below(3);
   for (int i = 0; i < clients; ++i) {
     const std::string& client = kClientNames[i];
-    const int roll = random_.Below(100);
+    const int roll = random.Below(100);
     const char* availability = roll < 60   ? "loaded"
                                : roll < 75 ? "present"
                                : roll < 90 ? "installable"
                                            : "unavailable";
     steps.push_back(Step{{"sim client " + client + " " + availability}});
-    if (random_.Chance(95)) steps.push_back(On(client, "plugin load Glimmerfade"));
+    if (random.Chance(95)) steps.push_back(On(client, "plugin load Glimmerfade"));
     steps.push_back(On(client, i == 0 ? "sim run arena" : "sim join arena"));
-    const std::string player = random_.Chance(90) && i < static_cast<int>(added.size()) ? added[i] : "none";
+    const std::string player = random.Chance(90) && i < static_cast<int>(added.size()) ? added[i] : "none";
     steps.push_back(On(client, "sim control " + player));
-    if (random_.Chance(85)) steps.push_back(On(client, "shroudweave_enabled 1"));
-    if (random_.Chance(30)) steps.push_back(On(client, "NETCODE_Log_Level 3"));
+    if (random.Chance(85)) steps.push_back(On(client, "shroudweave_enabled 1"));
+    if (random.Chance(30)) steps.push_back(On(client, "NETCODE_Log_Level 3"));
   }
   return steps;
 }
 
 // Mostly one of the slots the panel lists; now and then one it cannot.
 int Generator::Shortcut() {
-  return random_.Chance(88) ? 1 + random_.Below(8) : random_.PickFrom(std::vector<int>{0, -1, 9, 12, 100});
+  return random.Chance(88) ? 1 + random.Below(8) : random.PickFrom(std::vector<int>{0, -1, 9, 12, 100});
 }
 
 Step Generator::Next(const model::WorldModel& world) {
   // Weights by measure: a panel click sweeps the mouse over the page frame by
   // frame and costs about 60 typed lines (some 10 ms against 0.2 ms), so the
   // clicks, some 4% of the steps, already take close to half of the time.
-  const int roll = random_.Below(100);
+  const int roll = random.Below(100);
   if (roll < 30) return Time();
   if (roll < 42) return PlayerChange(world);
   if (roll < 54) return TypedTable(world);
@@ -134,44 +134,43 @@ Step Generator::Next(const model::WorldModel& world) {
   if (roll < 89) return DelayChange();
   if (roll < 91)
     return Step{
-        {"sim playlist arena " + Number(random_.Chance(60) ? kEnforcedOnlinePlaylist : kOtherPlaylist)}};
+        {"sim playlist arena " + Number(random.Chance(60) ? kEnforcedOnlinePlaylist : kOtherPlaylist)}};
   return Look(world);
 }
 
 Step Generator::Time() {
-  const int roll = random_.Below(100);
-  if (roll < 35) return Step{{"sim tick " + Number(1 + random_.Below(3))}};
+  const int roll = random.Below(100);
+  if (roll < 35) return Step{{"sim tick " + Number(1 + random.Below(3))}};
   if (roll < 95) {
     static const std::vector<std::string> waits = {"0.02", "0.05", "0.06", "0.1", "0.25",
                                                    "0.5",  "1",    "2",    "3",   "5"};
-    return Step{{"sim wait " + random_.PickFrom(waits)}};
+    return Step{{"sim wait " + random.PickFrom(waits)}};
   }
   static const std::vector<std::string> longWaits = {"10", "20", "40"};
-  return Step{{"sim wait " + random_.PickFrom(longWaits)}};
+  return Step{{"sim wait " + random.PickFrom(longWaits)}};
 }
 
 std::string Generator::PlayerWords(bool all) {
   std::string words;
-  if (all || random_.Chance(40))
-    words += " team=" + Number(random_.PickFrom(std::vector<int>{0, 0, 1, 1, 255}));
-  if (all || random_.Chance(40)) words += " shortcut=" + Number(Shortcut());
-  if (random_.Chance(all ? 10 : 25))
-    words += std::string(" spectator=") + (random_.Chance(50) ? "yes" : "no");
-  if (random_.Chance(all ? 12 : 25))
-    words += std::string(" car=") + (random_.Chance(all ? 0 : 50) ? "yes" : "no");
+  if (all || random.Chance(40))
+    words += " team=" + Number(random.PickFrom(std::vector<int>{0, 0, 1, 1, 255}));
+  if (all || random.Chance(40)) words += " shortcut=" + Number(Shortcut());
+  if (random.Chance(all ? 10 : 25)) words += std::string(" spectator=") + (random.Chance(50) ? "yes" : "no");
+  if (random.Chance(all ? 12 : 25))
+    words += std::string(" car=") + (random.Chance(all ? 0 : 50) ? "yes" : "no");
   return words;
 }
 
 Step Generator::PlayerChange(const model::WorldModel& world) {
   std::vector<std::string> present, absent;
   for (const std::string& name : kPlayerNames) (world.FindPlayer(name) ? present : absent).push_back(name);
-  const int roll = random_.Below(100);
+  const int roll = random.Below(100);
   if (!absent.empty() && (present.size() < 2 || roll < 30))
-    return Step{{"sim player add arena " + random_.PickFrom(absent) + PlayerWords(true)}};
-  const std::string& name = random_.PickFrom(present);
+    return Step{{"sim player add arena " + random.PickFrom(absent) + PlayerWords(true)}};
+  const std::string& name = random.PickFrom(present);
   if (roll < 45) return Step{{"sim player remove arena " + name}};
   std::string words = PlayerWords(false);
-  if (words.empty()) words = " team=" + Number(random_.Below(2));
+  if (words.empty()) words = " team=" + Number(random.Below(2));
   return Step{{"sim player update arena " + name + words}};
 }
 
@@ -179,7 +178,7 @@ std::string Generator::CompleteTable(bool spaced) {
   std::string rows;
   for (int n = 0; n < 9; ++n) {
     rows += n ? (spaced ? ", [" : ",[") : "[";
-    for (int k = 0; k < 3; ++k) rows += std::string(k ? "," : "") + (random_.Chance(65) ? "true" : "false");
+    for (int k = 0; k < 3; ++k) rows += std::string(k ? "," : "") + (random.Chance(65) ? "true" : "false");
     rows += "]";
   }
   return spaced ? "{ \"note\": 1, \"invisDeque\" : [ " + rows + " ] }" : "{\"invisDeque\":[" + rows + "]}";
@@ -190,14 +189,14 @@ std::string Generator::TableValue() {
     std::string rows;
     for (int n = 0; n < entries; ++n) {
       rows += n ? ",[" : "[";
-      const int flags = flagsLeast + random_.Below(flagsMore + 1);
+      const int flags = flagsLeast + random.Below(flagsMore + 1);
       for (int k = 0; k < flags; ++k)
-        rows += std::string(k ? "," : "") + (random_.Chance(60) ? "true" : "false");
+        rows += std::string(k ? "," : "") + (random.Chance(60) ? "true" : "false");
       rows += "]";
     }
     return "{\"invisDeque\":[" + rows + "]}";
   };
-  switch (random_.Below(12)) {
+  switch (random.Below(12)) {
     case 0:
     case 1:
     case 2:
@@ -206,21 +205,21 @@ std::string Generator::TableValue() {
     case 4:
       return CompleteTable(true);  // the same kind of table, written another way
     case 5:
-      return table(9 + random_.Below(4), 3, 2);  // longer tables and entries
+      return table(9 + random.Below(4), 3, 2);  // longer tables and entries
     case 6:
-      if (random_.Chance(25)) return random_.PickFrom(kShortTables);
-      return table(random_.Below(9), 3, 0);  // too few entries
+      if (random.Chance(25)) return random.PickFrom(kShortTables);
+      return table(random.Below(9), 3, 0);  // too few entries
     case 7:
-      return table(9, random_.Chance(50) ? 0 : 2, 1);  // entries too short
+      return table(9, random.Chance(50) ? 0 : 2, 1);  // entries too short
     case 8:
-      return random_.PickFrom(kWrongShapes);
+      return random.PickFrom(kWrongShapes);
     case 9: {
-      if (random_.Chance(50)) return random_.PickFrom(kNotJson);
+      if (random.Chance(50)) return random.PickFrom(kNotJson);
       const std::string whole = CompleteTable(false);
-      return whole.substr(0, 1 + random_.Below(static_cast<int>(whole.size()) - 2));
+      return whole.substr(0, 1 + random.Below(static_cast<int>(whole.size()) - 2));
     }
     default:  // a value typed shortly before, so that repeats are sent again
-      return recentValues_.empty() ? CompleteTable(false) : random_.PickFrom(recentValues_);
+      return recentValues.empty() ? CompleteTable(false) : random.PickFrom(recentValues);
   }
 }
 
@@ -230,14 +229,14 @@ const model::ClientState& Generator::SomeClient(const model::WorldModel& world, 
     all.push_back(&client);
     if (!client.IsOnline()) hosts.push_back(&client);
   }
-  if (preferHost && !hosts.empty() && random_.Chance(75)) return *random_.PickFrom(hosts);
-  return *random_.PickFrom(all);
+  if (preferHost && !hosts.empty() && random.Chance(75)) return *random.PickFrom(hosts);
+  return *random.PickFrom(all);
 }
 
 Step Generator::TypedTable(const model::WorldModel& world) {
   const std::string value = TableValue();
-  recentValues_.push_back(value);
-  if (recentValues_.size() > 4) recentValues_.erase(recentValues_.begin());
+  recentValues.push_back(value);
+  if (recentValues.size() > 4) recentValues.erase(recentValues.begin());
   return On(SomeClient(world, true).name, "invis_json " + value);
 }
 
@@ -245,99 +244,99 @@ Step Generator::PanelClick(const model::WorldModel& world) {
   const model::ClientState& client = SomeClient(world, true);
   if (!client.glimmerfadeLoaded) return On(client.name, "plugin load Glimmerfade");
   const auto nodes = model::PanelNodes(client.namesList);
-  if (nodes.empty() || random_.Chance(10)) return On(client.name, "sim click Enable plugin");
-  const std::string& node = random_.PickFrom(nodes).second;
+  if (nodes.empty() || random.Chance(10)) return On(client.name, "sim click Enable plugin");
+  const std::string& node = random.PickFrom(nodes).second;
   return Step{{"sim use " + client.name, "sim open " + node,
-               "sim click " + node + " / " + random_.PickFrom(kFlagLabels)}};
+               "sim click " + node + " / " + random.PickFrom(kFlagLabels)}};
 }
 
 std::string Generator::Message() {
   std::string message;
   for (int n = 0; n < 9; ++n) {
     message += (n ? ";" : "") + Number(n) + ":";
-    for (int k = 0; k < 3; ++k) message += std::string(k ? "," : "") + (random_.Chance(70) ? "1" : "0");
+    for (int k = 0; k < 3; ++k) message += std::string(k ? "," : "") + (random.Chance(70) ? "1" : "0");
   }
   return message;
 }
 
 Step Generator::IncomingGarbage(const model::WorldModel& world) {
   const std::string& client = SomeClient(world, false).name;
-  const int roll = random_.Below(100);
+  const int roll = random.Below(100);
   if (roll < 30) return On(client, "NETCODE_Message_In [Shroudweave][0]" + Message());
-  if (roll < 80) return On(client, "NETCODE_Message_In " + random_.PickFrom(kIncoming));
+  if (roll < 80) return On(client, "NETCODE_Message_In " + random.PickFrom(kIncoming));
   static const std::string alphabet = "[]:;,-0123456789Shroudweav x";
   std::string garbage;
-  for (int i = 1 + random_.Below(30); i > 0; --i)
-    garbage += alphabet[random_.Below(static_cast<int>(alphabet.size()))];
+  for (int i = 1 + random.Below(30); i > 0; --i)
+    garbage += alphabet[random.Below(static_cast<int>(alphabet.size()))];
   return On(client, "NETCODE_Message_In " + garbage);
 }
 
 Step Generator::MatchChange(const model::WorldModel& world) {
   const size_t clients = world.Clients().size();
-  if (clients < kClientNames.size() && random_.Chance(15)) {  // a client that comes late
+  if (clients < kClientNames.size() && random.Chance(15)) {  // a client that comes late
     const std::vector<std::string> availability = {"loaded", "present", "installable", "unavailable"};
-    return Step{{"sim client " + kClientNames[clients] + " " + random_.PickFrom(availability),
-                 "plugin load Glimmerfade", "sim join arena", "sim control " + random_.PickFrom(kPlayerNames),
+    return Step{{"sim client " + kClientNames[clients] + " " + random.PickFrom(availability),
+                 "plugin load Glimmerfade", "sim join arena", "sim control " + random.PickFrom(kPlayerNames),
                  "shroudweave_enabled 1"}};
   }
   const model::ClientState& client = SomeClient(world, false);
-  const int roll = random_.Below(100);
+  const int roll = random.Below(100);
   if (roll < 40) return On(client.name, "sim leave");
   // The first client is the one that runs the match; now and then another does too.
   const bool first = &client == &world.Clients().front();
-  const bool run = first ? random_.Chance(90) : random_.Chance(8);
+  const bool run = first ? random.Chance(90) : random.Chance(8);
   return On(client.name, run ? "sim run arena" : "sim join arena");
 }
 
 Step Generator::ViewerChange(const model::WorldModel& world) {
   const std::string& client = SomeClient(world, false).name;
-  const int roll = random_.Below(100);
+  const int roll = random.Below(100);
   std::vector<std::string> present;
   for (const model::Owner& player : world.Players()) present.push_back(player.name);
-  if (roll < 60 && !present.empty()) return On(client, "sim control " + random_.PickFrom(present));
-  if (roll < 65) return On(client, "sim control " + random_.PickFrom(kPlayerNames));
+  if (roll < 60 && !present.empty()) return On(client, "sim control " + random.PickFrom(present));
+  if (roll < 65) return On(client, "sim control " + random.PickFrom(kPlayerNames));
   if (roll < 70) return On(client, "sim control none");
   if (roll < 78) return On(client, "sim nocontroller");
-  return On(client, "sim viewer-team " + Number(random_.PickFrom(std::vector<int>{0, 1, 2, 255, 7, 256})));
+  return On(client, "sim viewer-team " + Number(random.PickFrom(std::vector<int>{0, 1, 2, 255, 7, 256})));
 }
 
 Step Generator::EnableToggle(const model::WorldModel& world) {
   const model::ClientState& client = SomeClient(world, false);
-  if (random_.Chance(25) && client.glimmerfadeLoaded) return On(client.name, "sim click Enable plugin");
+  if (random.Chance(25) && client.glimmerfadeLoaded) return On(client.name, "sim click Enable plugin");
   static const std::vector<std::string> values = {"0", "1", "1", "0", "2", "-3", "0.5", "yes", "1x"};
-  return On(client.name, "shroudweave_enabled " + random_.PickFrom(values));
+  return On(client.name, "shroudweave_enabled " + random.PickFrom(values));
 }
 
 Step Generator::PluginReload(const model::WorldModel& world) {
   const model::ClientState& client = SomeClient(world, false);
-  const bool glimmerfade = random_.Chance(60);
+  const bool glimmerfade = random.Chance(60);
   const std::string plugin = glimmerfade ? "Glimmerfade" : "NetcodePlugin";
   const bool loaded = glimmerfade ? client.glimmerfadeLoaded : client.netcodeLoaded;
-  if (!glimmerfade && !client.netcodeFile && random_.Chance(40)) return On(client.name, "cpm_install 166");
-  if (loaded && random_.Chance(50))  // unloaded and loaded again in one step
+  if (!glimmerfade && !client.netcodeFile && random.Chance(40)) return On(client.name, "cpm_install 166");
+  if (loaded && random.Chance(50))  // unloaded and loaded again in one step
     return Step{{"sim use " + client.name, "plugin unload " + plugin, "plugin load " + plugin}};
   return On(client.name, std::string(loaded ? "plugin unload " : "plugin load ") + plugin);
 }
 
 Step Generator::DelayChange() {
-  if (random_.Chance(60)) {
+  if (random.Chance(60)) {
     static const std::vector<std::string> delays = {"0", "0.02", "0.05", "0.3", "1"};
-    return Step{{"sim delay network " + random_.PickFrom(delays)}};
+    return Step{{"sim delay network " + random.PickFrom(delays)}};
   }
   static const std::vector<std::string> delays = {"0", "0.5", "1.5", "2", "4.5"};
-  return Step{{"sim delay install " + random_.PickFrom(delays)}};
+  return Step{{"sim delay install " + random.PickFrom(delays)}};
 }
 
 // Reading what a client shows, and now and then a names list typed by hand.
 Step Generator::Look(const model::WorldModel& world) {
   const std::string& client = SomeClient(world, false).name;
-  const int roll = random_.Below(100);
+  const int roll = random.Below(100);
   if (roll < 30) return On(client, "sim cars");
   if (roll < 50) return On(client, "sim panel");
   if (roll < 70) return On(client, "invis_json");
   if (roll < 80)
-    return On(client, "NETCODE_Log_Level " + random_.PickFrom(std::vector<std::string>{"0", "1", "3"}));
-  return On(client, "names_specshortcuts " + random_.PickFrom(kNamesLists));
+    return On(client, "NETCODE_Log_Level " + random.PickFrom(std::vector<std::string>{"0", "1", "3"}));
+  return On(client, "names_specshortcuts " + random.PickFrom(kNamesLists));
 }
 
 }  // namespace scenario

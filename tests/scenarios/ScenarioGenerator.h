@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ScenarioRunner.h"
-#include "testing/model/WorldModel.h"
+#include "model/WorldModel.h"
 
 namespace scenario {
 
@@ -20,7 +20,7 @@ namespace scenario {
 // every standard library.
 class Random {
  public:
-  explicit Random(uint64_t seed) : state_(seed) {}
+  explicit Random(uint64_t seed) : state(seed) {}
   uint64_t Next();
   int Below(int count);  // 0 to count - 1
   bool Chance(int percent) { return Below(100) < percent; }
@@ -30,12 +30,12 @@ class Random {
   }
 
  private:
-  uint64_t state_;
+  uint64_t state;
 };
 
 class Generator {
  public:
-  explicit Generator(uint64_t seed) : random_(seed) {}
+  explicit Generator(uint64_t seed) : random(seed) {}
 
   // The match, its players and the clients every scenario starts from.
   std::vector<Step> Setup();
@@ -63,8 +63,8 @@ class Generator {
   // A client, more often one that is not in an online game (the match's host).
   const model::ClientState& SomeClient(const model::WorldModel& world, bool preferHost);
 
-  Random random_;
-  std::vector<std::string> recentValues_;
+  Random random;
+  std::vector<std::string> recentValues;
 };
 
 }  // namespace scenario

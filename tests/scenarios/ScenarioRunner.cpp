@@ -76,33 +76,33 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 }  // namespace
 
-Runner::Runner(const std::filesystem::path& root) : root_(root) {
+Runner::Runner(const std::filesystem::path& folder) : root(folder) {
   std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-  simulation_ = std::make_unique<sim::Simulation>(root_);
-  context_ = std::make_unique<SimContext>(*simulation_, output_);
+  std::filesystem::remove_all(root, ignored);
+  simulation = std::make_unique<sim::Simulation>(root);
+  context = std::make_unique<SimContext>(*simulation, output);
 }
 
 Runner::~Runner() {
-  context_.reset();
-  simulation_.reset();
+  context.reset();
+  simulation.reset();
   std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
+  std::filesystem::remove_all(root, ignored);
 }
 
 bool Runner::Run(const Step& step) {
-  model::WorldModel trial = model_;
+  model::WorldModel trial = model;
   for (const std::string& line : step.lines)
     if (!trial.Apply(line)) return false;
   size_t sendsExpected = 0;
   for (size_t c = 0; c < trial.Clients().size(); ++c) {
-    const size_t before = c < model_.Clients().size() ? model_.Clients()[c].expected.sends.size() : 0;
+    const size_t before = c < model.Clients().size() ? model.Clients()[c].expected.sends.size() : 0;
     sendsExpected += trial.Clients()[c].expected.sends.size() - before;
   }
-  model_ = std::move(trial);
-  sendsThisStep_ = 0;
+  model = std::move(trial);
+  sendsThisStep = 0;
   for (const std::string& line : step.lines) {
-    tally_.clicks += StartsWith(line, "sim click ");
+    tally.clicks += StartsWith(line, "sim click ");
     const std::optional<int> ticks = model::WorldModel::TicksOf(line);
     if (!ticks) {
       RunLine(line);
@@ -110,53 +110,53 @@ bool Runner::Run(const Step& step) {
     }
     // Time runs in short stretches, so that a storm of messages is stopped
     // while it is still small.
-    for (int done = 0; done < *ticks && !scriptError_; done += kTicksPerStretch) {
+    for (int done = 0; done < *ticks && !scriptError; done += kTicksPerStretch) {
       RunLine("sim tick " + std::to_string(std::min(kTicksPerStretch, *ticks - done)));
       if (CountSends() > sendsExpected)
-        scriptError_ = Finding{"sends", "more tables sent than the model expects while \"" + line + "\" ran"};
+        scriptError = Finding{"sends", "more tables sent than the model expects while \"" + line + "\" ran"};
     }
   }
   return true;
 }
 
 void Runner::RunLine(const std::string& line) {
-  output_.str("");
+  output.str("");
   std::istringstream script(line);
-  if (RunScript(*context_, script) > 0 && !scriptError_) {
-    const std::string output = output_.str();
-    const size_t error = output.find("error: ");
-    scriptError_ = Finding{
-        "script", "\"" + line + "\" failed: " + output.substr(error == std::string::npos ? 0 : error)};
+  if (RunScript(*context, script) > 0 && !scriptError) {
+    const std::string printed = output.str();
+    const size_t error = printed.find("error: ");
+    scriptError = Finding{
+        "script", "\"" + line + "\" failed: " + printed.substr(error == std::string::npos ? 0 : error)};
   }
-  output_.str("");
+  output.str("");
 }
 
 // The sends written since the step began, on every client.
 size_t Runner::CountSends() {
-  std::vector<sim::Client*> clients = simulation_->Clients();
-  sendScan_.resize(clients.size(), 0);
+  std::vector<sim::Client*> clients = simulation->Clients();
+  sendScan.resize(clients.size(), 0);
   for (size_t c = 0; c < clients.size(); ++c) {
-    const size_t seen = std::max(sendScan_[c], c < consoleSeen_.size() ? consoleSeen_[c] : 0);
+    const size_t seen = std::max(sendScan[c], c < consoleSeen.size() ? consoleSeen[c] : 0);
     for (const std::string& line : clients[c]->ConsoleSince(seen))
-      sendsThisStep_ += StartsWith(line, kSendLine);
-    sendScan_[c] = clients[c]->ConsoleSize();
+      sendsThisStep += StartsWith(line, kSendLine);
+    sendScan[c] = clients[c]->ConsoleSize();
   }
-  return sendsThisStep_;
+  return sendsThisStep;
 }
 
 std::optional<Finding> Runner::Check() {
-  ++tally_.checks;
-  tally_.received = model_.TablesApplied();
-  std::optional<Finding> finding = std::move(scriptError_);
-  scriptError_.reset();
-  const auto& clients = model_.Clients();
-  consoleSeen_.resize(clients.size(), 0);
+  ++tally.checks;
+  tally.received = model.TablesApplied();
+  std::optional<Finding> finding = std::move(scriptError);
+  scriptError.reset();
+  const auto& clients = model.Clients();
+  consoleSeen.resize(clients.size(), 0);
   for (const model::ClientState& expected : clients) {
     if (finding) break;
-    sim::Client* client = simulation_->FindClient(expected.name);
+    sim::Client* client = simulation->FindClient(expected.name);
     finding = client ? CheckClient(expected, *client) : Finding{"world", "no client " + expected.name};
   }
-  model_.ClearExpectations();
+  model.ClearExpectations();
   return finding;
 }
 
@@ -185,7 +185,7 @@ std::optional<Finding> Runner::CheckClient(const model::ClientState& expected, s
 
   const std::vector<std::string> hooks = client.HookedEvents();
   const bool hooked = std::find(hooks.begin(), hooks.end(), kVehicleInputEvent) != hooks.end();
-  if (hooked != model_.Hooked(expected))
+  if (hooked != model.Hooked(expected))
     return Finding{"hook", who + "the vehicle-input event is " + (hooked ? "" : "not ") + "hooked"};
   if (client.PendingTimers() != expected.timers.size() || client.PendingTasks() != expected.tasks.size())
     return Finding{"game loop", who + std::to_string(client.PendingTimers()) + " timers and " +
@@ -199,9 +199,9 @@ std::optional<Finding> Runner::CheckClient(const model::ClientState& expected, s
 // Every line since the last check is the host's own, an allowed line of the
 // plug-in, or one of the sends the model expects, in order.
 std::optional<Finding> Runner::CheckConsole(const model::ClientState& expected, sim::Client& client) {
-  const size_t index = static_cast<size_t>(&expected - model_.Clients().data());
-  const std::vector<std::string> lines = client.ConsoleSince(consoleSeen_[index]);
-  consoleSeen_[index] = client.ConsoleSize();
+  const size_t index = static_cast<size_t>(&expected - model.Clients().data());
+  const std::vector<std::string> lines = client.ConsoleSince(consoleSeen[index]);
+  consoleSeen[index] = client.ConsoleSize();
   std::vector<std::string> sends;
   for (const std::string& line : lines) {
     if (StartsWith(line, "Exception in ")) return Finding{"exception", expected.name + ": " + line};
@@ -221,7 +221,7 @@ std::optional<Finding> Runner::CheckConsole(const model::ClientState& expected, 
           return line != text && WithoutLevelPrefix(line) == text;
         }))
       return Finding{"console", expected.name + ": the line \"(A or C: CLOCK)   " + text + "\" is missing"};
-  tally_.sends += sends.size();
+  tally.sends += sends.size();
   if (sends != expected.expected.sends)
     return Finding{"sends", expected.name + ": sent\n" + Joined(sends) + "  the model says\n" +
                                 Joined(expected.expected.sends)};
@@ -233,15 +233,15 @@ std::optional<Finding> Runner::CheckCars(const model::ClientState& expected, sim
     if (client.CurrentMatch()) return Finding{"world", expected.name + " should not be in a match"};
     return std::nullopt;
   }
-  for (const model::Owner& player : model_.Players()) {
+  for (const model::Owner& player : model.Players()) {
     const auto car = expected.carHidden.find(player.name);
     const std::optional<bool> wanted =
         car == expected.carHidden.end() ? std::nullopt : std::optional<bool>(car->second);
     const std::optional<bool> actual = client.CarHidden(player.name);
-    tally_.cars += actual.has_value();
-    tally_.hidden += actual.value_or(false);
+    tally.cars += actual.has_value();
+    tally.hidden += actual.value_or(false);
     if (actual == wanted) continue;
-    const model::Viewer viewer = model_.ViewerOf(expected);
+    const model::Viewer viewer = model.ViewerOf(expected);
     return Finding{
         "car", expected.name + ": " + player.name + "'s car is " + Shown(actual) + ", the model says " +
                    Shown(wanted) + " (owner team " + std::to_string(player.team) + ", shortcut " +

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "SimCommands.h"
-#include "testing/model/WorldModel.h"
+#include "model/WorldModel.h"
 
 namespace scenario {
 
@@ -51,8 +51,8 @@ class Runner {
   // Compares every client with the model; the first disagreement, if any.
   std::optional<Finding> Check();
 
-  const model::WorldModel& Model() const { return model_; }
-  const Tally& Seen() const { return tally_; }
+  const model::WorldModel& Model() const { return model; }
+  const Tally& Seen() const { return tally; }
 
  private:
   void RunLine(const std::string& line);
@@ -61,17 +61,17 @@ class Runner {
   std::optional<Finding> CheckConsole(const model::ClientState& expected, sim::Client& client);
   std::optional<Finding> CheckCars(const model::ClientState& expected, sim::Client& client);
 
-  std::filesystem::path root_;
-  std::unique_ptr<sim::Simulation> simulation_;
-  std::ostringstream output_;
-  std::unique_ptr<SimContext> context_;
-  model::WorldModel model_;
-  std::optional<Finding> scriptError_;
-  std::vector<size_t> consoleSeen_;  // per client, in creation order: lines checked
-  std::vector<size_t> sendScan_;     // per client: lines counted by CountSends
-  size_t sendsThisStep_ = 0;
+  std::filesystem::path root;
+  std::unique_ptr<sim::Simulation> simulation;
+  std::ostringstream output;
+  std::unique_ptr<SimContext> context;
+  model::WorldModel model;
+  std::optional<Finding> scriptError;
+  std::vector<size_t> consoleSeen;  // per client, in creation order: lines checked
+  std::vector<size_t> sendScan;     // per client: lines counted by CountSends
+  size_t sendsThisStep = 0;
   static constexpr int kTicksPerStretch = 12;
-  Tally tally_;
+  Tally tally;
 };
 
 // The steps as a script a person can run with corvane-sim.

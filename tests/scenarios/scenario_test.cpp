@@ -19,7 +19,7 @@
 #include <sstream>
 
 #include "Progress.h"
-#include "testing/ScratchFolder.h"
+#include "common/ScratchFolder.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 
 #include <fstream>
 
+#include "common/ScratchFolder.h"
 #include "corvane_sim_process.h"
-#include "testing/ScratchFolder.h"
 
 namespace {
 

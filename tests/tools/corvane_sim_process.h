@@ -14,7 +14,7 @@
 #include <sys/wait.h>
 #endif
 
-#include "testing/ScratchFolder.h"
+#include "common/ScratchFolder.h"
 
 namespace sim_process {
 

@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "testing/SimScript.h"
-#include "testing/Tables.h"
+#include "common/SimScript.h"
+#include "common/Tables.h"
 
 namespace {
 

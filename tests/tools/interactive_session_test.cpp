@@ -24,21 +24,21 @@ using sim_process::Result;
 class TerminalSession {
  public:
   TerminalSession() {
-    pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
-    if (pid_ == 0) {
+    pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
       setenv("TERM", "xterm", 1);
       execl(CORVANE_SIM_TOOL, CORVANE_SIM_TOOL, static_cast<char*>(nullptr));
       _exit(127);
     }
   }
   ~TerminalSession() {
-    if (pid_ > 0 && !finished_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    if (pid > 0 && !finished) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
     }
-    if (terminal_ >= 0) close(terminal_);
+    if (terminal >= 0) close(terminal);
   }
-  bool Started() const { return pid_ > 0; }
+  bool Started() const { return pid > 0; }
   // Types once the program reads keys: with line editing, once it has set the
   // terminal to pass on single keys. Keys typed before that are taken by the
   // terminal's own line handling (a Ctrl-D there would be lost).
@@ -46,11 +46,11 @@ class TerminalSession {
 #if defined(CORVANE_SIM_LINE_EDITING)
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     termios settings{};
-    while (tcgetattr(terminal_, &settings) == 0 && (settings.c_lflag & ICANON) &&
+    while (tcgetattr(terminal, &settings) == 0 && (settings.c_lflag & ICANON) &&
            std::chrono::steady_clock::now() < limit)
       ReadSome(10);
 #endif
-    ASSERT_EQ(write(terminal_, keys.data(), keys.size()), ssize_t(keys.size()));
+    ASSERT_EQ(write(terminal, keys.data(), keys.size()), ssize_t(keys.size()));
   }
 
   // Reads until the output after the mark holds the text; false after the time limit.
@@ -70,8 +70,8 @@ class TerminalSession {
       if (std::chrono::steady_clock::now() > limit) return -1;
     }
     int status = 0;
-    waitpid(pid_, &status, 0);
-    finished_ = true;
+    waitpid(pid, &status, 0);
+    finished = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
@@ -80,18 +80,18 @@ class TerminalSession {
  private:
   // False at the end of the output (the program closed the terminal).
   bool ReadSome(int milliseconds) {
-    pollfd ready{terminal_, POLLIN, 0};
+    pollfd ready{terminal, POLLIN, 0};
     if (poll(&ready, 1, milliseconds) <= 0) return true;
     char buffer[4096];
-    const ssize_t got = read(terminal_, buffer, sizeof buffer);
+    const ssize_t got = read(terminal, buffer, sizeof buffer);
     if (got <= 0) return false;
     output.append(buffer, static_cast<size_t>(got));
     return true;
   }
 
-  pid_t pid_ = -1;
-  int terminal_ = -1;
-  bool finished_ = false;
+  pid_t pid = -1;
+  int terminal = -1;
+  bool finished = false;
 };
 
 // Two commands typed one after the other: each one's console lines are back

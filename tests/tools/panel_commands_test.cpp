@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "testing/ScratchFolder.h"
-#include "testing/SimScript.h"
-#include "testing/Tables.h"
+#include "common/ScratchFolder.h"
+#include "common/SimScript.h"
+#include "common/Tables.h"
 
 namespace {
 

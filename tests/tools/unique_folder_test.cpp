@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "testing/ScratchFolder.h"
-#include "testing/UniqueFolder.h"
+#include "UniqueFolder.h"
+#include "common/ScratchFolder.h"
 
 namespace {
 namespace fs = std::filesystem;

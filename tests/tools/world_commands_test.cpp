@@ -3,8 +3,8 @@
 // single vehicle-input events, players who share a name.
 #include <gtest/gtest.h>
 
-#include "testing/SimScript.h"
-#include "testing/Tables.h"
+#include "common/SimScript.h"
+#include "common/Tables.h"
 #include "visibility/EnforcementPass.h"
 
 namespace {

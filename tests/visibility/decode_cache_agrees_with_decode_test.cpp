@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "visibility/InvisJsonDecodeCache.h"
+#include "visibility/VisibilityTableDecodeCache.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ const std::string kSwappedBack =
     R"({"invisDeque":[[true,true,true],[true,true,true],[true,true,true],[true,true,false],[true,false,true],)"
     R"([true,true,true],[true,true,true],[true,true,true],[true,true,true]]})";
 
-void ExpectSameAsFreshDecode(const DecodedInvisibilityStates& kept, const std::string& text) {
-  const DecodedInvisibilityStates fresh = DecodeInvisibilityStates(text);
+void ExpectSameAsFreshDecode(const DecodedVisibilityTable& kept, const std::string& text) {
+  const DecodedVisibilityTable fresh = DecodeVisibilityTable(text);
   EXPECT_EQ(kept.outcome, fresh.outcome);
   EXPECT_EQ(kept.table, fresh.table);
   EXPECT_EQ(kept.error, fresh.error);
@@ -49,7 +49,7 @@ TEST(DifferentialDecodeCache, EveryAnswerEqualsAFreshDecode) {
   };
   for (const auto& sequence : sequences) {
     SCOPED_TRACE(sequence.what);
-    InvisJsonDecodeCache cache;
+    VisibilityTableDecodeCache cache;
     for (size_t i = 0; i < sequence.texts.size(); ++i) {
       SCOPED_TRACE("text " + std::to_string(i) + ": " + sequence.texts[i]);
       // Asked twice: the second answer comes from what the first kept.
@@ -63,8 +63,8 @@ TEST(DifferentialDecodeCache, EveryAnswerEqualsAFreshDecode) {
 // pass sets cars while a callback may run a pass of its own) still reads its
 // own decode, whole.
 TEST(DifferentialDecodeCache, AHeldDecodeOutlivesTheCachesNextDecode) {
-  InvisJsonDecodeCache cache;
-  const InvisJsonDecodeCache::SharedDecode held = cache.Decode(kSwapped);
+  VisibilityTableDecodeCache cache;
+  const VisibilityTableDecodeCache::SharedDecode held = cache.Decode(kSwapped);
   ExpectSameAsFreshDecode(*cache.Decode(kAllTrue), kAllTrue);
   ExpectSameAsFreshDecode(*cache.Decode("{}"), "{}");
   ExpectSameAsFreshDecode(*held, kSwapped);

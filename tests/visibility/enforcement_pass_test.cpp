@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "common/SimulationTest.h"
+#include "common/Tables.h"
+#include "model/VisibilityRules.h"
 #include "plugin/Shroudweave.h"
-#include "testing/SimulationTest.h"
-#include "testing/Tables.h"
 #include "visibility/EnforcementPass.h"
-#include "visibility/InvisibilityTable.h"
 #include "visibility/NamesList.h"
+#include "visibility/VisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
 namespace {
@@ -36,7 +37,7 @@ class EnforcementPass : public SimulationTest {
     client.Control("Viewer");
   }
   void Set(const std::string& name, const std::string& value) { ASSERT_TRUE(client.SetCvar(name, value)); }
-  void SetTable(const InvisibilityTable& table) { Set(kInvisJsonCvar, EncodeInvisibilityStates(table)); }
+  void SetTable(const VisibilityTable& table) { Set(kInvisJsonCvar, EncodeVisibilityTable(table)); }
   void Pass(int count = 1) {
     for (int i = 0; i < count; ++i) client.RaiseVehicleInput();
   }
@@ -62,11 +63,11 @@ TEST_F(EnforcementPass, Scenarios) {
     const char* what;
     std::vector<sim::PlayerSetup> players;  // name, team, spectator, shortcut, has car
     std::string viewer;
-    InvisibilityTable table;
+    VisibilityTable table;
     std::set<std::string> hidden;
     std::string names;
   };
-  InvisibilityTable tenEntries = tables::AllHidden();
+  VisibilityTable tenEntries = tables::AllHidden();
   tenEntries.push_back({false, false, false});
   const Scenario scenarios[] = {
       {"a spectating viewer follows flag 2 whatever the team",
@@ -112,10 +113,10 @@ TEST_F(EnforcementPass, Scenarios) {
         {"Late, B", 1, false, 3},
         {"Semi;colon", 1, false, 6}},
        "Alpha",
-       DefaultInvisibilityTable(),
+       DefaultVisibilityTable(),
        {},
        "1,Alpha;2;3,Late, B;4;5;6,Semicolon;7;8;"},
-      {"no players", {}, "", DefaultInvisibilityTable(), {}, "1;2;3;4;5;6;7;8;"},
+      {"no players", {}, "", DefaultVisibilityTable(), {}, "1;2;3;4;5;6;7;8;"},
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.what);
@@ -143,8 +144,11 @@ TEST_F(EnforcementPass, RelationToTheViewerChoosesTheFlag) {
         const std::deque<bool> flags = {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
         SetTable(tables::With({{4, flags}}));
         Pass();
-        const int flag = viewerTeam >= 2 ? 2 : (viewerTeam == carTeam ? 0 : 1);
-        EXPECT_EQ(HiddenCars().count("Target"), flags[flag] ? 0u : 1u)
+        model::Table table = model::DefaultTable();
+        table[4] = model::Flags(flags.begin(), flags.end());
+        const model::CarState wanted = model::Decide(table, model::Viewer{viewerTeam, true, 1, true},
+                                                     model::Owner{"Target", carTeam, 4});
+        EXPECT_EQ(HiddenCars().count("Target"), wanted == model::CarState::Hidden ? 1u : 0u)
             << "viewer team " << viewerTeam << ", car team " << carTeam << ", flags " << bits;
       }
     }
@@ -161,7 +165,7 @@ TEST_F(EnforcementPass, EveryPassSetsEveryCarAndTicksRunItOnlyWhileEnabled) {
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
 
   Set(kEnabledCvar, "0");
-  SetTable(DefaultInvisibilityTable());
+  SetTable(DefaultVisibilityTable());
   Sim().Tick(3);
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});  // switching off shows nothing again
 }
@@ -177,7 +181,7 @@ TEST_F(EnforcementPass, OnlineOnlyTheEnforcedPlaylistIsEnforcedAndItsNamesListIs
 
   match.SetPlaylistId(kOtherPlaylist);
   Set(kNamesListCvar, "kept");
-  SetTable(DefaultInvisibilityTable());
+  SetTable(DefaultVisibilityTable());
   Pass();
   EXPECT_EQ(HiddenCars(), std::set<std::string>{"Opp"});
   EXPECT_EQ(Names(), "kept");
@@ -185,7 +189,7 @@ TEST_F(EnforcementPass, OnlineOnlyTheEnforcedPlaylistIsEnforcedAndItsNamesListIs
 
 TEST_F(EnforcementPass, NoCarArrayNoControllerOrNoLocalEntryChangesNoCar) {
   StartMatch();
-  InvisibilityTable table = tables::AllHidden();
+  VisibilityTable table = tables::AllHidden();
   table[3] = {false, false};
   SetTable(table);
   Set(kNamesListCvar, "kept");
@@ -209,7 +213,7 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
   SetTable(tables::AllHidden());
   Pass();
   const std::set<std::string> before = HiddenCars();
-  InvisibilityTable shortEntries = tables::AllHidden();  // its entries 3 and 4 lack flag 2
+  VisibilityTable shortEntries = tables::AllHidden();  // its entries 3 and 4 lack flag 2
   shortEntries[3] = shortEntries[4] = {true, true};
   const struct {
     std::string value;
@@ -217,9 +221,9 @@ TEST_F(EnforcementPass, UnusableTablesWriteNamesChangeNoCarAndReportAsDescribed)
   } cases[] = {
       {"", {}},
       {"{\"invisDeque\":[[true]", {}},
-      {EncodeInvisibilityStates(InvisibilityTable(8, std::deque<bool>(3, true))),
+      {EncodeVisibilityTable(VisibilityTable(8, std::deque<bool>(3, true))),
        {"playerInvisibilityStates is not populated!"}},
-      {EncodeInvisibilityStates(shortEntries),
+      {EncodeVisibilityTable(shortEntries),
        {"playerBools is not populated for player 3", "playerBools is not populated for player 4"}},
   };
   for (const auto& c : cases) {
@@ -295,15 +299,30 @@ TEST_F(EnforcementPass, ACarDestroyedUnderItsEntryIsAFaultUnlessTheHostForgives)
   EXPECT_EQ(client.Faults(), 3u);
 }
 
+// Whatever "invis_json" holds, nothing a pass throws reaches the host, and
+// every pass writes the names list and sets the cars as the model says (here:
+// changes none, since no value is a table of 9 entries).
 TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
   StartMatch();
+  const model::Viewer viewer{0, true, 1, true};
+  const std::vector<model::Owner> roster = {{"Viewer", 0, 1}, {"Mate", 0, 2}, {"Opp", 1, 3}, {"Opp2", 1, 4}};
+  std::set<std::string> hidden;
   for (const char* value :
        {"", " ", "null", "{}", "[]", "-1", "true", "\"s\"", "{\"invisDeque\":null}", "{\"invisDeque\":[1]}",
         "{\"invisDeque\":[[]]}", "{\"invisDeque\":[[1e999]]}",
         "{\"invisDeque\":[[true],[false,false,false,false]]}", "\xff\xfe", "{\"a\":\"\xc3\"}",
         "[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]", "{\"invisDeque\":[]} trailing"}) {
+    Set(kNamesListCvar, "");
     Set(kInvisJsonCvar, value);
     Sim().Tick();
+    EXPECT_EQ(client.EscapedExceptions(), 0u) << value;
+    const model::PassResult pass = model::Pass(model::DecodeTable(value), false, viewer, roster);
+    for (const auto& [name, state] : pass.cars) {
+      if (state == model::CarState::Hidden) hidden.insert(name);
+      if (state == model::CarState::Shown) hidden.erase(name);
+    }
+    EXPECT_EQ(HiddenCars(), hidden) << value;
+    EXPECT_EQ(Names(), pass.namesList) << value;
   }
 }
 }  // namespace

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "common/InvisJsonSamples.h"
+#include "common/ScratchFolder.h"
 #include "host/Simulation.h"
+#include "model/VisibilityRules.h"
 #include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
-#include "testing/InvisJsonSamples.h"
-#include "testing/ScratchFolder.h"
-#include "testing/model/VisibilityRules.h"
 #include "visibility/EnforcementPass.h"
 
 namespace {
@@ -75,8 +75,8 @@ class Values {
  public:
   std::string Next(Rng& rng) {
     std::string value = Make(rng);
-    recent_.push_back(value);
-    if (recent_.size() > 4) recent_.erase(recent_.begin());
+    recent.push_back(value);
+    if (recent.size() > 4) recent.erase(recent.begin());
     return value;
   }
 
@@ -104,11 +104,11 @@ class Values {
         return whole.substr(0, Pick(rng, static_cast<int>(whole.size())));
       }
       default:  // a value seen shortly before, the current one included
-        return recent_.empty() ? Table(rng, 9, three) : PickFrom(rng, recent_);
+        return recent.empty() ? Table(rng, 9, three) : PickFrom(rng, recent);
     }
   }
 
-  std::vector<std::string> recent_;
+  std::vector<std::string> recent;
 };
 
 // ---- world changes ----
@@ -126,27 +126,27 @@ sim::PlayerSetup RandomPlayer(Rng& rng, const std::string& name) {
 // A client with the module loaded in a simulation of its own.
 class Leg {
  public:
-  explicit Leg(const std::string& name, bool reference)
-      : reference_(reference), scratch_("glimmerfade-differential-" + name + "-") {
-    simulation_ = std::make_unique<sim::Simulation>(scratch_.path);
-    client_ = &simulation_->AddClient(name);
-    match_ = &simulation_->CreateMatch("arena", kEnforcedOnlinePlaylist);
-    client_->SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
-    EXPECT_TRUE(client_->InstallPluginFile("Glimmerfade") && client_->LoadPlugin("Glimmerfade"));
-    if (reference_) {
-      std::shared_ptr<CVarManagerWrapper> cvars = client_->CvarManager();
-      std::shared_ptr<GameWrapper> game = client_->Game();
-      WrongShapeReports* reports = &reports_;
+  explicit Leg(const std::string& name, bool isReference)
+      : reference(isReference), scratch("glimmerfade-differential-" + name + "-") {
+    simulation = std::make_unique<sim::Simulation>(scratch.path);
+    client = &simulation->AddClient(name);
+    match = &simulation->CreateMatch("arena", kEnforcedOnlinePlaylist);
+    client->SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);
+    EXPECT_TRUE(client->InstallPluginFile("Glimmerfade") && client->LoadPlugin("Glimmerfade"));
+    if (reference) {
+      std::shared_ptr<CVarManagerWrapper> cvars = client->CvarManager();
+      std::shared_ptr<GameWrapper> game = client->Game();
+      WrongShapeReports* kept = &reports;
       game->HookEventPost(kVehicleInputEvent,
-                          [cvars, game, reports](std::string) { RunReferencePass(*cvars, *game, *reports); });
+                          [cvars, game, kept](std::string) { RunReferencePass(*cvars, *game, *kept); });
     } else {
-      EXPECT_TRUE(client_->SetCvar(kEnabledCvar, "1"));
+      EXPECT_TRUE(client->SetCvar(kEnabledCvar, "1"));
     }
-    mark_ = client_->ConsoleSize();
+    mark = client->ConsoleSize();
   }
 
-  sim::Client& Client() { return *client_; }
-  sim::Match& Match() { return *match_; }
+  sim::Client& Client() { return *client; }
+  sim::Match& Match() { return *match; }
 
   // Set through the host, so the module's replication sender sees it on both
   // legs. When the sender reports a wrong shape, the module's own pass stays
@@ -154,33 +154,33 @@ class Leg {
   // queued, as a turn does before its events; the reference learns it from
   // the same line.
   void SetInvisJson(const std::string& value) {
-    const size_t before = client_->ConsoleSize();
-    client_->SetCvar(kInvisJsonCvar, value);
-    simulation_->RunPending();
-    for (const std::string& line : client_->ConsoleSince(before))
-      if (reference_ && line.rfind(kWrongShapeReport, 0) == 0) reports_.Remember(value);
+    const size_t before = client->ConsoleSize();
+    client->SetCvar(kInvisJsonCvar, value);
+    simulation->RunPending();
+    for (const std::string& line : client->ConsoleSince(before))
+      if (reference && line.rfind(kWrongShapeReport, 0) == 0) reports.Remember(value);
   }
 
   // Everything a pass can change or write, since the leg was set up.
   std::string Transcript() const {
-    std::string text = "names=" + client_->CvarValue(kNamesListCvar).value_or("<none>") + "\ncars:";
-    for (sim::Player* player : match_->Players()) {
-      const std::optional<bool> hidden = client_->CarHidden(player->setup.name);
+    std::string text = "names=" + client->CvarValue(kNamesListCvar).value_or("<none>") + "\ncars:";
+    for (sim::Player* player : match->Players()) {
+      const std::optional<bool> hidden = client->CarHidden(player->setup.name);
       text += " " + player->setup.name + (hidden ? (*hidden ? "=hidden" : "=shown") : "=none");
     }
-    text += "\nescaped=" + std::to_string(client_->EscapedExceptions()) + "\nconsole:\n";
-    for (const std::string& line : client_->ConsoleSince(mark_)) text += line + "\n";
+    text += "\nescaped=" + std::to_string(client->EscapedExceptions()) + "\nconsole:\n";
+    for (const std::string& line : client->ConsoleSince(mark)) text += line + "\n";
     return text;
   }
 
  private:
-  bool reference_;
-  ScratchFolder scratch_;  // outlives the simulation
-  std::unique_ptr<sim::Simulation> simulation_;
-  sim::Client* client_ = nullptr;
-  sim::Match* match_ = nullptr;
-  size_t mark_ = 0;
-  WrongShapeReports reports_;
+  bool reference;
+  ScratchFolder scratch;  // outlives the simulation
+  std::unique_ptr<sim::Simulation> simulation;
+  sim::Client* client = nullptr;
+  sim::Match* match = nullptr;
+  size_t mark = 0;
+  WrongShapeReports reports;
 };
 
 // ---- the model's view of a leg ----
@@ -253,10 +253,10 @@ std::string DisagreementWithModel(Leg& leg, const CarStates& before, const std::
 // The same random step applied to both legs; returns what it did.
 class Script {
  public:
-  Script(unsigned seed, Leg& project, Leg& reference) : rng_(seed), legs_{&project, &reference} {}
+  Script(unsigned seed, Leg& project, Leg& reference) : rng(seed), legs{&project, &reference} {}
 
   std::string Step() {
-    const int choice = Pick(rng_, 100);
+    const int choice = Pick(rng, 100);
     if (choice < 35) return SetValue();
     if (choice < 65) return Passes();
     return ChangeWorld();
@@ -265,17 +265,17 @@ class Script {
  private:
   template <class Action>
   void OnBoth(Action action) {
-    for (Leg* leg : legs_) action(*leg);
+    for (Leg* leg : legs) action(*leg);
   }
 
   std::string SetValue() {
-    const std::string value = values_.Next(rng_);
+    const std::string value = values.Next(rng);
     OnBoth([&](Leg& leg) { leg.SetInvisJson(value); });
     return "invis_json " + value;
   }
 
   std::string Passes() {
-    const int count = 1 + Pick(rng_, 3);
+    const int count = 1 + Pick(rng, 3);
     OnBoth([&](Leg& leg) {
       for (int i = 0; i < count; ++i) leg.Client().RaiseVehicleInput();
     });
@@ -284,12 +284,12 @@ class Script {
 
   std::vector<std::string> PlayerNames() {
     std::vector<std::string> names;
-    for (sim::Player* player : legs_[0]->Match().Players()) names.push_back(player->setup.name);
+    for (sim::Player* player : legs[0]->Match().Players()) names.push_back(player->setup.name);
     return names;
   }
 
   std::string NewName() {
-    const int n = nextPlayer_++;
+    const int n = nextPlayer++;
     // Now and then a name with the names list's separators in it.
     const char* tail = n % 7 == 3 ? ";x" : (n % 7 == 5 ? ",y" : "");
     return "P" + std::to_string(n) + tail;
@@ -297,26 +297,26 @@ class Script {
 
   std::string ChangeWorld() {
     const std::vector<std::string> names = PlayerNames();
-    const int choice = Pick(rng_, 100);
+    const int choice = Pick(rng, 100);
     if (names.size() < 3 || choice < 25) {
-      const sim::PlayerSetup setup = RandomPlayer(rng_, NewName());
+      const sim::PlayerSetup setup = RandomPlayer(rng, NewName());
       OnBoth([&](Leg& leg) { leg.Match().AddPlayer(setup); });
       return "add " + setup.name;
     }
-    const std::string& name = PickFrom(rng_, names);
+    const std::string& name = PickFrom(rng, names);
     if (choice < 35) {
       OnBoth([&](Leg& leg) { leg.Match().RemovePlayer(name); });
       return "remove " + name;
     }
     if (choice < 55) {
-      const sim::PlayerSetup setup = RandomPlayer(rng_, name);
+      const sim::PlayerSetup setup = RandomPlayer(rng, name);
       OnBoth([&](Leg& leg) { leg.Match().UpdatePlayer(name, setup); });
       return "update " + name + " team " + std::to_string(setup.team) + " shortcut " +
              std::to_string(setup.shortcut) + (setup.spectator ? " spectator" : "") +
              (setup.hasCar ? "" : " no car");
     }
     if (choice < 68) {
-      const std::string controlled = Chance(rng_, 15) ? "" : name;
+      const std::string controlled = Chance(rng, 15) ? "" : name;
       OnBoth([&](Leg& leg) { leg.Client().Control(controlled); });
       return "control '" + controlled + "'";
     }
@@ -325,12 +325,12 @@ class Script {
       return "no controller";
     }
     if (choice < 80) {
-      const int team = PickFrom(rng_, std::vector<int>{0, 1, 255, 7});
+      const int team = PickFrom(rng, std::vector<int>{0, 1, 255, 7});
       OnBoth([&](Leg& leg) { leg.Client().SetViewerTeam(team); });
       return "viewer team " + std::to_string(team);
     }
     if (choice < 84) {
-      const bool hasCars = Chance(rng_, 60);
+      const bool hasCars = Chance(rng, 60);
       OnBoth([&](Leg& leg) { leg.Match().SetHasCarArray(hasCars); });
       return hasCars ? "car array" : "no car array";
     }
@@ -339,7 +339,7 @@ class Script {
 
   // Local and online (in the enforced playlist or another), or no match at all.
   std::string ChangeMatch() {
-    const int roll = Pick(rng_, 100);
+    const int roll = Pick(rng, 100);
     const int choice = roll < 40 ? 0 : roll < 70 ? 1 : roll < 85 ? 2 : 3;
     const int playlist = choice == 2 ? kOtherPlaylist : kEnforcedOnlinePlaylist;
     OnBoth([&](Leg& leg) {
@@ -353,10 +353,10 @@ class Script {
     return what[choice];
   }
 
-  Rng rng_;
-  Leg* legs_[2];
-  Values values_;
-  int nextPlayer_ = 0;
+  Rng rng;
+  Leg* legs[2];
+  Values values;
+  int nextPlayer = 0;
 };
 
 void StartWorld(Leg& leg, bool online) {

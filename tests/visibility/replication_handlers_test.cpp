@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "common/SimulationTest.h"
+#include "common/Tables.h"
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
-#include "testing/SimulationTest.h"
-#include "testing/Tables.h"
-#include "visibility/InvisibilityTable.h"
+#include "visibility/VisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
 namespace {
@@ -60,7 +60,7 @@ class Replication : public SimulationTest {
 };
 
 TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
-  InvisibilityTable longer = tables::With({{8, {false, false, false}}});
+  VisibilityTable longer = tables::With({{8, {false, false, false}}});
   longer[0].push_back(false);
   longer.push_back({false, false, false});
   const std::string lastRowOff = tables::kAllVisibleMessage.substr(0, 64) + "8:0,0,0";
@@ -71,19 +71,19 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
     std::string line;  // "": no line; a prefix of the one line otherwise
     bool sent;         // the line's message reached the bridge
   } cases[] = {
-      {EncodeInvisibilityStates(DefaultInvisibilityTable()),
+      {EncodeVisibilityTable(DefaultVisibilityTable()),
        "Sending netcode message " + tables::kAllVisibleMessage, true},
-      {EncodeInvisibilityStates(DefaultInvisibilityTable()),
+      {EncodeVisibilityTable(DefaultVisibilityTable()),
        "Sending netcode message " + tables::kAllVisibleMessage, true},
-      {EncodeInvisibilityStates(tables::With({{8, {false, false, false}}})),
+      {EncodeVisibilityTable(tables::With({{8, {false, false, false}}})),
        "Sending netcode message " + lastRowOff, true},
-      {EncodeInvisibilityStates(longer), "Sending netcode message " + lastRowOff, true},
+      {EncodeVisibilityTable(longer), "Sending netcode message " + lastRowOff, true},
       {"", "", false},
       {"not json", "", false},
       {"{}", wrongShape + "302] type must be array, but is null", false},
       {R"({"invisDeque":[[true,1,true]]})", wrongShape + "302] type must be boolean, but is number", false},
-      {EncodeInvisibilityStates(InvisibilityTable(8, std::deque<bool>(3, true))), notSent, false},
-      {EncodeInvisibilityStates(tables::With({{8, {true, true}}})), notSent, false},
+      {EncodeVisibilityTable(VisibilityTable(8, std::deque<bool>(3, true))), notSent, false},
+      {EncodeVisibilityTable(tables::With({{8, {true, true}}})), notSent, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
@@ -94,15 +94,14 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
 }
 
 TEST_F(Replication, OnlineClientSendsNothingAndReceivedTablesAreNotEchoed) {
-  EXPECT_EQ(Change(joiner, EncodeInvisibilityStates(DefaultInvisibilityTable())),
+  EXPECT_EQ(Change(joiner, EncodeVisibilityTable(DefaultVisibilityTable())),
             std::make_pair(std::vector<std::string>{}, std::string()));
   EXPECT_EQ(Change(joiner, "{}"), std::make_pair(std::vector<std::string>{}, std::string()));
 
   const size_t mark = joiner.ConsoleSize();
   Deliver(joiner, "3:0,0,0");
   Sim().AdvanceSeconds(1.0);
-  EXPECT_EQ(Value(joiner, kInvisJsonCvar),
-            EncodeInvisibilityStates(tables::With({{3, {false, false, false}}})));
+  EXPECT_EQ(Value(joiner, kInvisJsonCvar), EncodeVisibilityTable(tables::With({{3, {false, false, false}}})));
   EXPECT_EQ(HandlerLines(joiner, mark), std::vector<std::string>{});
   EXPECT_EQ(Value(joiner, kNetcodeMessageOutCvar), "");
   EXPECT_EQ(Value(runner, kInvisJsonCvar), "previous");
@@ -112,12 +111,12 @@ TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
   const std::deque<bool> off = {false, false, false};
   const struct {
     std::string message;
-    std::optional<InvisibilityTable> stored;  // nullopt: "invis_json" unchanged
+    std::optional<VisibilityTable> stored;  // nullopt: "invis_json" unchanged
   } cases[] = {
       {"0:1,1,1;1:1,0,1;2:1,1,1;3:1,1,1;4:1,1,1;5:1,1,1;6:1,1,1;7:1,1,1;8:0,0,1",
        tables::With({{1, {true, false, true}}, {8, {false, false, true}}})},
       {"5:1,1,1;2:0,0,0;x:0,0,0;9:0,0,0", tables::With({{2, off}})},
-      {"", DefaultInvisibilityTable()},
+      {"", DefaultVisibilityTable()},
       {"3:0,0", std::nullopt},
       {"4:0,0,0;2147483648:0,0,0", std::nullopt},
   };
@@ -125,7 +124,7 @@ TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
     SCOPED_TRACE(c.message);
     ASSERT_TRUE(joiner.SetCvar(kInvisJsonCvar, "previous"));
     Deliver(joiner, c.message);
-    EXPECT_EQ(Value(joiner, kInvisJsonCvar), c.stored ? EncodeInvisibilityStates(*c.stored) : "previous");
+    EXPECT_EQ(Value(joiner, kInvisJsonCvar), c.stored ? EncodeVisibilityTable(*c.stored) : "previous");
   }
   Deliver(runner, "3:0,0,0");  // not in an online game: ignored
   EXPECT_EQ(Value(runner, kInvisJsonCvar), "previous");
@@ -136,7 +135,7 @@ TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
 // Its load hook makes its bridge, which finds the runner's NetcodePlugin at once.
 TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
   CVarWrapper table = runner.CvarManager()->registerCvar("scratch_table", "");
-  table.setValue(EncodeInvisibilityStates(DefaultInvisibilityTable()));
+  table.setValue(EncodeVisibilityTable(DefaultVisibilityTable()));
   for (bool destroyFirst : {false, true}) {
     SCOPED_TRACE(destroyFirst ? "destroyed before the task runs" : "alive when the task runs");
     auto plugin = std::make_unique<Shroudweave>();

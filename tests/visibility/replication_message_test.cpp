@@ -4,18 +4,18 @@
 #include <optional>
 #include <string>
 
-#include "testing/Tables.h"
+#include "common/Tables.h"
 #include "visibility/ReplicationMessage.h"
 
 namespace {
 
 TEST(ReplicationMessage, EveryComposedTableParsesBackExactly) {
-  EXPECT_EQ(ComposeReplicationMessage(DefaultInvisibilityTable()), tables::kAllVisibleMessage);
+  EXPECT_EQ(ComposeReplicationMessage(*ReplicatedPart(DefaultVisibilityTable())), tables::kAllVisibleMessage);
   for (int bits = 0; bits < 8; ++bits) {
     for (int n = 0; n < kTableEntries; ++n) {
-      const InvisibilityTable table =
-          tables::With({{n, {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0}}});
-      EXPECT_EQ(ParseReplicationMessage(ComposeReplicationMessage(table)), table) << bits << " " << n;
+      const VisibilityTable table = tables::With({{n, {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0}}});
+      EXPECT_EQ(ParseReplicationMessage(ComposeReplicationMessage(*ReplicatedPart(table))), table)
+          << bits << " " << n;
     }
   }
 }
@@ -24,16 +24,16 @@ TEST(ReplicationMessage, ParseOnlyClearsFlagsOfTheNumberedRow) {
   const std::deque<bool> off = {false, false, false};
   const struct {
     std::string message;
-    std::optional<InvisibilityTable> expected;  // nullopt: whole message dropped
+    std::optional<VisibilityTable> expected;  // nullopt: whole message dropped
   } cases[] = {
       {"3:0,1,0;3:1,0,1", tables::With({{3, off}})},
       {"5:1,1,1;2:0,0,0", tables::With({{2, off}})},
-      {"3:a,b,c", DefaultInvisibilityTable()},
+      {"3:a,b,c", DefaultVisibilityTable()},
       {"3:000000", tables::With({{3, off}})},
       {"3:0,0,0,0,0", tables::With({{3, off}})},
       {" +03junk:0,1,1", tables::With({{3, {false, true, true}}})},
       {"x:0,0,0;:0,0,0;4-0,0,0;4:0,0,0", tables::With({{4, off}})},
-      {"", DefaultInvisibilityTable()},
+      {"", DefaultVisibilityTable()},
       {";;;;;;;;7:0,0,0;6:0,0,0", tables::With({{7, off}})},  // piece 9 keeps its ";"
       {"3:0,0", std::nullopt},
       {"3:", std::nullopt},

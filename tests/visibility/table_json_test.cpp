@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "visibility/InvisibilityTable.h"
+#include "visibility/VisibilityTable.h"
 
 namespace {
 const std::string kDefaultText =
@@ -12,13 +12,13 @@ const std::string kDefaultText =
     R"([true,true,true],[true,true,true],[true,true,true],[true,true,true]]})";
 
 TEST(InvisibilityJson, StoreTextIsCompactAndRoundTripsByteForByte) {
-  EXPECT_EQ(EncodeInvisibilityStates(DefaultInvisibilityTable()), kDefaultText);
-  InvisibilityTable table = DefaultInvisibilityTable();
+  EXPECT_EQ(EncodeVisibilityTable(DefaultVisibilityTable()), kDefaultText);
+  VisibilityTable table = DefaultVisibilityTable();
   table[8] = {false, true, false};
-  InvisibilityTable decoded;
-  LoadInvisibilityStates(EncodeInvisibilityStates(table), decoded);
+  VisibilityTable decoded;
+  LoadInvisibilityStates(EncodeVisibilityTable(table), decoded);
   EXPECT_EQ(decoded, table);
-  EXPECT_EQ(EncodeInvisibilityStates(decoded), EncodeInvisibilityStates(table));
+  EXPECT_EQ(EncodeVisibilityTable(decoded), EncodeVisibilityTable(table));
 }
 
 // Each text decodes to a table (shown re-encoded) or raises the library's
@@ -45,13 +45,13 @@ TEST(InvisibilityJson, DecodeResults) {
       {R"({"invisDeque":[[true,1,true]]})",
        "[json.exception.type_error.302] type must be boolean, but is number"},
   };
-  const InvisibilityTable before = {{false}, {true, false}};
+  const VisibilityTable before = {{false}, {true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    InvisibilityTable table = before;
+    VisibilityTable table = before;
     try {
       LoadInvisibilityStates(c.text, table);
-      EXPECT_EQ(EncodeInvisibilityStates(table), c.result);
+      EXPECT_EQ(EncodeVisibilityTable(table), c.result);
     } catch (const nlohmann::json::parse_error&) {
       EXPECT_EQ("parse", c.result);
       EXPECT_EQ(table, before);

@@ -16,9 +16,9 @@ class DrawnPanel final : public Corvane::Plugin::CorvanePlugin, public Corvane::
     ImGui::GetWindowDrawList()->AddRectFilled(at, ImVec2(at.x + 40.0f, at.y + 10.0f),
                                               IM_COL32(200, 60, 60, 255));
     ImGui::Dummy(ImVec2(40.0f, 10.0f));
-    ImGui::Checkbox("Box", &box_);
+    ImGui::Checkbox("Box", &box);
     if (!ImGui::TreeNode("Node")) return;
-    ImGui::Checkbox("Inner", &inner_);
+    ImGui::Checkbox("Inner", &inner);
     ImGui::TreePop();
   }
   std::string GetDisplayName() override { return "Drawn panel"; }
@@ -27,8 +27,8 @@ class DrawnPanel final : public Corvane::Plugin::CorvanePlugin, public Corvane::
   }
 
  private:
-  bool box_ = false;
-  bool inner_ = false;
+  bool box = false;
+  bool inner = false;
 };
 
 std::shared_ptr<DrawnPanel> pluginInstance;

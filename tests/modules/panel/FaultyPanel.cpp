@@ -13,11 +13,11 @@ namespace {
 class FaultyPanel : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
   void DrawSettingsPanel() override {
-    if (ImGui::Checkbox("Unload this plug-in", &unload_))
+    if (ImGui::Checkbox("Unload this plug-in", &unload))
       cvarManager->executeCommand("plugin unload FaultyPanel");
-    ImGui::Checkbox("Throw inside the node", &armed_);
+    ImGui::Checkbox("Throw inside the node", &armed);
     if (!ImGui::TreeNode("Node")) return;
-    if (armed_) throw std::runtime_error("page fault on purpose");
+    if (armed) throw std::runtime_error("page fault on purpose");
     ImGui::TextUnformatted("inside");
     ImGui::TreePop();
   }
@@ -27,8 +27,8 @@ class FaultyPanel : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   }
 
  private:
-  bool armed_ = false;
-  bool unload_ = false;
+  bool armed = false;
+  bool unload = false;
 };
 
 std::shared_ptr<FaultyPanel> pluginInstance;

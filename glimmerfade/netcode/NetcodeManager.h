@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Envelope.h"
+#include "LifetimeGuard.h"
+#include "pluginsdk.h"
+
+// NetcodePlugin's console variables.
+inline constexpr char kNetcodeLogLevelCvar[] = "NETCODE_Log_Level";
+inline constexpr char kNetcodeMessageInCvar[] = "NETCODE_Message_In";
+inline constexpr char kNetcodeMessageOutCvar[] = "NETCODE_Message_Out";
+
+// Bridge to NetcodePlugin, the peer-messaging plug-in: finds, loads or installs
+// it, binds its console variables, and carries messages in both directions.
+class NetcodeManager {
+ public:
+  NetcodeManager(std::shared_ptr<CVarManagerWrapper> cvarManager, std::shared_ptr<GameWrapper> gameWrapper,
+                 PluginDescriptor pluginInfo,
+                 std::function<void(const std::string&, PriWrapper)> messageCallback);
+  ~NetcodeManager();
+  // Timers and callbacks refer to this object; a copy would not be known to them.
+  NetcodeManager(const NetcodeManager&) = delete;
+  NetcodeManager& operator=(const NetcodeManager&) = delete;
+
+  // Detection (NetcodeDetection.cpp)
+  void NetcodeLoadLoop(bool reset);
+  bool NetcodePluginFileExists();
+  void OnNetcodePluginDetected();
+  bool CheckNetcodeLoaded(const char* functionName);
+
+  // Messages (NetcodeMessages.cpp)
+  void SendNewMessage(const std::string& message);
+  void ReceiveMessage();
+  void LogParsedMessage(const NetcodeMessage& message);
+
+ private:
+  bool IsNetcodePluginListed();
+  void ScheduleNextPass();
+  bool IsPlayerOfCurrentGame(const PriWrapper& player);
+  std::string SenderName(const PriWrapper& sender);
+
+  // Console lines: plain ones always; "(A: CLOCK)" ones while the log level is 1
+  // or more, "(C: CLOCK)" ones while it is 3 or more.
+  void LogPlain(const std::string& text);
+  void LogFromLevel1(const std::string& text);
+  void LogFromLevel3(const std::string& text);
+  bool LevelAbove(int level) const { return logLevel && *logLevel > level; }
+
+  std::shared_ptr<int> logLevel;
+  std::shared_ptr<CVarManagerWrapper> cvarManager;
+  std::shared_ptr<GameWrapper> gameWrapper;
+  PluginDescriptor pluginInfo;
+  std::function<void(const std::string&, PriWrapper)> messageCallback;
+  bool netcodeLoaded = false;
+
+  // The detection timer and the message callback go through it.
+  LifetimeGuard<NetcodeManager> guard{*this};
+};

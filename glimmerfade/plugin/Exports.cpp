@@ -1,0 +1,63 @@
+#include "Exports.h"
+
+#include <cstddef>
+#include <memory>
+#include <utility>
+
+#include "GlimmerfadeVersion.h"
+#include "Shroudweave.h"
+
+namespace {
+// The module's one plug-in object; the host may hold further copies.
+std::shared_ptr<Shroudweave> pluginInstance;
+
+// The host reads pluginInstance, whose address getPlugin hands out, as a
+// std::shared_ptr<CorvanePlugin>. That holds the same pointer only while
+// CorvanePlugin is Shroudweave's first base, at offset 0: its members lie at
+// the same offsets in both. (offsetof on a class with virtual functions is
+// one every compiler we build with supports.)
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+#endif
+static_assert(offsetof(Shroudweave, cvarManager) == offsetof(Corvane::Plugin::CorvanePlugin, cvarManager),
+              "CorvanePlugin must be Shroudweave's first base: the host reads the instance through it");
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+static_assert(sizeof(std::shared_ptr<Shroudweave>) == sizeof(std::shared_ptr<Corvane::Plugin::CorvanePlugin>),
+              "the host reads one shared pointer as the other");
+}  // namespace
+
+uintptr_t getPlugin() {
+  // The object and the shared pointer's control block are allocated apart.
+  // NOLINTNEXTLINE(modernize-make-shared)
+  if (!pluginInstance) pluginInstance = std::shared_ptr<Shroudweave>(new Shroudweave());
+  return reinterpret_cast<uintptr_t>(&pluginInstance);
+}
+
+void deleteMe() {
+  if (!pluginInstance) return;
+  // Empty the global first, then drop the reference: the destructor may run here.
+  std::shared_ptr<Shroudweave> last = std::move(pluginInstance);
+  pluginInstance.reset();
+  last.reset();
+}
+
+namespace {
+constexpr PluginDescriptor kDescriptor = {
+    CORVANE_SDK_VERSION,       // sdkVersion
+    GLIMMERFADE_SOURCE_PATH,   // sourcePath
+    "Shroudweave",             // pluginClass
+    kDisplayName,              // displayName
+    GLIMMERFADE_VERSION_TEXT,  // versionText
+    PLUGINTYPE_FREEPLAY,       // typeFlags
+    &getPlugin,
+    &deleteMe,
+};
+}  // namespace
+
+// Initialised from a constant: it holds its values before any code runs.
+PluginDescriptor exports = kDescriptor;
+
+const PluginDescriptor& OwnDescriptor() { return kDescriptor; }

@@ -1,0 +1,94 @@
+// The plug-in's page in the host's settings window: the enable switch and, for
+// each named player of the match, the three visibility flags of that player.
+#include <imgui.h>
+
+#include <exception>
+
+#include "NamesList.h"
+#include "Shroudweave.h"
+#include "VisibilityTable.h"
+
+namespace {
+const char* const kEnableLabel = "Enable plugin";
+const char* const kEnableTooltip = "Toggle having invisible opponents";
+const char* const kFlagLabels[kEntryFlags] = {"Visible to Teammates", "Visible to Opponents",
+                                              "Visible to Spectators"};
+const char* const kCredit = "Plugin made by Marrowby#0000 - DM me on discord for custom plugin commissions!";
+
+// The panel's own copy of the visibility table, shared by every draw of this
+// module: made, every flag true, by the first draw that reaches the player rows
+// (both variables exist), whether or not it lists a player; changed only by
+// the panel's flag checkboxes.
+VisibilityTable& PanelTable() {
+  static VisibilityTable table = DefaultVisibilityTable();  // initialised once, thread-safe
+  return table;
+}
+
+// Closes a tree node's scope even when the node's contents are left early.
+struct TreeNodeScope {
+  ~TreeNodeScope() { ImGui::TreePop(); }
+};
+
+// Scopes the identities of the widgets emitted while it lives under a slot number.
+struct SlotIdScope {
+  explicit SlotIdScope(int slot) { ImGui::PushID(slot); }
+  ~SlotIdScope() { ImGui::PopID(); }
+  SlotIdScope(const SlotIdScope&) = delete;
+  SlotIdScope& operator=(const SlotIdScope&) = delete;
+};
+
+void DrawEnableCheckbox(CVarWrapper enabled) {
+  bool value = enabled.getBoolValue();
+  if (ImGui::Checkbox(kEnableLabel, &value)) enabled.setValue(value ? 1 : 0);
+  if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", kEnableTooltip);
+}
+
+// One player's node. Its identity is its slot, so that players of the same
+// name have nodes and boxes of their own, and its label the whole name, shown
+// as it is ("##" and "%" included). Every flag click stores the whole panel
+// table, so the other clients always receive a complete table.
+void DrawPlayerNode(CVarManagerWrapper& cvarManager, VisibilityTable& table, const std::string& name,
+                    int slot) {
+  SlotIdScope id(slot);
+  if (!ImGui::TreeNode("player", "%s", name.c_str())) return;
+  TreeNodeScope scope;
+  for (int flag = 0; flag < kEntryFlags; ++flag) {
+    if (ImGui::Checkbox(kFlagLabels[flag], &table[slot][flag])) StoreInvisibilityStates(cvarManager, table);
+  }
+}
+
+void DrawPanel(CVarManagerWrapper& cvarManager) {
+  CVarWrapper enabled = cvarManager.getCvar(kEnabledCvar);
+  if (!enabled) return;
+  DrawEnableCheckbox(enabled);
+
+  CVarWrapper namesList = cvarManager.getCvar(kNamesListCvar);
+  if (!namesList) return;
+  const NameSlots names = ReadNamesList(namesList.getStringValue());
+  VisibilityTable& table = PanelTable();
+  for (int slot = kFirstListedSlot; slot <= kLastListedSlot; ++slot) {
+    if (!names[slot].empty()) DrawPlayerNode(cvarManager, table, names[slot], slot);
+  }
+  ImGui::Separator();
+  ImGui::TextUnformatted(kCredit);
+}
+}  // namespace
+
+// A host that draws the page before it has handed over its Dear ImGui context
+// leaves this module's copy of Dear ImGui without a current context, on which
+// every widget call would dereference null: the page then draws nothing.
+void Shroudweave::DrawSettingsPanel() {
+  if (!cvarManager || !ImGui::GetCurrentContext()) return;
+  try {
+    DrawPanel(*cvarManager);
+  } catch (const std::exception& e) {
+    cvarManager->log(std::string("Glimmerfade settings panel stopped: ") + e.what());
+  }
+}
+
+std::string Shroudweave::GetDisplayName() { return kDisplayName; }
+
+// The host hands its context as a pointer-sized number.
+void Shroudweave::AttachImGuiContext(uintptr_t ctx) {
+  ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));  // NOLINT(performance-no-int-to-ptr)
+}

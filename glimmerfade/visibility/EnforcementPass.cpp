@@ -1,0 +1,148 @@
+#include "EnforcementPass.h"
+
+#include <string>
+
+#include "NamesList.h"
+#include "VisibilityTable.h"
+#include "pluginsdk.h"
+
+// The enforcement pass: after every run of the vehicle-input function, hide or
+// show every qualifying car on this client, and keep the names list current.
+
+namespace {
+constexpr unsigned char kNoTeam = 255;
+
+// Who is looking: the local controller's team and the local player's entry.
+struct Viewer {
+  unsigned char team = kNoTeam;
+  bool hasLocalEntry = false;
+  int ownShortcut = 0;
+  bool hasOwnCar = false;
+};
+
+// Online only the enforced playlist; a local match always. Null: no pass.
+ServerWrapper ChooseGameEvent(GameWrapper& game) {
+  if (game.IsInOnlineGame()) {
+    ServerWrapper online = game.GetOnlineGame();
+    if (online.IsNull()) return ServerWrapper(0);
+    GameSettingPlaylistWrapper playlist = online.GetPlaylist();
+    if (!playlist || playlist.GetPlaylistId() != kEnforcedOnlinePlaylist) return ServerWrapper(0);
+    return online;
+  }
+  if (game.IsInGame()) return game.GetGameEventAsServer();
+  return ServerWrapper(0);
+}
+
+Viewer ReadViewer(const PlayerControllerWrapper& controller) {
+  Viewer viewer;
+  viewer.team = controller.GetTeamNum2();
+  PriWrapper local = controller.GetPRI();
+  viewer.hasLocalEntry = !local.IsNull();
+  if (viewer.hasLocalEntry) {
+    viewer.ownShortcut = local.GetSpectatorShortcut();
+    viewer.hasOwnCar = !local.GetCar().IsNull();
+  }
+  return viewer;
+}
+
+int RosterSize(const ArrayWrapper<PriWrapper>& roster) { return roster.IsNull() ? 0 : roster.Count(); }
+
+// The car of a qualifying entry (a player on a team, not spectating, with a
+// car); a null car for any other entry.
+CarWrapper QualifyingCar(const PriWrapper& pri) {
+  if (!pri || pri.IsSpectator() || pri.GetTeamNum() == kNoTeam) return CarWrapper(0);
+  return pri.GetCar();
+}
+
+bool IsNameSlot(int shortcut) { return shortcut >= 0 && shortcut < kSlots; }
+
+void CollectNames(const ArrayWrapper<PriWrapper>& roster, NameSlots& slots) {
+  for (std::string& slot : slots) slot.clear();
+  for (int i = 0; i < RosterSize(roster); ++i) {
+    PriWrapper pri = roster.Get(i);
+    CarWrapper car = QualifyingCar(pri);
+    if (!car) continue;
+    const int shortcut = pri.GetSpectatorShortcut();
+    if (IsNameSlot(shortcut)) slots[shortcut] = car.GetOwnerName();
+  }
+}
+
+// Emptied online, where this client does not edit the table; composed locally.
+void WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster,
+                    EnforcementPassMemory& memory) {
+  if (game.IsInOnlineGame()) {
+    memory.namesList.clear();
+  } else {
+    CollectNames(roster, memory.names);
+    ComposeNamesListInto(memory.names, memory.namesList);
+  }
+  cvars.getCvar(kNamesListCvar).setValue(memory.namesList);
+}
+
+// The decode of "invis_json", shared with the cache, or null when the pass must
+// end here.
+VisibilityTableDecodeCache::SharedDecode ReadTable(CVarManagerWrapper& cvars,
+                                                   VisibilityTableDecodeCache& decodes,
+                                                   WrongShapeReports& reports) {
+  const std::string text = cvars.getCvar(kInvisJsonCvar).getStringValue();
+  VisibilityTableDecodeCache::SharedDecode decoded = decodes.Decode(text);
+  if (decoded->outcome == DecodedVisibilityTable::Outcome::NotJson) return nullptr;
+  if (decoded->outcome == DecodedVisibilityTable::Outcome::WrongShape) {
+    reports.ReportOnce(cvars, text, decoded->error);
+    return nullptr;
+  }
+  if (decoded->table.size() < static_cast<size_t>(kTableEntries)) {
+    cvars.log("playerInvisibilityStates is not populated!");
+    return nullptr;
+  }
+  return decoded;
+}
+
+// The viewer always sees their own car; otherwise the flag for the car's
+// relation to the viewer's team decides.
+bool IsShownTo(const Viewer& viewer, int shortcut, const CarWrapper& car,
+               const std::deque<bool>& playerBools) {
+  if (viewer.hasOwnCar && shortcut == viewer.ownShortcut) return true;
+  if (viewer.team < 2) return playerBools[viewer.team == car.GetTeamNum2() ? 0 : 1];
+  return playerBools[2];
+}
+
+void ApplyToEntry(CVarManagerWrapper& cvars, const Viewer& viewer, const PriWrapper& pri, CarWrapper car,
+                  const VisibilityTable& table) {
+  const int shortcut = pri.GetSpectatorShortcut();
+  if (shortcut < 0 || static_cast<size_t>(shortcut) >= table.size()) return;
+  const std::deque<bool>& playerBools = table[shortcut];
+  if (playerBools.size() < static_cast<size_t>(kEntryFlags)) {
+    cvars.log("playerBools is not populated for player " + std::to_string(shortcut));
+    return;
+  }
+  if (!viewer.hasLocalEntry) return;
+  car.SetHidden2(IsShownTo(viewer, shortcut, car, playerBools) ? 0 : 1);
+}
+
+// Every qualifying car is set on every pass, shown ones included.
+void ApplyTable(CVarManagerWrapper& cvars, const Viewer& viewer, const ArrayWrapper<PriWrapper>& roster,
+                const VisibilityTable& table) {
+  for (int i = 0; i < RosterSize(roster); ++i) {
+    PriWrapper pri = roster.Get(i);
+    CarWrapper car = QualifyingCar(pri);
+    if (car) ApplyToEntry(cvars, viewer, pri, car, table);
+  }
+}
+}  // namespace
+
+void RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
+                        WrongShapeReports& reports) {
+  ServerWrapper event = ChooseGameEvent(game);
+  if (event.IsNull() || event.GetCars().IsNull()) return;
+  PlayerControllerWrapper controller = game.GetPlayerController();
+  if (!controller) return;
+  const Viewer viewer = ReadViewer(controller);
+  ArrayWrapper<PriWrapper> roster = event.GetPRIs();
+
+  // Writing the names list runs that variable's callbacks, which may run a
+  // nested pass; the table is read after it, and held while cars are set.
+  WriteNamesList(cvars, game, roster, memory);
+  const VisibilityTableDecodeCache::SharedDecode decoded = ReadTable(cvars, memory.decodes, reports);
+  if (decoded) ApplyTable(cvars, viewer, roster, decoded->table);
+}

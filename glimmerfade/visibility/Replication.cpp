@@ -1,0 +1,50 @@
+#include "Replication.h"
+
+#include <optional>
+#include <utility>
+
+#include "ReplicationMessage.h"
+#include "VisibilityTable.h"
+#include "WrongShapeReports.h"
+#include "pluginsdk.h"
+
+// Replication of the visibility table: the client that runs the match sends
+// every change of "invis_json"; clients in an online game apply what arrives.
+
+namespace {
+// What a message is to carry, or nothing (with a console line for a table
+// that is JSON but cannot be sent). A wrong shape reported here is handed to
+// be remembered, so that the enforcement pass does not report the same value
+// again.
+std::optional<ReplicatedFlags> FlagsToSend(CVarManagerWrapper& cvars, const std::string& text,
+                                           const TextSink& rememberWrongShape) {
+  const DecodedVisibilityTable decoded = DecodeVisibilityTable(text);
+  if (decoded.outcome == DecodedVisibilityTable::Outcome::NotJson) return std::nullopt;
+  if (decoded.outcome == DecodedVisibilityTable::Outcome::WrongShape) {
+    LogWrongShape(cvars, decoded.error);
+    rememberWrongShape(text);
+    return std::nullopt;
+  }
+  std::optional<ReplicatedFlags> flags = ReplicatedPart(decoded.table);
+  if (!flags) cvars.log("invis_json holds fewer than 9 entries of 3 flags; nothing sent");
+  return flags;
+}
+}  // namespace
+
+void PrepareReplication(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& text,
+                        const TextSink& rememberWrongShape, const TextSink& sendMessage) {
+  if (game.IsInOnlineGame()) return;
+  const std::optional<ReplicatedFlags> flags = FlagsToSend(cvars, text, rememberWrongShape);
+  if (!flags) return;
+  const std::string message = ComposeReplicationMessage(*flags);
+  cvars.log("Sending netcode message " + message);
+  sendMessage(message);
+}
+
+void ApplyReceivedTable(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& message) {
+  if (!game.IsInOnlineGame()) return;
+  std::optional<VisibilityTable> table = ParseReplicationMessage(message);
+  if (!table) return;
+  if (!cvars.getCvar(kInvisJsonCvar)) return;
+  StoreInvisibilityStates(cvars, std::move(*table));
+}

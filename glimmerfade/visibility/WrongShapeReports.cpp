@@ -1,0 +1,26 @@
+#include "WrongShapeReports.h"
+
+#include <algorithm>
+
+#include "wrappers/CVarManagerWrapper.h"
+
+void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason) {
+  cvars.log(kWrongShapeReport + reason);
+}
+
+void WrongShapeReports::ReportOnce(CVarManagerWrapper& cvars, const std::string& text,
+                                   const std::string& reason) {
+  if (WasReported(text)) return;
+  Remember(text);
+  LogWrongShape(cvars, reason);
+}
+
+bool WrongShapeReports::WasReported(const std::string& text) const {
+  return std::find(reported.begin(), reported.end(), text) != reported.end();
+}
+
+void WrongShapeReports::Remember(const std::string& text) {
+  if (WasReported(text)) return;
+  if (reported.size() == kRemembered) reported.pop_front();
+  reported.push_back(text);
+}

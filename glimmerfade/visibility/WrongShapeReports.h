@@ -1,0 +1,34 @@
+#pragma once
+
+#include <deque>
+#include <string>
+
+class CVarManagerWrapper;
+
+// The start of the console line for an "invis_json" that is JSON but not a
+// visibility table; the JSON library's reason follows.
+inline constexpr char kWrongShapeReport[] = "invis_json does not hold a visibility table: ";
+
+// Writes that console line.
+void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason);
+
+// The "invis_json" texts reported as JSON of the wrong shape, so that the
+// enforcement pass, which meets the same text on every pass, reports each of
+// them once. The latest 32 texts are remembered.
+//
+// It belongs to the game thread, where the pass runs. The replication sender,
+// which runs on whichever thread set the variable, reports every change
+// itself and hands the text over with a game-thread task (Remember), so that
+// the pass does not report it again.
+class WrongShapeReports {
+ public:
+  // Writes the line for text unless text was reported before.
+  void ReportOnce(CVarManagerWrapper& cvars, const std::string& text, const std::string& reason);
+
+  bool WasReported(const std::string& text) const;
+  void Remember(const std::string& text);
+
+ private:
+  static constexpr size_t kRemembered = 32;
+  std::deque<std::string> reported;  // oldest first
+};

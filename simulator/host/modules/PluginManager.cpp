@@ -1,0 +1,333 @@
+// Loading and unloading plug-in modules, and installing module files.
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "host/client/ClientImpl.h"
+#include "host/modules/ClockImport.h"
+#include "host/modules/ModuleLoader.h"
+#include "host/world/ProcessorClock.h"
+#include "host/world/SimulationImpl.h"
+
+namespace sim {
+namespace {
+
+const char* const kNetcodePackageId = "166";
+const char* const kNetcodePluginName = "NetcodePlugin";
+const char* const kReplacedMarker = ".replaced-";
+
+// Plug-in names become file names: letters, digits, '_' and '-' only.
+bool ValidPluginName(const std::string& name) {
+  if (name.empty() || name.size() > 64) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+  });
+}
+
+// What an unload takes from the host's lists, let go of once the host's lock
+// is released: destroying a plug-in's callback runs the plug-in's code.
+using Dropped = std::vector<std::shared_ptr<void>>;
+
+template <class Thing>
+void Drop(Dropped& dropped, Thing&& thing) {
+  dropped.push_back(std::make_shared<std::decay_t<Thing>>(std::forward<Thing>(thing)));
+}
+
+template <class Entry>
+void EraseOwned(std::vector<std::shared_ptr<Entry>>& entries, PluginRecord* owner, Dropped& dropped) {
+  for (auto& entry : entries) {
+    if (entry->owner != owner) continue;
+    entry->alive = false;
+    Drop(dropped, std::move(entry->callback));
+    entry->callback = nullptr;
+  }
+  entries.erase(
+      std::remove_if(entries.begin(), entries.end(), [](const auto& entry) { return !entry->alive; }),
+      entries.end());
+}
+
+// Linux lets a file take the name of a loaded module; Windows refuses to
+// replace or delete a loaded module's file but lets it be renamed. So a file
+// that cannot be replaced is first moved aside, as NAME.replaced-N, and
+// removed once it is no longer loaded.
+void MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::error_code& error) {
+  std::filesystem::rename(from, to, error);
+  std::error_code ignored;
+  if (!error || !std::filesystem::exists(to, ignored)) return;
+  std::filesystem::path aside;
+  for (int n = 1; aside.empty() || std::filesystem::exists(aside, ignored); ++n)
+    aside = to.string() + kReplacedMarker + std::to_string(n);
+  std::error_code asideError;
+  std::filesystem::rename(to, aside, asideError);
+  if (asideError) return;  // the first error stands
+  std::filesystem::rename(from, to, error);
+  if (error) std::filesystem::rename(aside, to, ignored);
+}
+
+// Removes the moved-aside module files that nothing has loaded any more.
+void RemoveReplacedModules(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> replaced;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().find(kReplacedMarker) != std::string::npos)
+      replaced.push_back(it->path());
+  }
+  for (const auto& file : replaced) std::filesystem::remove(file, error);
+}
+
+}  // namespace
+
+PluginRecord* Client::Impl::FindPlugin(const std::string& pluginName) const {
+  HostLock lock(sim.mutex);
+  for (const auto& record : plugins) {
+    if (record->name == pluginName) return record.get();
+  }
+  return nullptr;
+}
+
+GameWrapper* Client::Impl::GameWrapperOf(PluginRecord* owner) const {
+  return owner && owner->gameWrapper ? owner->gameWrapper.get() : hostGame.get();
+}
+
+bool Client::Impl::LoadPlugin(const std::string& pluginName) {
+  if (!ValidPluginName(pluginName)) {
+    Log("Invalid plug-in name \"" + pluginName + "\"");
+    return false;
+  }
+  if (FindPlugin(pluginName)) {
+    Log("Plug-in " + pluginName + " is already loaded");
+    return true;
+  }
+  const std::string fileName = ModuleFileName(pluginName);
+  const std::filesystem::path file = dataFolder / "plugins" / fileName;
+  auto fail = [&](const std::string& reason) {
+    Log("Cannot load plug-in " + pluginName + ": " + reason);
+    return false;
+  };
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return fail("no file plugins/" + fileName);
+
+  BusyScope busy(*this);  // an unload asked for while loading waits until the load is over
+  std::string openError;
+  void* module = OpenModule(file, openError);
+  if (!module) return fail(openError);
+  RedirectClockImport(module, &PluginProcessorClock);  // the module's clock() is the host's to decide
+  auto* info = static_cast<PluginDescriptor*>(ModuleSymbol(module, "exports"));
+  auto closeAndFail = [&](const std::string& reason) {
+    CloseModule(module);
+    return fail(reason);
+  };
+  if (!info) return closeAndFail("no exports record");
+  if (info->sdkVersion != CORVANE_SDK_VERSION)
+    return closeAndFail("built for SDK " + std::to_string(info->sdkVersion) + ", this host runs " +
+                        std::to_string(CORVANE_SDK_VERSION));
+  if (!info->getPluginFn || !info->deleteMeFn || !info->pluginClass || !info->displayName ||
+      !info->versionText)
+    return closeAndFail("incomplete exports record");
+
+  auto record = std::make_unique<PluginRecord>();
+  record->name = pluginName;
+  record->file = file;
+  record->module = module;
+  record->descriptor = info;
+  // getPlugin gives the address of the module's shared pointer to its plug-in
+  // class, read here as one to the SDK's base class: the same object pointer,
+  // since that base comes first in a plug-in class (Glimmerfade checks its own
+  // at compile time, glimmerfade/plugin/Exports.cpp).
+  uintptr_t instanceAddress = 0;
+  Guarded(record.get(), "getPlugin", "", [&] { instanceAddress = info->getPluginFn(); });
+  if (instanceAddress)
+    record->plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(instanceAddress);
+  if (!record->plugin) return closeAndFail("getPlugin gave no plug-in");
+
+  record->handle = handles.emplace_back(std::make_unique<HostHandle>(this, record.get())).get();
+  const auto handleAddress = reinterpret_cast<uintptr_t>(record->handle);
+  record->cvarManager = std::make_shared<CVarManagerWrapper>(handleAddress);
+  record->gameWrapper = std::make_shared<GameWrapper>(handleAddress);
+  record->plugin->cvarManager = record->cvarManager;
+  record->plugin->gameWrapper = record->gameWrapper;
+
+  record->listed = std::make_shared<Corvane::Plugin::LoadedPlugin>();
+  record->listed->_details = info;
+  record->listed->_plugin = record->plugin;
+  record->listed->_module = module;
+  record->listed->_filename = file.string();
+  PluginRecord* loaded = record.get();
+  {
+    HostLock lock(sim.mutex);  // the render thread lists the plug-ins whose pages it draws
+    loadedPlugins.push_back(record->listed);
+    plugins.push_back(std::move(record));
+  }
+
+  bool completed = false;
+  Guarded(loaded, "onLoad", "", [&] {
+    loaded->plugin->onLoad();
+    completed = true;
+  });
+  if (!completed) {
+    UnloadNow(loaded);
+    return fail("onLoad failed");
+  }
+  RestoreSavedValues(*loaded);
+  Log("Loaded plug-in " + pluginName + ": " + info->displayName + " " + info->versionText);
+  return true;
+}
+
+bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
+  PluginRecord* record = FindPlugin(pluginName);
+  if (!record) {
+    Log("Plug-in " + pluginName + " is not loaded");
+    return false;
+  }
+  // Plug-in code of this client on the game thread's stack, or a request
+  // from another thread: the game thread unloads once it is free.
+  if (busyDepth > 0 || !sim.OnGameThread()) {
+    HostLock lock(sim.mutex);
+    if (!record->unloadRequested) deferredUnloads.push_back(record);
+    record->unloadRequested = true;
+    unloadsDeferred = true;
+    return true;
+  }
+  UnloadNow(record);
+  Log("Unloaded plug-in " + pluginName);
+  return true;
+}
+
+// Game thread, outside every plug-in call of its own.
+void Client::Impl::RunDeferredUnloads() {
+  while (unloadsDeferred) {
+    PluginRecord* record = nullptr;
+    {
+      HostLock lock(sim.mutex);
+      unloadsDeferred = deferredUnloads.size() > 1;
+      if (deferredUnloads.empty()) return;
+      record = deferredUnloads.front();
+      deferredUnloads.erase(deferredUnloads.begin());
+    }
+    const std::string pluginName = record->name;
+    UnloadNow(record);
+    Log("Unloaded plug-in " + pluginName);
+  }
+}
+
+// Game thread. No other thread runs plug-in code of this client meanwhile.
+void Client::Impl::UnloadNow(PluginRecord* record) {
+  UnloadScope unloading(*this);
+  BusyScope busy(*this);
+  {
+    HostLock lock(sim.mutex);
+    record->unloadRequested = true;
+    deferredUnloads.erase(std::remove(deferredUnloads.begin(), deferredUnloads.end(), record),
+                          deferredUnloads.end());
+    unloadsDeferred = !deferredUnloads.empty();
+  }
+  Guarded(record, "onUnload", "", [&] { record->plugin->onUnload(); });
+
+  std::weak_ptr<Corvane::Plugin::CorvanePlugin> watch = record->plugin;
+  std::shared_ptr<Corvane::Plugin::CorvanePlugin> instance;
+  {
+    HostLock lock(sim.mutex);
+    loadedPlugins.erase(std::remove(loadedPlugins.begin(), loadedPlugins.end(), record->listed),
+                        loadedPlugins.end());
+    record->listed.reset();
+    instance = std::move(record->plugin);
+  }
+  instance.reset();  // may destroy the plug-in object: not under the lock
+  Guarded(record, "deleteMe", "", [&] { record->descriptor->deleteMeFn(); });
+  record->handle->revoked.store(true, std::memory_order_release);
+  DropRegistrations(record);
+  record->cvarManager.reset();
+  record->gameWrapper.reset();
+  // The weak reference's control block belongs to the module: let go of it first.
+  const bool released = watch.expired();
+  watch.reset();
+  if (released) {
+    CloseModule(record->module);
+    RemoveReplacedModules(dataFolder / "plugins");
+  } else {
+    Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
+  }
+  std::unique_ptr<PluginRecord> gone;
+  HostLock lock(sim.mutex);
+  auto found =
+      std::find_if(plugins.begin(), plugins.end(), [&](const auto& each) { return each.get() == record; });
+  gone = std::move(*found);
+  plugins.erase(found);
+}
+
+void Client::Impl::DropRegistrations(PluginRecord* owner) {
+  Dropped dropped;
+  HostLock lock(sim.mutex);
+  EraseOwned(hooks, owner, dropped);
+  EraseOwned(netListeners, owner, dropped);
+  for (auto& [cvarName, cvar] : cvars) {
+    EraseOwned(cvar->callbacks, owner, dropped);
+    auto& bound = cvar->boundInts;
+    bound.erase(
+        std::remove_if(bound.begin(), bound.end(), [&](const BoundInt& b) { return b.owner == owner; }),
+        bound.end());
+  }
+  for (auto it = timers.begin(); it != timers.end();) {
+    if (it->second.owner != owner) {
+      ++it;
+      continue;
+    }
+    Drop(dropped, std::move(it->second));
+    it = timers.erase(it);
+  }
+  for (TaskEntry& task : tasks) {
+    if (task.owner == owner) Drop(dropped, std::move(task.callback));
+  }
+  tasks.erase(
+      std::remove_if(tasks.begin(), tasks.end(), [&](const TaskEntry& t) { return t.owner == owner; }),
+      tasks.end());
+  ForgetCallingPlugin(owner);
+}
+
+bool Client::Impl::InstallPluginFile(const std::string& pluginName, const std::string& fromModule) {
+  if (!ValidPluginName(pluginName) || !ValidPluginName(fromModule)) return false;
+  const std::string fileName = ModuleFileName(pluginName);
+  const std::filesystem::path source = sim.moduleDir / ModuleFileName(fromModule);
+  const std::filesystem::path folder = dataFolder / "plugins";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  RemoveReplacedModules(folder);
+  // Copy next to the target, then give the copy the target's name: a loaded
+  // module keeps running from its old file.
+  std::filesystem::path temporary = folder / (fileName + ".part");
+  std::filesystem::copy_file(source, temporary, std::filesystem::copy_options::overwrite_existing, error);
+  if (!error) MoveIntoPlace(temporary, folder / fileName, error);
+  if (error) {
+    Log("Cannot install plug-in file " + fileName + ": " + error.message());
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+void Client::Impl::InstallPackage(const std::string& id) {
+  const std::string prefix = "cpm_install " + id + ": ";
+  if (id != kNetcodePackageId) {
+    Log(prefix + "failed, unknown package");
+    return;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(dataFolder / "plugins" / ModuleFileName(kNetcodePluginName), error)) {
+    Log(prefix + "NetcodePlugin is already installed");
+  } else if (netcode != NetcodeAvailability::Installable) {
+    Log(prefix + "failed, NetcodePlugin is not available to this client");
+  } else if (installPending) {
+    Log(prefix + "NetcodePlugin is already being installed");
+  } else {
+    installPending = true;
+    Log(prefix + "installing NetcodePlugin");
+    AddTimer(nullptr, sim.installDelay, [this, prefix](GameWrapper*) {
+      installPending = false;
+      if (InstallNetcodeFile()) Log(prefix + "NetcodePlugin installed");
+    });
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,62 @@
+#pragma once
+
+// The lock of a simulation's host data: console variables and their
+// callbacks, consoles, hooks, timers, tasks, network queues, the list of
+// plug-ins, each client's replica. The game thread, the render thread and any
+// thread that sets a console variable reach that data at the same time, as in
+// a game.
+//
+// One rule keeps the host honest: the lock guards host data only and is never
+// held across a call into plug-in code (snapshot what the call needs, unlock,
+// then call). A host that held it there would run the plug-in's calls one at
+// a time and hide the plug-in's own races from ThreadSanitizer. Every call
+// into plug-in code checks the rule (Client::Impl::Guarded).
+//
+// A thread that holds the lock may take it again, so that host functions that
+// lock can call each other. Nothing waits while holding it: it is held for a
+// few lines at a time, so a thread that finds it taken yields until it is
+// free. That keeps taking it to a handful of instructions, which matters on
+// the game thread: an enforcement pass takes it several times, a thousand
+// times a second.
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace sim {
+
+class HostMutex {
+ public:
+  void lock() {
+    const std::thread::id self = std::this_thread::get_id();
+    if (owner.load(std::memory_order_relaxed) == self) {
+      ++depth;
+      return;
+    }
+    while (taken.exchange(true, std::memory_order_acquire)) {
+      while (taken.load(std::memory_order_relaxed)) std::this_thread::yield();
+    }
+    owner.store(self, std::memory_order_relaxed);
+    depth = 1;
+  }
+
+  void unlock() {
+    if (--depth > 0) return;
+    owner.store(std::thread::id(), std::memory_order_relaxed);
+    taken.store(false, std::memory_order_release);
+  }
+
+  // Only the holder can find itself here: no other thread stores its id.
+  bool HeldByThisThread() const {
+    return owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  }
+
+ private:
+  std::atomic<bool> taken{false};
+  std::atomic<std::thread::id> owner{};
+  int depth = 0;  // only the holder touches it
+};
+
+using HostLock = std::lock_guard<HostMutex>;
+
+}  // namespace sim
