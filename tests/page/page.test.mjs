@@ -91,6 +91,14 @@ test('a typed line does what it does in corvane-sim; a bad line shows its error 
   await page.evaluate(() => window.glimmer.play());
   await page.waitForFunction((frames) => window.glimmer.frames > frames + 3, framesBefore);
   await waitForState(page, (s) => s.clients.every((c) => carOf(c, 'Eve')), 'Eve on every view');
+  // With a fifth node and Bruno's open, alice's page is higher than its canvas
+  // was made: the canvas grows to hold the last line.
+  const canvas = page.locator('#settings');
+  const made = await canvas.evaluate((element) => element.height);
+  await page.evaluate(() => Module.ccall('page_run_line', 'string', ['string'], ['sim open Bruno']));
+  const grown = await waitForState(page, (s) => s.settingsNeededHeight > made, 'a page higher than its canvas');
+  await page.waitForFunction((made) => document.querySelector('#settings').height > made, made);
+  assert.ok(await canvas.evaluate((element) => element.height) >= Math.ceil(grown.settingsNeededHeight));
   await page.evaluate(() => Module.ccall('page_run_line', 'string', ['string'], ['sim use bruno']));
   await page.waitForFunction((row) => Module.ccall('page_run_line', 'string', ['string'], ['invis_json']).includes(row),
     '[true,true,true],[true,false,true]');

@@ -70,6 +70,7 @@ class SettingsWindow {
     bool drawn = false;                // the page is there and its draw returned
     ImDrawData* drawData = nullptr;    // the whole window; valid until its next frame
     std::vector<ShownWidget> widgets;  // empty when a tooltip covered part of the page
+    float neededHeight = 0;            // what the page drew and the window's padding below it
   };
   CORVANE_SIM_API FrameOutput DrawFrame(const std::string& pluginName, const FrameInput& input);
   // The window's size in Dear ImGui's units: 800 x 1000 unless the caller

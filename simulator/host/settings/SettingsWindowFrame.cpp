@@ -21,6 +21,7 @@ SettingsWindow::FrameOutput SettingsWindow::DrawFrame(const std::string& pluginN
   if (!frame.pageFound) return output;
   ImGui::SetCurrentContext(context);
   output.drawData = ImGui::GetDrawData();
+  output.neededHeight = frame.contentMax.y - frame.rect.Min.y + ImGui::GetStyle().WindowPadding.y;
   if (!frame.drawn || frame.cutShort) return output;
   const Look look = LookOf(frame);
   for (size_t i = 0; i < look.lines.size(); ++i) {

@@ -114,6 +114,10 @@ ImVec2 CanvasRenderer::Size() const {
   return ImVec2(static_cast<float>(width), static_cast<float>(height));
 }
 
+void CanvasRenderer::SetHeight(int height) {
+  emscripten_set_canvas_element_size(selector.c_str(), static_cast<int>(Size().x), height);
+}
+
 void CanvasRenderer::Render(const ImDrawData* frame) {
   if (!ready) return;
   emscripten_webgl_make_context_current(gl);

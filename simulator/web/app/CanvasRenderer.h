@@ -31,6 +31,8 @@ class CanvasRenderer {
   bool Ready() const { return ready; }
   // The canvas's size in pixels.
   ImVec2 Size() const;
+  // Makes the canvas this many pixels high (its width stays).
+  void SetHeight(int height);
   // Clears the canvas and draws the frame, if there is one.
   void Render(const ImDrawData* frame);
 

@@ -5,6 +5,8 @@
 // JavaScript: a failure is written to the browser's console and the page goes on.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -35,6 +37,8 @@ struct View {
 struct Page {
   std::unique_ptr<PageMatch> match;
   std::unique_ptr<CanvasRenderer> settings;
+  int settingsHeight = 0;    // as the page made the settings canvas
+  float settingsNeeded = 0;  // the height alice's page needs, as its last frame drew it
   std::vector<std::unique_ptr<View>> views;
   std::vector<sim::SettingsWindow::ShownWidget> widgets;  // of the last frame that told them
   std::string text;                                       // the last text handed to JavaScript
@@ -81,6 +85,7 @@ void MakeRenderers(Page& page) {
   ImGuiContext* settingsContext = sim::SettingsWindowOf(host->impl()).Context();
   page.settings = std::make_unique<CanvasRenderer>(kSettingsCanvas, *settingsContext->IO.Fonts);
   if (!page.settings->Ready()) throw std::runtime_error("no WebGL2 on the settings canvas");
+  page.settingsHeight = static_cast<int>(page.settings->Size().y);
   for (const char* canvas : kViewCanvases) {
     auto view = std::make_unique<View>();
     view->renderer = std::make_unique<CanvasRenderer>(canvas, *view->frame.Context()->IO.Fonts);
@@ -97,6 +102,11 @@ void DrawSettings(Page& page, const sim::SettingsWindow::FrameInput& input) {
   sim::SettingsWindow::FrameOutput frame = window.DrawFrame(kPage, input);
   if (!frame.widgets.empty() || !frame.drawData) page.widgets = std::move(frame.widgets);
   page.settings->Render(frame.drawData);
+  // The canvas grows with the page (a node a player), so that nothing is
+  // clipped, and shrinks back to the page's first height.
+  if (frame.drawn) page.settingsNeeded = frame.neededHeight;
+  const int height = std::max(page.settingsHeight, static_cast<int>(std::ceil(frame.neededHeight)));
+  if (frame.drawn && height != static_cast<int>(page.settings->Size().y)) page.settings->SetHeight(height);
 }
 
 void DrawViews(Page& page) {
@@ -234,7 +244,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_state() {
     const nlohmann::json state = {{"now", Match().Now()},
                                   {"current", Match().Current()},
                                   {"clients", ClientsOf(page)},
-                                  {"widgets", WidgetsOf(page)}};
+                                  {"widgets", WidgetsOf(page)},
+                                  {"settingsNeededHeight", page.settingsNeeded}};
     text = state.dump();
   });
   return Hand(text);
