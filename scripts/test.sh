@@ -11,7 +11,8 @@
 # GLIMMERFADE_SKIP_WINDOWS=1 and GLIMMERFADE_SKIP_WEB=1 skip the last two for
 # a quick local run (CI never does); GLIMMERFADE_FUZZ_SECONDS sets how long
 # each fuzz target runs. Here is only what CMake cannot do: installing
-# Debian's packages, and telling how far each fuzz target and each leg got.
+# Debian's packages, and telling how far each fuzz target and each leg got,
+# what the soak did and what the page weighs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -30,6 +31,10 @@ for leg in "${legs[@]}"; do
       echo "$(basename "$(dirname "$log")"): $(grep -E '^Done [0-9]+ runs' "$log")"
     done
   fi
-  if [ "$leg" = web ]; then echo "$seconds" >build-web/web-leg-seconds; fi
+  if [ "$leg" = tsan ]; then grep -h '^soak: ' build-tsan/Testing/Temporary/LastTest.log || true; fi
+  if [ "$leg" = web ]; then
+    echo "$seconds" >build-web/web-leg-seconds
+    sed -n '/the bytes the page downloads/,/^  total /p' build-web/Testing/Temporary/LastTest.log
+  fi
   echo "Leg $leg: $seconds s"
 done
