@@ -264,6 +264,7 @@ struct Client::Impl {
   void AddTimer(PluginRecord* owner, double delay, std::function<void(GameWrapper*)> callback);
   void AddTask(PluginRecord* owner, std::function<void(GameWrapper*)> callback);
   void RunTurn(bool raiseEvents);
+  uint64_t SeqOfNextQueued();
   void RunDueTimers();
   void RunNetwork();
   void RunTasks();

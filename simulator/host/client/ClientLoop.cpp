@@ -80,14 +80,17 @@ void Client::Impl::RaiseEvent(const std::string& event) {
   }
 }
 
+// The sequence number the next timer or task will take: a turn runs only what
+// was queued before it started.
+uint64_t Client::Impl::SeqOfNextQueued() {
+  HostLock lock(sim.mutex);
+  return nextSeq;
+}
+
 // Timers set while this turn runs wait for the next turn, even with no delay.
 void Client::Impl::RunDueTimers() {
   const double now = sim.Now() + kTimeSlack;
-  uint64_t setBeforeTurn = 0;
-  {
-    HostLock lock(sim.mutex);
-    setBeforeTurn = nextSeq;
-  }
+  const uint64_t setBeforeTurn = SeqOfNextQueued();
   for (;;) {
     BusyScope busy(*this);
     TimerEntry entry;
@@ -130,11 +133,7 @@ void Client::Impl::RunNetwork() {
 
 // Tasks queued while this turn runs wait for the next turn.
 void Client::Impl::RunTasks() {
-  uint64_t queuedBeforeTurn = 0;
-  {
-    HostLock lock(sim.mutex);
-    queuedBeforeTurn = nextSeq;
-  }
+  const uint64_t queuedBeforeTurn = SeqOfNextQueued();
   for (;;) {
     BusyScope busy(*this);
     TaskEntry task;
