@@ -18,8 +18,8 @@ void Shroudweave::onLoad() {
   cvarManager
       ->registerCvar(kEnabledCvar, "0", "Enable the invisible opponents plugin", true, true, 0.0f, true, 1.0f,
                      true)
-      .addOnValueChanged(guard.Bind(
-          [](Shroudweave& self, const std::string&, CVarWrapper cvar) { self.OnEnabledChanged(cvar); }));
+      .addOnValueChanged(
+          guard.Bind([](Shroudweave& self, const std::string&, CVarWrapper) { self.OnEnabledChanged(); }));
 
   cvarManager
       ->registerCvar(kInvisJsonCvar, "", "Stores data about who is invisible to who", true, false, 0.0f,
@@ -32,9 +32,14 @@ void Shroudweave::onLoad() {
                             0.0f, false, 0.0f, true);
 }
 
+// The callback runs on the setter's thread; the hook is the game thread's.
+void Shroudweave::OnEnabledChanged() {
+  gameWrapper->Execute(guard.Bind([](Shroudweave& self, GameWrapper*) { self.FollowEnabledSwitch(); }));
+}
+
 // Every true value asks the host to hook again, every false value to unhook.
-void Shroudweave::OnEnabledChanged(CVarWrapper enabled) {
-  if (enabled.getBoolValue())
+void Shroudweave::FollowEnabledSwitch() {
+  if (cvarManager->getCvar(kEnabledCvar).getBoolValue())
     gameWrapper->HookEventPost(kVehicleInputEvent, guard.Bind([](Shroudweave& self, const std::string&) {
       self.EnforceVisibility();
     }));
@@ -46,29 +51,25 @@ void Shroudweave::EnforceVisibility() {
   RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, wrongShapeReports);
 }
 
-// The host's callback hands the old value by value; it is not used.
+// The host's callback hands the old value by value; neither it nor the
+// variable is used: the task reads the value when it runs. A client in an
+// online game sends nothing, so it queues nothing.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
-void Shroudweave::onInvisJsonChanged(std::string /*oldValue*/, CVarWrapper variable) {
-  PrepareReplication(
-      *cvarManager, *gameWrapper, variable.getStringValue(),
-      guard.Bind([](Shroudweave& self, const std::string& text) { self.QueueRemember(text); }),
-      guard.Bind([](Shroudweave& self, const std::string& message) { self.QueueSend(message); }));
+void Shroudweave::onInvisJsonChanged(std::string /*oldValue*/, CVarWrapper /*variable*/) {
+  if (!gameWrapper->IsInOnlineGame()) QueueSendCurrentTable();
 }
 
 void Shroudweave::onNetcodeMessage(const std::string& message, PriWrapper /*sender*/) {
   ApplyReceivedTable(*cvarManager, *gameWrapper, message);
 }
 
-// The send runs later, as a game-thread task that owns its copy of the message.
-void Shroudweave::QueueSend(const std::string& message) {
-  gameWrapper->Execute(guard.Bind([message](Shroudweave& self, GameWrapper*) {
-    if (self.netcode) self.netcode->SendNewMessage(message);
-  }));
+void Shroudweave::QueueSendCurrentTable() {
+  gameWrapper->Execute(guard.Bind([](Shroudweave& self, GameWrapper*) { self.SendCurrentTable(); }));
 }
 
-// The handler may run on any thread, the pass only on the game thread, where
-// the memory is taken care of. Tasks run before the next events' passes.
-void Shroudweave::QueueRemember(const std::string& text) {
-  gameWrapper->Execute(
-      guard.Bind([text](Shroudweave& self, GameWrapper*) { self.wrongShapeReports.Remember(text); }));
+void Shroudweave::SendCurrentTable() {
+  PrepareReplication(*cvarManager, *gameWrapper, cvarManager->getCvar(kInvisJsonCvar).getStringValue(),
+                     wrongShapeReports, [this](const std::string& message) {
+                       if (netcode) netcode->SendNewMessage(message);
+                     });
 }

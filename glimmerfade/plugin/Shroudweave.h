@@ -23,8 +23,9 @@ inline constexpr char kDisplayName[] = "Glimmerfade";
 // the settings page on its render thread, and runs an on-change callback on
 // whichever thread set the variable (a click on the page: the render thread).
 // What the pass keeps belongs to the game thread; the panel's table to the
-// drawing thread. The on-change handlers touch neither: they hand their work
-// to the game thread with Execute.
+// drawing thread. The on-change handlers touch neither: each change queues one
+// game-thread task that reads the variable when it runs, so that whatever the
+// order of the setters, the last task acts on the final value.
 class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
   void onLoad() override;
@@ -40,13 +41,16 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   // bridge's message callback applies a received one.
   void onInvisJsonChanged(std::string oldValue, CVarWrapper variable);
   void onNetcodeMessage(const std::string& message, PriWrapper sender);
+  // Queues a game-thread task that sends the table "invis_json" holds when the
+  // task runs (from any thread).
+  void QueueSendCurrentTable();
 
  private:
-  void OnEnabledChanged(CVarWrapper enabled);
-  // Sends a message through the bridge from a game-thread task.
-  void QueueSend(const std::string& message);
-  // Has the pass's memory take a text the sender reported, from a game-thread task.
-  void QueueRemember(const std::string& text);
+  void OnEnabledChanged();
+  // Game thread: hooks or unhooks as "shroudweave_enabled" says now.
+  void FollowEnabledSwitch();
+  // Game thread: sends the table "invis_json" holds now.
+  void SendCurrentTable();
 
   std::shared_ptr<NetcodeManager> netcode;
   // Wrong-shaped "invis_json" texts already reported; the game thread's alone.

@@ -13,16 +13,15 @@
 
 namespace {
 // What a message is to carry, or nothing (with a console line for a table
-// that is JSON but cannot be sent). A wrong shape reported here is handed to
-// be remembered, so that the enforcement pass does not report the same value
-// again.
+// that is JSON but cannot be sent). A wrong shape is reported as the
+// enforcement pass reports it, through the same memory, so that a value is
+// reported once whichever of the two meets it first.
 std::optional<ReplicatedFlags> FlagsToSend(CVarManagerWrapper& cvars, const std::string& text,
-                                           const TextSink& rememberWrongShape) {
+                                           WrongShapeReports& reports) {
   const DecodedVisibilityTable decoded = DecodeVisibilityTable(text);
   if (decoded.outcome == DecodedVisibilityTable::Outcome::NotJson) return std::nullopt;
   if (decoded.outcome == DecodedVisibilityTable::Outcome::WrongShape) {
-    LogWrongShape(cvars, decoded.error);
-    rememberWrongShape(text);
+    reports.ReportOnce(cvars, text, decoded.error);
     return std::nullopt;
   }
   std::optional<ReplicatedFlags> flags = ReplicatedPart(decoded.table);
@@ -32,9 +31,9 @@ std::optional<ReplicatedFlags> FlagsToSend(CVarManagerWrapper& cvars, const std:
 }  // namespace
 
 void PrepareReplication(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& text,
-                        const TextSink& rememberWrongShape, const TextSink& sendMessage) {
+                        WrongShapeReports& reports, const TextSink& sendMessage) {
   if (game.IsInOnlineGame()) return;
-  const std::optional<ReplicatedFlags> flags = FlagsToSend(cvars, text, rememberWrongShape);
+  const std::optional<ReplicatedFlags> flags = FlagsToSend(cvars, text, reports);
   if (!flags) return;
   const std::string message = ComposeReplicationMessage(*flags);
   cvars.log("Sending netcode message " + message);

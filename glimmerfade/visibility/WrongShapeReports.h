@@ -13,13 +13,14 @@ inline constexpr char kWrongShapeReport[] = "invis_json does not hold a visibili
 void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason);
 
 // The "invis_json" texts reported as JSON of the wrong shape, so that the
-// enforcement pass, which meets the same text on every pass, reports each of
-// them once. The latest 32 texts are remembered.
+// enforcement pass, which meets the same text on every pass, and the
+// replication sender report each of them once. The latest 32 texts are
+// remembered: a value is reported once while it is remembered, and again
+// only after 32 other wrong values have been reported since.
 //
-// It belongs to the game thread, where the pass runs. The replication sender,
-// which runs on whichever thread set the variable, reports every change
-// itself and hands the text over with a game-thread task (Remember), so that
-// the pass does not report it again.
+// It belongs to the game thread, where the pass and the sender's task run and
+// read "invis_json" when they run; a value replaced before either meets it is
+// never reported.
 class WrongShapeReports {
  public:
   // Writes the line for text unless text was reported before.

@@ -50,9 +50,10 @@ class PanelTest : public SimulationTest {
   void SetNames(const std::string& text) { ASSERT_TRUE(client.SetCvar(kNamesListCvar, text)); }
   std::string Value(const std::string& name) const { return client.CvarValue(name).value_or("<missing>"); }
 
-  // Writes of "invis_json" since a console index: its on-change handler logs
-  // one send line for each on a client that runs its own match.
-  size_t WritesSince(size_t consoleIndex) const {
+  // Writes of "invis_json" since a console index: on a client that is not in
+  // an online game each queues a send, whose line the next turn writes.
+  size_t WritesSince(size_t consoleIndex) {
+    Sim().RunPending();
     size_t writes = 0;
     for (const std::string& line : client.ConsoleSince(consoleIndex)) writes += line.rfind(kSendLine, 0) == 0;
     return writes;

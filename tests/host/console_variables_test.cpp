@@ -179,6 +179,7 @@ TEST_F(HostCvars, PluginVariablesComeBackAfterRestartAndReload) {
   ASSERT_TRUE(again.LoadPlugin("Glimmerfade"));
   EXPECT_EQ(again.CvarValue("invis_json"), table);
   EXPECT_EQ(again.CvarValue("shroudweave_enabled"), "1");
+  Sim().RunPending();
   EXPECT_EQ(again.HookedEvents().size(), 1u);
 }
 

@@ -138,6 +138,7 @@ TEST_F(HostPlugins, EveryClientLoadsItsOwnCopyOfTheModuleAndHasItsOwnReplicas) {
   EXPECT_EQ(pris.count(nullptr), 0u);
 
   clients[0]->RunCommand("shroudweave_enabled 1");
+  Sim().RunPending();
   EXPECT_EQ(clients[0]->HookedEvents().size(), 1u);
   EXPECT_TRUE(clients[1]->HookedEvents().empty()) << "console variables are per client";
 }
@@ -215,6 +216,7 @@ TEST_F(HostPlugins, InstallingOverALoadedModuleKeepsItRunningUntilUnloaded) {
   EXPECT_EQ(FilesIn(client.PluginsFolder()), whileLoaded);
 
   client.RunCommand("shroudweave_enabled 1");
+  Sim().RunPending();
   EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent})
       << "the loaded copy still runs";
   ASSERT_TRUE(client.UnloadPlugin("Glimmerfade"));

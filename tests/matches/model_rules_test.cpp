@@ -178,8 +178,8 @@ TEST(ModelWorld, TablesTravelFromTheMatchHostAfterTheNetworkDelayOnly) {
   Table table = DefaultTable();
   table[3][1] = false;
   ASSERT_TRUE(world.Apply("invis_json " + EncodeTable(table)));
-  ASSERT_EQ(world.Find("host")->expected.sends.size(), 1u);
   world.Apply("sim tick");  // the game-thread task sends; the table arrives 0.05 s later
+  ASSERT_EQ(world.Find("host")->expected.sends.size(), 1u);
   EXPECT_TRUE(world.Apply("sim client late") && world.Apply("plugin load Glimmerfade") &&
               world.Apply("sim join arena"));
   world.Apply("sim tick 5");

@@ -290,7 +290,7 @@ bool WorldModel::ApplyPanel(const std::vector<std::string>& args) {
     return true;
   }
   if (path.size() == 1 && path[0] == "Enable plugin") {
-    client.enabled = Truthy(client.enabled) ? "0" : "1";
+    SetEnabled(client, Truthy(client.enabled) ? "0" : "1");
     return true;
   }
   if (path.size() != 2 || node(path[0]) == nodes.end() || !client.openNodes.count(path[0])) return false;
@@ -376,7 +376,7 @@ void WorldModel::Type(ClientState& client, const std::string& line) {
       (netcodeVariable && !client.netcodeVariables.count(word)))
     return;  // shown, or an unknown command
   const std::string value = Unquoted(rest);
-  if (word == "shroudweave_enabled") client.enabled = ClampedEnabled(value);
+  if (word == "shroudweave_enabled") SetEnabled(client, ClampedEnabled(value));
   if (word == "invis_json") SetInvisJson(client, value);
   if (word == "names_specshortcuts") client.namesList = value;
   if (word == kLogLevel) client.netcodeLevel = value;
@@ -400,9 +400,7 @@ const Owner* WorldModel::FindPlayer(const std::string& name) const {
 
 double WorldModel::Now() const { return static_cast<double>(ticks) * kTickSeconds; }
 
-bool WorldModel::Hooked(const ClientState& client) const {
-  return client.glimmerfadeLoaded && Truthy(client.enabled);
-}
+bool WorldModel::Hooked(const ClientState& client) const { return client.glimmerfadeLoaded && client.hooked; }
 
 Viewer WorldModel::ViewerOf(const ClientState& client) const {
   const Owner* own = client.inMatch && !client.controlled.empty() ? FindPlayer(client.controlled) : nullptr;
@@ -460,7 +458,10 @@ void WorldModel::Turn(ClientState& client) {
   while (!client.tasks.empty() && client.tasks.front().seq < queuedBeforeTurn) {
     const ClientState::Task task = client.tasks.front();
     client.tasks.pop_front();
-    if (task.send) Send(client, task.message);
+    if (task.send)
+      SendTable(client);
+    else
+      client.hooked = Truthy(client.enabled);
   }
   EnforcementPass(client);
 }
@@ -497,7 +498,8 @@ std::string WorldModel::SenderName(const ClientState& receiver, int senderId) co
 
 // The load hook makes a bridge (whose first detection pass runs at once) and
 // registers the variables; on every load but the first the host then sets
-// them again to their saved values, which runs their callbacks.
+// them again to their saved values, which runs their callbacks (the switch's
+// first).
 void WorldModel::LoadGlimmerfade(ClientState& client) {
   if (client.glimmerfadeLoaded) return;
   client.glimmerfadeLoaded = true;
@@ -512,6 +514,7 @@ void WorldModel::LoadGlimmerfade(ClientState& client) {
     client.namesList.clear();
     return;
   }
+  SetEnabled(client, client.enabled);
   SetInvisJson(client, client.invisJson);
 }
 
@@ -519,28 +522,39 @@ void WorldModel::LoadGlimmerfade(ClientState& client) {
 void WorldModel::UnloadGlimmerfade(ClientState& client) {
   client.glimmerfadeLoaded = false;
   client.bridgeReady = false;
+  client.hooked = false;
   client.tasks.clear();
   client.timers.erase(std::remove_if(client.timers.begin(), client.timers.end(),
                                      [](const ClientState::Timer& timer) { return !timer.install; }),
                       client.timers.end());
 }
 
-// The match's host (any client not in an online game) sends every change that
-// holds a complete table; online clients send nothing.
+// Every change queues a task on the match's host (any client not in an
+// online game); online clients queue nothing.
 void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
   client.invisJson = text;
-  if (!client.glimmerfadeLoaded || client.IsOnline()) return;
-  const Decoded decoded = DecodeTable(text);
-  if (decoded.kind == Decoded::Kind::WrongShape) {
+  if (client.glimmerfadeLoaded && !client.IsOnline()) client.tasks.push_back({client.nextSeq++, true});
+}
+
+// Every change queues a task that hooks or unhooks by the value it then finds.
+void WorldModel::SetEnabled(ClientState& client, const std::string& value) {
+  client.enabled = value;
+  if (client.glimmerfadeLoaded) client.tasks.push_back({client.nextSeq++, false});
+}
+
+// The task sends the table "invis_json" holds when it runs, if it holds a
+// complete one and the client is still not in an online game.
+void WorldModel::SendTable(ClientState& client) {
+  if (client.IsOnline()) return;
+  const Decoded decoded = DecodeTable(client.invisJson);
+  if (decoded.kind == Decoded::Kind::WrongShape)
     client.expected.prefixes.insert("invis_json does not hold a visibility table: ");
-    client.tasks.push_back({client.nextSeq++, text, /*send=*/false});
-  }
   if (decoded.kind == Decoded::Kind::Rows && !IsComplete(decoded))
     client.expected.lines.insert("invis_json holds fewer than 9 entries of 3 flags; nothing sent");
   if (!IsComplete(decoded)) return;
   const std::string message = ReplicationMessage(decoded.rows);
   client.expected.sends.push_back("Sending netcode message " + message);
-  client.tasks.push_back({client.nextSeq++, message});
+  Send(client, message);
 }
 
 // The vehicle-input event is raised once per car of the match, so a client

@@ -83,11 +83,10 @@ struct ClientState {
     uint64_t seq = 0;
     bool install = false;  // the host's install of NetcodePlugin; otherwise a detection pass
   };
-  // A game-thread task of the plug-in: a replication message to send, or a
-  // wrong-shaped table the sender reported, for the pass's memory.
+  // A game-thread task that a change queued: it sends the table "invis_json"
+  // holds when it runs, or hooks or unhooks as "shroudweave_enabled" says then.
   struct Task {
     uint64_t seq = 0;
-    std::string message;
     bool send = true;
   };
   struct Delivery {
@@ -99,6 +98,7 @@ struct ClientState {
   std::deque<Task> tasks;
   std::deque<Delivery> inbox;
   uint64_t nextSeq = 0;
+  bool hooked = false;  // the vehicle-input event, by the last enable task
 
   ConsoleExpectations expected;
 
@@ -161,6 +161,8 @@ class WorldModel {
   void LoadGlimmerfade(ClientState& client);
   void UnloadGlimmerfade(ClientState& client);
   void SetInvisJson(ClientState& client, const std::string& text);
+  void SetEnabled(ClientState& client, const std::string& value);
+  void SendTable(ClientState& client);
   void EnforcementPass(ClientState& client);
   // Glimmerfade's bridge (NetcodeModel.cpp).
   void DetectionPass(ClientState& client, bool reset);

@@ -82,20 +82,28 @@ TEST_F(ShellLifecycle, SavedEnableValueHooksThroughTheRestoreAfterOnLoad) {
     sim::Client& client = NewClient(name);
     ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
     EXPECT_EQ(client.CvarValue("shroudweave_enabled"), c.saved);
+    Sim().RunPending();
     EXPECT_EQ(client.HookedEvents() == std::vector<std::string>{kVehicleInputEvent}, c.hooked);
   }
 }
 
+// The game thread hooks and unhooks at its next turn, by the value it finds then.
 TEST_F(ShellLifecycle, EnableSwitchHooksAndUnhooksTheVehicleInputEvent) {
   sim::Client& client = NewClient("solo");
   ASSERT_TRUE(client.LoadPlugin("Glimmerfade"));
+  const auto set = [&](const std::string& value) {
+    client.RunCommand("shroudweave_enabled " + value);
+    Sim().RunPending();
+  };
   client.RunCommand("shroudweave_enabled 1");
-  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
-  client.RunCommand("shroudweave_enabled 1");  // asking again replaces the hook
-  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
-  client.RunCommand("shroudweave_enabled 0");
   EXPECT_TRUE(client.HookedEvents().empty());
-  client.RunCommand("shroudweave_enabled 7");  // clamped to the maximum, 1
+  Sim().RunPending();
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
+  set("1");  // asking again replaces the hook
+  EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
+  set("0");
+  EXPECT_TRUE(client.HookedEvents().empty());
+  set("7");  // clamped to the maximum, 1
   EXPECT_EQ(client.CvarValue("shroudweave_enabled"), "1");
   EXPECT_EQ(client.HookedEvents(), std::vector<std::string>{kVehicleInputEvent});
   EXPECT_EQ(client.EscapedExceptions(), 0u);

@@ -12,12 +12,15 @@ bool Hooked(const sim::Client& target) {
   return std::find(events.begin(), events.end(), kVehicleInputEvent) != events.end();
 }
 
+// The hook follows at the game thread's next turn.
 TEST_F(PanelTest, EnableSwitchSetsTheVariableInTheClickingDraw) {
   ASSERT_TRUE(Click({"Enable plugin"}));
   EXPECT_EQ(Value(kEnabledCvar), "1");
+  Sim().RunPending();
   EXPECT_TRUE(Hooked(client));
   ASSERT_TRUE(Click({"Enable plugin"}));
   EXPECT_EQ(Value(kEnabledCvar), "0");
+  Sim().RunPending();
   EXPECT_FALSE(Hooked(client));
 }
 
@@ -26,6 +29,7 @@ TEST_F(PanelTest, FlagClickWritesTheWholePanelTableOnce) {
   ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, tables::Json(tables::AllHidden())));
   ASSERT_TRUE(Click({"Ann"}));
   ASSERT_TRUE(Click({"Bob"}));
+  Sim().RunPending();
   const size_t before = client.ConsoleSize();
 
   ASSERT_TRUE(Click({"Bob", "Visible to Opponents"}));

@@ -117,8 +117,9 @@ TEST(HostCommands, RestartKeepsOrForgetsTheSavedSettings) {
       "invis_json " +
       tables::Json(tables::Cleared({{2, 1}})) +
       "\n"
-      "sim restart kept\nsim echo kept\nsim state\nplugin load Glimmerfade\nshroudweave_enabled\ninvis_json\n"
-      "sim state\nsim restart fresh\nsim echo fresh\nplugin load Glimmerfade\nshroudweave_enabled\n"
+      "sim restart kept\nsim echo kept\nsim state\nplugin load Glimmerfade\nsim tick\nshroudweave_enabled\n"
+      "invis_json\nsim state\nsim restart fresh\nsim echo fresh\nplugin load "
+      "Glimmerfade\nshroudweave_enabled\n"
       "invis_json\nsim state\n");
   ASSERT_EQ(run.failures, 0) << run.output;
   const std::string hook = "    hook Function TAGame.Car_TA.SetVehicleInput\n";
@@ -141,7 +142,7 @@ TEST(HostCommands, RestartKeepsOrForgetsTheSavedSettings) {
 TEST(HostCommands, NothingIsHeldForAnUnloadedPlugin) {
   const ScriptRun run = RunSimScript(
       "sim match m 6\nsim player add m Alice shortcut=1\nsim client alice\nplugin load Glimmerfade\n"
-      "sim run m\nsim control Alice\nshroudweave_enabled 1\ninvis_json " +
+      "sim run m\nsim control Alice\nshroudweave_enabled 1\nsim tick\ninvis_json " +
       tables::Json(tables::Cleared({{1, 2}})) +
       "\n"
       "sim echo loaded\nsim state\nplugin unload Glimmerfade\nsim echo unloaded\nsim state\n"

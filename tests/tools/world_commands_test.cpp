@@ -27,7 +27,8 @@ std::string MatchWithViewer(const std::string& role) {
          role +
          " final\n"
          "sim control Bruno\n"
-         "shroudweave_enabled 1\n";
+         "shroudweave_enabled 1\n"
+         "sim tick\n";
 }
 
 // The pass stops where the game hands out a null object: no car changes and
@@ -78,7 +79,7 @@ TEST(WorldCommands, CarTeamAndOwnerNameComeFromTheCar) {
       "sim match final 6\nsim player add final Alice team=0 shortcut=1\n"
       "sim player add final Bruno team=1 shortcut=2 carteam=0 owner=Bee\n"
       "sim client viewer unavailable\nplugin load Glimmerfade\nsim run final\nsim control Alice\n"
-      "shroudweave_enabled 1\ninvis_json " +
+      "shroudweave_enabled 1\nsim tick\ninvis_json " +
       tables::Json(tables::Cleared({{2, 1}})) +
       "\nsim event\n"
       "sim echo car on the viewer's team\nsim cars\nnames_specshortcuts\n"
@@ -104,7 +105,7 @@ TEST(WorldCommands, OneEventIsOnePass) {
       "sim match final 6\nsim player add final Alice team=0 shortcut=1\n"
       "sim player add final Bruno team=1 shortcut=2\nsim player add final Cy team=1 shortcut=3 car=no\n"
       "sim player add final Dee team=1 shortcut=4\n"
-      "sim client viewer unavailable\nplugin load Glimmerfade\nshroudweave_enabled 1\n"
+      "sim client viewer unavailable\nplugin load Glimmerfade\nshroudweave_enabled 1\nsim tick\n"
       "sim event\nsim run final\nsim control Alice\ninvis_json " +
       shortTable +
       "\n"
@@ -116,8 +117,8 @@ TEST(WorldCommands, OneEventIsOnePass) {
   EXPECT_NE(run.Section("one event").find(notPopulated), std::string::npos) << run.output;
   const ScriptRun tick{0, run.Section("one tick")};
   EXPECT_EQ(tick.Count(notPopulated), 3u) << run.output;  // three cars
-  EXPECT_TRUE(run.Has("error: line 18: Cy has no car in final")) << run.output;
-  EXPECT_TRUE(run.Has("error: line 19: no player \"Zed\" in final")) << run.output;
+  EXPECT_TRUE(run.Has("error: line 19: Cy has no car in final")) << run.output;
+  EXPECT_TRUE(run.Has("error: line 20: no player \"Zed\" in final")) << run.output;
 }
 
 // Names may repeat; the simulator prints ids once they do, and a shared name

@@ -26,7 +26,11 @@ class EnforcementPass : public SimulationTest {
   sim::Client& client = PluginClient("local");
   sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
 
-  void SetUp() override { ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1")); }
+  // The switch hooks at the game thread's next turn.
+  void SetUp() override {
+    ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
+    Sim().RunPending();
+  }
 
   // Viewer on team 0 in slot 1, a teammate in slot 2, opponents in slots 3 and 4.
   void StartMatch(bool online = false) {

@@ -141,6 +141,7 @@ class Leg {
                           [cvars, game, kept](std::string) { RunReferencePass(*cvars, *game, *kept); });
     } else {
       EXPECT_TRUE(client->SetCvar(kEnabledCvar, "1"));
+      simulation->RunPending();  // the switch hooks at the game thread's next turn
     }
     mark = client->ConsoleSize();
   }
@@ -149,10 +150,9 @@ class Leg {
   sim::Match& Match() { return *match; }
 
   // Set through the host, so the module's replication sender sees it on both
-  // legs. When the sender reports a wrong shape, the module's own pass stays
-  // silent about that value once the game thread has run the task the sender
-  // queued, as a turn does before its events; the reference learns it from
-  // the same line.
+  // legs. Its task, which a turn runs before its events, reports a wrong shape
+  // through the memory the module's own pass shares, so that pass stays silent
+  // about that value; the reference learns it from the same line.
   void SetInvisJson(const std::string& value) {
     const size_t before = client->ConsoleSize();
     client->SetCvar(kInvisJsonCvar, value);

@@ -26,6 +26,7 @@ class Replication : public SimulationTest {
 
   void SetUp() override {
     for (sim::Client* client : {&runner, &joiner}) ASSERT_TRUE(client->SetCvar(kInvisJsonCvar, "previous"));
+    Sim().RunPending();
     runner.RunMatch(match);
     joiner.JoinMatch(match);
   }
@@ -134,8 +135,8 @@ TEST_F(Replication, ReceiverStoresWholeTablesOrDropsTheMessage) {
 // host cannot drop its queued task, so only the object's own guard protects it.
 // Its load hook makes its bridge, which finds the runner's NetcodePlugin at once.
 TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
-  CVarWrapper table = runner.CvarManager()->registerCvar("scratch_table", "");
-  table.setValue(EncodeVisibilityTable(DefaultVisibilityTable()));
+  ASSERT_TRUE(runner.SetCvar(kInvisJsonCvar, EncodeVisibilityTable(DefaultVisibilityTable())));
+  Sim().RunPending();
   for (bool destroyFirst : {false, true}) {
     SCOPED_TRACE(destroyFirst ? "destroyed before the task runs" : "alive when the task runs");
     auto plugin = std::make_unique<Shroudweave>();
@@ -143,7 +144,7 @@ TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
     plugin->gameWrapper = runner.Game();
     plugin->onLoad();
     ASSERT_TRUE(runner.SetCvar(kNetcodeMessageOutCvar, ""));
-    plugin->onInvisJsonChanged("", table);
+    plugin->QueueSendCurrentTable();
     ASSERT_EQ(runner.PendingTasks(), 1u);
     if (destroyFirst) plugin.reset();
     Sim().RunPending();
