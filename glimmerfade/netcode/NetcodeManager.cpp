@@ -23,6 +23,13 @@ bool NetcodeManager::CheckNetcodeLoaded(const char* functionName) {
   return false;
 }
 
+bool NetcodeManager::LevelAbove(int level) {
+  if (!logLevel) return false;
+  CVarWrapper variable = cvarManager->getCvar(kNetcodeLogLevelCvar);
+  if (!variable.IsNull()) lastLevel = variable.getIntValue();
+  return lastLevel > level;
+}
+
 void NetcodeManager::LogPlain(const std::string& text) { cvarManager->log(text); }
 
 void NetcodeManager::LogFromLevel1(const std::string& text) {

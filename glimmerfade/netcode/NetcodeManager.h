@@ -48,9 +48,16 @@ class NetcodeManager {
   void LogPlain(const std::string& text);
   void LogFromLevel1(const std::string& text);
   void LogFromLevel3(const std::string& text);
-  bool LevelAbove(int level) const { return logLevel && *logLevel > level; }
+  // Whether "NETCODE_Log_Level" is above level, read through the host when a
+  // line may be written; false until detection has bound the level.
+  bool LevelAbove(int level);
 
+  // Bound to "NETCODE_Log_Level" on detection. The host writes it on whichever
+  // thread sets the variable, so the bridge, which logs on the game thread,
+  // never reads it: it reads the variable itself.
   std::shared_ptr<int> logLevel;
+  // The level read last, kept should the variable go away; game thread only.
+  int lastLevel = 1;
   std::shared_ptr<CVarManagerWrapper> cvarManager;
   std::shared_ptr<GameWrapper> gameWrapper;
   PluginDescriptor pluginInfo;
