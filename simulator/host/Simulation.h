@@ -237,8 +237,11 @@ class CORVANE_SIM_API Client {
   // or moduleDir/FROM.dll under the name NAME.dll.
   bool InstallPluginFile(const std::string& name);
   bool InstallPluginFile(const std::string& name, const std::string& fromModule);
-  bool LoadPlugin(const std::string& name);    // as "plugin load NAME"
-  bool UnloadPlugin(const std::string& name);  // as "plugin unload NAME"
+  // As "plugin load NAME" and "plugin unload NAME". Only the game thread
+  // loads and unloads: from another thread the command is handed to it for
+  // its next turn, and the result says whether it was handed over.
+  bool LoadPlugin(const std::string& name);
+  bool UnloadPlugin(const std::string& name);
   bool IsPluginLoaded(const std::string& name) const;
   void SetNetcodeAvailability(NetcodeAvailability availability);
   // The module that is installed as this client's NetcodePlugin file, loaded or
@@ -326,7 +329,9 @@ class CORVANE_SIM_API Client {
   std::vector<HostHoldings> Holdings() const;
   std::vector<std::string> LoadedPlugins() const;  // names, in load order
   // Writes the saved console variables to DataFolder()/"config.cfg" now (the
-  // host also does it after every game-loop turn and console line that changed one).
+  // host also does it after every game-loop turn and console line that changed
+  // one). Only the game thread writes the file: from another thread it is
+  // written at the game thread's next turn.
   void SaveConfig();
 
   // Settings window: draws every loaded plug-in's panel headless with this

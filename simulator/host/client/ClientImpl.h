@@ -152,6 +152,8 @@ struct Client::Impl {
     return cvar.value;
   }
   void LoadConfig();
+  // Writes config.cfg on the game thread, outside the lock; on any other
+  // thread it leaves the write to the game thread's next turn.
   void SaveConfig();
   void SaveConfigIfChanged();
   std::filesystem::path ConfigPath() const { return dataFolder / "config.cfg"; }
@@ -230,14 +232,15 @@ struct Client::Impl {
     const bool onGameThread;
   };
   int busyDepth = 0;  // the game thread's open scopes; game thread only
-  // Other threads' open scopes and the unloads running, under busyGate (not
-  // the host's lock, which nothing waits on).
+  // Other threads' open scopes and the unloads waiting and running, under
+  // busyGate (not the host's lock, which nothing waits on).
   std::mutex busyGate;
   std::condition_variable busyChanged;
   int otherBusy = 0;
+  int unloadsWaiting = 0;
   int unloadsRunning = 0;
   // An unload in progress: waits until no other thread is busy, and keeps
-  // them waiting until it closes.
+  // them from starting anything new from the moment it waits until it closes.
   struct UnloadScope {
     explicit UnloadScope(Impl& owner);
     ~UnloadScope();
@@ -297,6 +300,10 @@ struct Client::Impl {
 // Called where the host would call plug-in code while holding its lock: a
 // fault of the host's own, which ends the program.
 [[noreturn]] void HostLockedAcrossPluginCall(const char* kind, const std::string& detail);
+// Every place that waits for another thread checks first that this thread does
+// not hold the lock, which the thread waited for may need: a fault of the
+// host's own, which ends the program.
+void CheckNotLockedToWait(const HostMutex& mutex, const char* wait);
 
 template <class Call>
 void Client::Impl::Guarded(PluginRecord* owner, const char* kind, const std::string& detail, Call&& call) {

@@ -101,13 +101,13 @@ ConfigValues ReadConfigFile(const std::filesystem::path& path) {
   return ParseConfig(text.str());
 }
 
-bool WriteConfigFile(const std::filesystem::path& path, const ConfigValues& values) {
+bool WriteConfigFile(const std::filesystem::path& path, const std::string& text) {
   std::filesystem::path temporary = path;
   temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out << FormatConfig(values);
+    out << text;
     if (!out.flush()) return false;
   }
   std::error_code error;

@@ -19,7 +19,8 @@ CORVANE_SIM_API std::string FormatConfig(const ConfigValues& values);
 CORVANE_SIM_API ConfigValues ParseConfig(const std::string& text);
 
 CORVANE_SIM_API ConfigValues ReadConfigFile(const std::filesystem::path& path);
-// Writes through a temporary file and a rename, so a reader never sees half a file.
-CORVANE_SIM_API bool WriteConfigFile(const std::filesystem::path& path, const ConfigValues& values);
+// Writes text (FormatConfig's) through a temporary file and a rename, so a
+// reader never sees half a file.
+CORVANE_SIM_API bool WriteConfigFile(const std::filesystem::path& path, const std::string& text);
 
 }  // namespace sim

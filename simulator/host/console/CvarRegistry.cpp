@@ -118,23 +118,32 @@ void Client::Impl::LoadConfig() {
   savedValues = std::move(values);
 }
 
-// Under the lock, file and all: two threads that set variables never write it at once.
+// The game thread writes the file, the only thread that does, so writes
+// land in the order their texts were made. The text is made under the lock,
+// the file written after it; a change meanwhile marks the settings changed
+// again, for the next turn.
 void Client::Impl::SaveConfig() {
-  HostLock lock(sim.mutex);
-  for (const auto& [cvarName, cvar] : cvars) {
-    if (cvar->saved) savedValues[cvarName] = cvar->value;
+  if (!sim.OnGameThread()) {
+    configDirty = true;
+    return;
   }
-  if (WriteConfigFile(ConfigPath(), savedValues)) {
+  std::string text;
+  {
+    HostLock lock(sim.mutex);
+    for (const auto& [cvarName, cvar] : cvars) {
+      if (cvar->saved) savedValues[cvarName] = cvar->value;
+    }
+    text = FormatConfig(savedValues);
     configDirty = false;
-  } else {
+  }
+  if (!WriteConfigFile(ConfigPath(), text)) {
+    configDirty = true;
     Log("Cannot write " + ConfigPath().string());
   }
 }
 
 void Client::Impl::SaveConfigIfChanged() {
-  if (!configDirty) return;
-  HostLock lock(sim.mutex);
-  if (configDirty) SaveConfig();
+  if (configDirty && sim.OnGameThread()) SaveConfig();
 }
 
 void Client::Impl::RestoreSavedValues(PluginRecord& record) {

@@ -96,6 +96,12 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
     Log("Invalid plug-in name \"" + pluginName + "\"");
     return false;
   }
+  // Plug-ins are loaded on the game thread: from any other, the load is handed
+  // to it as the console command would be.
+  if (!sim.OnGameThread()) {
+    ExecuteCommand("plugin load " + pluginName);
+    return true;
+  }
   if (FindPlugin(pluginName)) {
     Log("Plug-in " + pluginName + " is already loaded");
     return true;
@@ -176,14 +182,21 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
 }
 
 bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
+  // Plug-ins are unloaded on the game thread: from any other, the unload is
+  // handed to it as the console command would be.
+  if (!sim.OnGameThread()) {
+    if (!FindPlugin(pluginName)) return false;
+    ExecuteCommand("plugin unload " + pluginName);
+    return true;
+  }
   PluginRecord* record = FindPlugin(pluginName);
   if (!record) {
     Log("Plug-in " + pluginName + " is not loaded");
     return false;
   }
-  // Plug-in code of this client on the game thread's stack, or a request
-  // from another thread: the game thread unloads once it is free.
-  if (busyDepth > 0 || !sim.OnGameThread()) {
+  // Plug-in code of this client on the game thread's stack: the game thread
+  // unloads once it is free.
+  if (busyDepth > 0) {
     HostLock lock(sim.mutex);
     if (!record->unloadRequested) deferredUnloads.push_back(record);
     record->unloadRequested = true;
@@ -265,6 +278,9 @@ void Client::Impl::DropRegistrations(PluginRecord* owner) {
   for (auto& [cvarName, cvar] : cvars) {
     EraseOwned(cvar->callbacks, owner, dropped);
     auto& bound = cvar->boundInts;
+    for (BoundInt& each : bound) {
+      if (each.owner == owner) Drop(dropped, std::move(each.target));
+    }
     bound.erase(
         std::remove_if(bound.begin(), bound.end(), [&](const BoundInt& b) { return b.owner == owner; }),
         bound.end());

@@ -28,7 +28,10 @@ RenderThread& Simulation::Impl::Render() {
   return *render;
 }
 
-void Simulation::Impl::OnRenderThread(const std::function<void()>& job) { Render().Run(job); }
+void Simulation::Impl::OnRenderThread(const std::function<void()>& job) {
+  CheckNotLockedToWait(mutex, "a job handed to the render thread");
+  Render().Run(job);
+}
 
 // Every client's window once, in the order the clients were made.
 void Simulation::Impl::DrawFreeFrame() {
@@ -40,6 +43,7 @@ void Simulation::Impl::DrawFreeFrameAfterTick() {
 }
 
 void Simulation::Impl::EndRenderThread() {
+  CheckNotLockedToWait(mutex, "the end of the render thread");
   std::unique_ptr<RenderThread> ending;
   {
     std::lock_guard<std::mutex> making(renderMaking);

@@ -12,12 +12,20 @@
 // a time and hide the plug-in's own races from ThreadSanitizer. Every call
 // into plug-in code checks the rule (Client::Impl::Guarded).
 //
-// A thread that holds the lock may take it again, so that host functions that
-// lock can call each other. Nothing waits while holding it: it is held for a
-// few lines at a time, so a thread that finds it taken yields until it is
-// free. That keeps taking it to a handful of instructions, which matters on
-// the game thread: an enforcement pass takes it several times, a thousand
-// times a second.
+// It is recursive: a thread that holds it may take it again. Host functions
+// that lock call each other inside one section (registerCvar looks for and
+// registers the variable under the lock it took; a variable's description
+// looks the variable up), and each must stay safe to call on its own, from
+// any thread. Taking it again cannot deadlock: nothing waits while holding
+// it, since every place that waits for another thread (a job on the render
+// thread, an unload, a call waiting for an unload) first checks that its
+// thread does not hold it (CheckNotLockedToWait) and ends the program if it
+// does.
+//
+// It is held for a few lines at a time, so a thread that finds it taken
+// yields until it is free. That keeps taking it to a handful of instructions,
+// which matters on the game thread: an enforcement pass takes it several
+// times, a thousand times a second.
 
 #include <atomic>
 #include <mutex>
