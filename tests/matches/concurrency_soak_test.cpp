@@ -10,20 +10,30 @@
 // Now and then the game thread unloads and loads Glimmerfade again on bruno,
 // while the render thread may be drawing its page.
 //
-// GLIMMERFADE_SOAK_SECONDS sets how long the threads run (default 2).
+// The soak heals every client with a last table before it looks, so it sees
+// races, not orders. The tests after it race two setters of one value, round
+// after round, then settle the match and compare end states that no order of
+// the threads may leave wrong, without healing anything first.
+//
+// GLIMMERFADE_SOAK_SECONDS sets how long the soak's threads run (default 2),
+// GLIMMERFADE_ORDER_ROUNDS how many rounds each race runs (default 100).
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <random>
 #include <thread>
 
+#include "common/ConsoleLines.h"
 #include "common/InvisJsonSamples.h"
 #include "common/SimulationTest.h"
 #include "model/VisibilityRules.h"
+#include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
 #include "visibility/VisibilityTable.h"
+#include "visibility/WrongShapeReports.h"
 
 namespace {
 
@@ -36,6 +46,31 @@ double SoakSeconds() {
   const char* text = std::getenv("GLIMMERFADE_SOAK_SECONDS");
   const double seconds = text ? std::atof(text) : 0;
   return seconds > 0 ? seconds : 2;
+}
+
+size_t OrderRounds() {
+  const char* text = std::getenv("GLIMMERFADE_ORDER_ROUNDS");
+  const long rounds = text ? std::atol(text) : 0;
+  return rounds > 0 ? static_cast<size_t>(rounds) : 100;
+}
+
+// Runs each setter on a thread of its own and the game thread's on this one,
+// all released at once, each after its own delay; returns when all are done.
+using Setter = std::pair<std::function<void()>, std::chrono::nanoseconds>;
+void Race(const std::vector<Setter>& others, const Setter& own) {
+  std::atomic<bool> go{false};
+  const auto run = [&go](const Setter& setter) {
+    while (!go) std::this_thread::yield();
+    const auto until = std::chrono::steady_clock::now() + setter.second;
+    while (std::chrono::steady_clock::now() < until) {
+    }
+    setter.first();
+  };
+  std::vector<std::thread> threads;
+  for (const Setter& setter : others) threads.emplace_back(run, std::cref(setter));
+  go = true;
+  run(own);
+  for (std::thread& thread : threads) thread.join();
 }
 
 std::string RandomTable(std::mt19937& rng) {
@@ -111,6 +146,26 @@ class ConcurrencySoak : public SimulationTest {
     }
   }
 
+  // How long a click takes, measured on a click and the click that undoes it:
+  // the other setters start at random towards its end, so that their
+  // callbacks meet the click's, which runs in its last frame.
+  std::chrono::nanoseconds ClickTime(const std::vector<std::string>& widget) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int twice = 0; twice < 2; ++twice) EXPECT_TRUE(alice.ClickWidget(kPage, widget));
+    return (std::chrono::steady_clock::now() - start) / 2;
+  }
+  static std::chrono::nanoseconds Within(std::chrono::nanoseconds time, std::mt19937& rng) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        time * std::uniform_real_distribution<double>(0.6, 1.05)(rng));
+  }
+
+  // The match with its hooks set and its tables carried at once, alice's page
+  // listing the players.
+  void PrepareRounds() {
+    Sim().SetNetworkDelay(0);
+    Sim().Tick(2);
+  }
+
   // What the model says each screen shows of the match under the client's table.
   void ExpectScreensAsTheModelSays() {
     for (sim::Client* client : clients) {
@@ -163,6 +218,107 @@ TEST_F(ConcurrencySoak, ThreeClientsOnTheGameAndRenderThreadsAndAWriter) {
   EXPECT_GT(frames, 0u);
   EXPECT_GT(clicks, 0u);
   EXPECT_GT(received, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A click on alice's page (the render thread, asked by the user's thread)
+// races a table stored on the game thread and one stored by a third thread.
+// Once settled, every joined client holds alice's table, and alice's last
+// send names it.
+TEST_F(ConcurrencySoak, TablesSetOnThreeThreadsEndTheSameOnEveryClient) {
+  PrepareRounds();
+  ASSERT_TRUE(alice.ClickWidget(kPage, {"Bruno"}));
+  const std::vector<std::string> flag = {"Bruno", kFlags[1]};
+  const std::chrono::nanoseconds click = ClickTime(flag);
+  CVarWrapper invisJson = alice.CvarManager()->getCvar(kInvisJsonCvar);
+  std::mt19937 rng(17);
+  size_t wrong = 0;
+  for (size_t round = 0; round < OrderRounds(); ++round) {
+    const size_t mark = alice.ConsoleSize();
+    const std::string stored = RandomTable(rng), another = RandomTable(rng);
+    Race({{[&] { alice.ClickWidget(kPage, flag); }, {}},
+          {[&] { invisJson.setValue(another); }, Within(click, rng)}},
+         {[&] { alice.SetCvar(kInvisJsonCvar, stored); }, Within(click, rng)});
+    Sim().Tick(2);
+    const model::Decoded host = model::DecodeTable(*alice.CvarValue(kInvisJsonCvar));
+    const auto sends = console_lines::StartingWith(alice.ConsoleSince(mark), "Sending netcode message ");
+    bool same =
+        !sends.empty() && sends.back() == "Sending netcode message " + model::ReplicationMessage(host.rows);
+    for (sim::Client* client : {&bruno, &dmitri})
+      same = same && model::DecodeTable(*client->CvarValue(kInvisJsonCvar)).rows == host.rows;
+    wrong += !same;
+  }
+  std::cout << "tables: " << OrderRounds() << " rounds, " << wrong << " ended with a client or the last send "
+            << "off alice's table\n";
+  EXPECT_EQ(wrong, 0u);
+}
+
+// A click on "Enable plugin" races a store of 0 or 1 on the game thread: once
+// the game thread has run what they queued, the hook is there exactly when
+// the switch is on.
+TEST_F(ConcurrencySoak, EnableClickAgainstAStoreEndsWithTheHookAsTheSwitch) {
+  PrepareRounds();
+  const std::chrono::nanoseconds click = ClickTime({"Enable plugin"});
+  std::mt19937 rng(19);
+  size_t wrong = 0;
+  for (size_t round = 0; round < OrderRounds(); ++round) {
+    const char* value = rng() % 2 ? "1" : "0";
+    Race({{[&] { alice.ClickWidget(kPage, {"Enable plugin"}); }, {}}},
+         {[&] { alice.SetCvar(kEnabledCvar, value); }, Within(click, rng)});
+    Sim().RunPending();
+    const bool hooked = console_lines::Contains(alice.HookedEvents(), kVehicleInputEvent);
+    wrong += hooked != (alice.CvarValue(kEnabledCvar) == "1");
+  }
+  std::cout << "switch: " << OrderRounds() << " rounds, " << wrong << " ended with the hook off the switch\n";
+  EXPECT_EQ(wrong, 0u);
+}
+
+// "NETCODE_Log_Level" set on another thread while the bridge logs on the game
+// thread (under ThreadSanitizer: no race); then, the level set the same way,
+// the bridge writes its C lines from level 3 up, as before.
+TEST_F(ConcurrencySoak, LogLevelSetOffTheGameThreadWhileTheBridgeLogs) {
+  const auto setLevel = [this](int level) {
+    alice.CvarManager()->getCvar(kNetcodeLogLevelCvar).setValue(level);
+  };
+  std::atomic<bool> done{false};
+  std::thread setter([&] {
+    for (int i = 0; i < 2000; ++i) setLevel(i % 4);
+    done = true;
+  });
+  while (!done) alice.SetCvar(kNetcodeMessageInCvar, "[Other][0]x");
+  setter.join();
+  for (int level : {0, 1, 2, 3, 4}) {
+    std::thread(setLevel, level).join();
+    const size_t mark = alice.ConsoleSize();
+    alice.SetCvar(kNetcodeMessageInCvar, "[Shroudweave][0]x");
+    EXPECT_EQ(console_lines::StartingWith(alice.ConsoleSince(mark), "(C: ").size(), level > 2 ? 2u : 0u)
+        << level;
+  }
+}
+
+// Distinct wrong shapes written by another thread while the game thread
+// ticks: each is reported at most once, whether the pass or the sender's task
+// meets it first, and the one left last is met.
+TEST_F(ConcurrencySoak, WrongShapesFromAnotherThreadAreReportedOncePerValue) {
+  PrepareRounds();
+  const size_t values = 2000, mark = alice.ConsoleSize();
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    CVarWrapper invisJson = alice.CvarManager()->getCvar(kInvisJsonCvar);
+    for (size_t i = 0; i < values; ++i)
+      invisJson.setValue("{\"invisDeque\":[[true," + std::to_string(i) + "]]}");
+    done = true;
+  });
+  while (!done) Sim().Tick();
+  writer.join();
+  Sim().Tick(2);
+  const size_t reports = console_lines::StartingWith(alice.ConsoleSince(mark), kWrongShapeReport).size();
+  std::cout << "wrong shapes: " << values << " values, " << reports << " reports\n";
+  EXPECT_LE(reports, values);
+  EXPECT_GE(reports, 1u);
 }
 
 }  // namespace

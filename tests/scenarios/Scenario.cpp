@@ -19,9 +19,9 @@ Outcome Replay(const std::vector<Step>& steps, const std::filesystem::path& root
   return outcome;
 }
 
-Outcome Generate(uint64_t seed, int length, const std::filesystem::path& root) {
+Outcome Generate(uint64_t seed, int length, const std::filesystem::path& root, bool user) {
   Outcome outcome;
-  Runner runner(root);
+  Runner runner(root, user);
   Generator generator(seed);
   const auto run = [&](const Step& step) {
     if (!runner.Run(step)) return;

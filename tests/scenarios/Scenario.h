@@ -23,8 +23,9 @@ struct Outcome {
 // Steps the model would refuse (a client or player that is not there) are left out.
 Outcome Replay(const std::vector<Step>& steps, const std::filesystem::path& root);
 
-// The setup, then `length` random steps, from one seed.
-Outcome Generate(uint64_t seed, int length, const std::filesystem::path& root);
+// The setup, then `length` random steps, from one seed. With a user, the
+// render thread draws on its own and clicks come from the user's thread.
+Outcome Generate(uint64_t seed, int length, const std::filesystem::path& root, bool user = false);
 
 // What a shrinker asks of a shorter sequence: the steps that ran up to the
 // failure when it still fails, nullopt when it does not.

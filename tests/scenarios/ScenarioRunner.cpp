@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <system_error>
+#include <thread>
 
 #include "GameEvents.h"
 #include "ScriptRunner.h"
@@ -76,11 +77,12 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 }  // namespace
 
-Runner::Runner(const std::filesystem::path& folder) : root(folder) {
+Runner::Runner(const std::filesystem::path& folder, bool withUser) : root(folder), user(withUser) {
   std::error_code ignored;
   std::filesystem::remove_all(root, ignored);
   simulation = std::make_unique<sim::Simulation>(root);
   context = std::make_unique<SimContext>(*simulation, output);
+  if (user) simulation->SetRenderFreeRunning(true, 0);
 }
 
 Runner::~Runner() {
@@ -122,7 +124,12 @@ bool Runner::Run(const Step& step) {
 void Runner::RunLine(const std::string& line) {
   output.str("");
   std::istringstream script(line);
-  if (RunScript(*context, script) > 0 && !scriptError) {
+  int failed = 0;
+  if (user && (StartsWith(line, "sim click ") || StartsWith(line, "sim open ")))
+    std::thread([&] { failed = RunScript(*context, script); }).join();
+  else
+    failed = RunScript(*context, script);
+  if (failed > 0 && !scriptError) {
     const std::string printed = output.str();
     const size_t error = printed.find("error: ");
     scriptError = Finding{

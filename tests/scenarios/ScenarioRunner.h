@@ -40,7 +40,9 @@ struct Tally {
 
 class Runner {
  public:
-  explicit Runner(const std::filesystem::path& root);
+  // With a user, the render thread draws every page on its own as often as it
+  // can, and panel clicks come from a thread of their own, a user's.
+  explicit Runner(const std::filesystem::path& root, bool user = false);
   ~Runner();
   Runner(const Runner&) = delete;
   Runner& operator=(const Runner&) = delete;
@@ -62,6 +64,7 @@ class Runner {
   std::optional<Finding> CheckCars(const model::ClientState& expected, sim::Client& client);
 
   std::filesystem::path root;
+  bool user;
   std::unique_ptr<sim::Simulation> simulation;
   std::ostringstream output;
   std::unique_ptr<SimContext> context;

@@ -85,6 +85,26 @@ TEST(Scenarios, RandomMatchesAgreeWithTheModel) {
             << " panel clicks), " << findings << " findings, " << seconds << " s\n";
 }
 
+// A fifth of those scenarios again, the render thread drawing every page on
+// its own as often as it can and the clicks coming from a user's thread: they
+// agree all the same (under ThreadSanitizer, with no report).
+TEST(Scenarios, RandomMatchesAgreeWithAFreeRenderThreadAndAUser) {
+#if defined(__EMSCRIPTEN__)
+  GTEST_SKIP() << "this build has no threads";
+#endif
+  const uint64_t count = Setting("GLIMMERFADE_SCENARIOS", GLIMMERFADE_DEFAULT_SCENARIOS) / 5;
+  const uint64_t firstSeed = Setting("GLIMMERFADE_SCENARIO_SEED", 1);
+  const int length = static_cast<int>(Setting("GLIMMERFADE_SCENARIO_STEPS", 60));
+  const ScratchFolder scratch("glimmerfade-scenarios-");
+  for (uint64_t seed = firstSeed; seed < firstSeed + count; ++seed) {
+    const Outcome outcome = Generate(seed, length, scratch.path / "user", /*user=*/true);
+    if (outcome.finding)
+      ADD_FAILURE() << "scenario seed " << seed << " with a user (" << outcome.finding->kind
+                    << "): " << outcome.finding->detail << "\n"
+                    << ScriptOf(outcome.steps);
+  }
+}
+
 // Scripts of faults found this way, kept after the fault was mended, and of
 // situations no random step sets up.
 TEST(Scenarios, KeptScriptsAgreeWithTheModel) {
