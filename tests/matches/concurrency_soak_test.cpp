@@ -192,7 +192,7 @@ TEST_F(ConcurrencySoak, ThreeClientsOnTheGameAndRenderThreadsAndAWriter) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(SoakSeconds());
   while (std::chrono::steady_clock::now() < end) {
     Sim().Tick();
-    if (++ticks % 500 == 0) {
+    if (++ticks % 100 == 0) {
       ASSERT_TRUE(bruno.UnloadPlugin("Glimmerfade") && bruno.LoadPlugin("Glimmerfade"));
       ++reloads;
     }
