@@ -49,6 +49,7 @@ PassWorld::PassWorld() {
   local.Control("Player1");
   Require(local.SetCvar(kInvisJsonCvar, TableText()), "set invis_json");
   Require(local.SetCvar(kEnabledCvar, "1"), "enable the plug-in");
+  simulation->RunPending();  // the game thread hooks at its next turn
 
   cvars = local.CvarManager();
   game = local.Game();
