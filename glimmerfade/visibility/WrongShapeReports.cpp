@@ -4,15 +4,11 @@
 
 #include "wrappers/CVarManagerWrapper.h"
 
-void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason) {
-  cvars.log(kWrongShapeReport + reason);
-}
-
 void WrongShapeReports::ReportOnce(CVarManagerWrapper& cvars, const std::string& text,
                                    const std::string& reason) {
   if (WasReported(text)) return;
   Remember(text);
-  LogWrongShape(cvars, reason);
+  cvars.log(kWrongShapeReport + reason);
 }
 
 bool WrongShapeReports::WasReported(const std::string& text) const {

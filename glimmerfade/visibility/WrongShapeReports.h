@@ -9,9 +9,6 @@ class CVarManagerWrapper;
 // visibility table; the JSON library's reason follows.
 inline constexpr char kWrongShapeReport[] = "invis_json does not hold a visibility table: ";
 
-// Writes that console line.
-void LogWrongShape(CVarManagerWrapper& cvars, const std::string& reason);
-
 // The "invis_json" texts reported as JSON of the wrong shape, so that the
 // enforcement pass, which meets the same text on every pass, and the
 // replication sender report each of them once. The latest 32 texts are
