@@ -33,5 +33,40 @@ set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH
 set(GLIMMERFADE_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree (mingw-w64, emscripten)")
 set(GLIMMERFADE_LINUX_SIM_TOOL ${CMAKE_SOURCE_DIR}/build/simulator/tools/corvane-sim CACHE FILEPATH
     "corvane-sim of a Linux build, whose output the cross-built one must match (Windows and WebAssembly builds)")
+
+# Dear ImGui, C++ throughout: builds whose C++ standard library is not the one
+# Debian's packages are built with (mingw-w64, emscripten, clang's libc++)
+# build it and GoogleTest from sources, so no interface joins two libraries.
+set(dependencies_from_source_default OFF)
+if(MINGW OR EMSCRIPTEN)
+  set(dependencies_from_source_default ON)
+endif()
+option(GLIMMERFADE_DEPENDENCIES_FROM_SOURCE
+       "Build Dear ImGui (Debian's source package) and GoogleTest (/usr/src/googletest) from sources instead of linking Debian's libraries (on with mingw-w64 and emscripten, and in the libcxx preset)"
+       ${dependencies_from_source_default})
+
+# The plug-in draws into the host's Dear ImGui context, so it must be built
+# with the host's version of Dear ImGui.
+set(GLIMMERFADE_HOST_IMGUI_VERSION 1.86 CACHE STRING
+    "The host's Dear ImGui version (IMGUI_VERSION of its imgui.h): the sources the plug-in is built with must be the same")
+
+# The plug-in alone, against a host's SDK folder as a host ships it (what
+# `cmake --install BUILD --component sdk` makes of the simulated host):
+# headers in include/, the library to link in lib/ (libpluginsdk.so;
+# pluginsdk.lib with Visual C++; libpluginsdk.dll.a with mingw-w64, the DLL in
+# bin/). The two variables after it serve an SDK laid out otherwise.
+set(GLIMMERFADE_HOST_SDK_DIR "" CACHE PATH
+    "A host's SDK folder: build only the plug-in, against its headers and library (the windows-msvc preset needs it)")
+set(GLIMMERFADE_HOST_SDK_INCLUDE_DIR "" CACHE PATH
+    "The folder of the host SDK's pluginsdk.h, when it is not GLIMMERFADE_HOST_SDK_DIR/include")
 set(GLIMMERFADE_HOST_SDK_LIBRARY "" CACHE FILEPATH
-    "The real host's SDK import library (pluginsdk.lib): build only the plug-in, linked against it")
+    "The host SDK's library file to link, when it is not the platform's name in GLIMMERFADE_HOST_SDK_DIR/lib")
+# A module built alone carries no sanitizer of its own, which the sanitizer
+# builds' corvane-sim would need.
+set(plugin_alone_default ${linux_only_default})
+if(GLIMMERFADE_SANITIZE OR GLIMMERFADE_THREAD_SANITIZER)
+  set(plugin_alone_default OFF)
+endif()
+option(GLIMMERFADE_TEST_PLUGIN_ALONE
+       "Test the plug-in built alone against this build's installed SDK, run in this build's corvane-sim (Linux builds without sanitizers, and the windows-cross preset)"
+       ${plugin_alone_default})
