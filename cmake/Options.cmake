@@ -10,7 +10,7 @@ if(WIN32 OR EMSCRIPTEN)
 endif()
 
 option(GLIMMERFADE_WARNINGS_AS_ERRORS
-       "Treat warnings in our own code as errors (on in every preset but windows-msvc, and by default with mingw-w64)"
+       "Treat warnings in our own code as errors (on in every preset, and by default with mingw-w64)"
        ${MINGW})
 option(GLIMMERFADE_BENCH "Build the benchmarks (Linux)" ${linux_only_default})
 option(GLIMMERFADE_PICTURES "Build the settings-window picture renderer (Linux, needs OSMesa)" ${linux_only_default})
