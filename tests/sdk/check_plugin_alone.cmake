@@ -41,7 +41,14 @@ if(NOT "${WORK}/sdk/include/pluginsdk.h" IN_LIST read)
   message(FATAL_ERROR "The plug-in built alone did not read ${WORK}/sdk/include/pluginsdk.h")
 endif()
 
-file(READ ${WORK}/build/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/link.txt link_line)
+# The link line, with the response files a Windows build passes it in.
+file(GLOB link_files ${WORK}/build/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/link.txt
+                     ${WORK}/build/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/*.rsp)
+set(link_line "")
+foreach(link_file ${link_files})
+  file(READ ${link_file} text)
+  string(APPEND link_line "${text}")
+endforeach()
 string(REPLACE "${WORK}/" "" elsewhere "${link_line}")
 string(FIND "${link_line}" "${WORK}/sdk/lib/" sdk_library)
 string(FIND "${elsewhere}" "${SOURCE}/" from_source)
