@@ -19,8 +19,11 @@ option(GLIMMERFADE_THREAD_SANITIZER
        "Build everything with ThreadSanitizer (clang): the game thread, the render thread and setters of console variables checked for data races"
        OFF)
 option(GLIMMERFADE_STDLIB_ASSERTIONS
-       "Check the standard library's indexes and preconditions (_GLIBCXX_ASSERTIONS): an element read one past a container's end aborts instead of reading whatever lies there (on in the sanitizer build)"
+       "Check the standard library's indexes and preconditions (_GLIBCXX_ASSERTIONS, and _LIBCPP_ENABLE_ASSERTIONS with libc++): an element read one past a container's end aborts instead of reading whatever lies there (on in the sanitizer and libcxx builds)"
        ${GLIMMERFADE_SANITIZE})
+option(GLIMMERFADE_STDLIB_MODULES
+       "Compile our own code with the standard library's headers as clang modules, so that a file that uses a standard header it does not include fails to compile whatever its other headers include (clang with libc++; on in the libcxx build)"
+       OFF)
 option(GLIMMERFADE_FUZZ "Build the libFuzzer targets (clang, in the sanitizer build)" OFF)
 option(GLIMMERFADE_CLANG_TIDY "Run clang-tidy (.clang-tidy) on the plug-in's code as it builds; a finding fails the build (the lint preset)" OFF)
 set(GLIMMERFADE_FUZZ_SECONDS 60 CACHE STRING "How long each fuzz test runs, in seconds")

@@ -9,22 +9,23 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-file(GLOB_RECURSE depfiles ${WORK}/build/*.d)
-if(NOT depfiles)
-  message(FATAL_ERROR "No dependency files in ${WORK}/build: built with a generator that keeps none?")
-endif()
+# Make keeps the compiler's dependency files; Ninja reads them into its log.
 set(read "")
-foreach(depfile ${depfiles})
-  file(READ ${depfile} text)
-  string(REGEX REPLACE "\\\\\n|[ \t\n]+" ";" text "${text}")
-  list(APPEND read ${text})
-endforeach()
-list(FILTER read INCLUDE REGEX "^/")
+if(EXISTS ${WORK}/build/.ninja_deps)
+  execute_process(COMMAND ninja -C ${WORK}/build -t deps OUTPUT_VARIABLE read COMMAND_ERROR_IS_FATAL ANY)
+else()
+  file(GLOB_RECURSE depfiles ${WORK}/build/*.d)
+  foreach(depfile ${depfiles})
+    file(READ ${depfile} text)
+    string(APPEND read "${text}")
+  endforeach()
+endif()
+string(REGEX REPLACE "\\\\\n|[ \t\n]+" ";" read "${read}")
 list(REMOVE_DUPLICATES read)
 
 set(outside "")
 foreach(file ${read})
-  file(REAL_PATH ${file} file)
+  file(REAL_PATH ${file} file BASE_DIRECTORY ${WORK}/build)
   string(FIND "${file}" "${WORK}/" in_work)
   string(FIND "${file}" "${IMGUI}/" in_imgui)
   string(FIND "${file}" "${SOURCE}/" in_source)
@@ -41,10 +42,16 @@ if(NOT "${WORK}/sdk/include/pluginsdk.h" IN_LIST read)
   message(FATAL_ERROR "The plug-in built alone did not read ${WORK}/sdk/include/pluginsdk.h")
 endif()
 
-# The link line, with the response files a Windows build passes it in.
+# The link line: Ninja's last command for the module; Make's link.txt, with
+# the response files a Windows build passes it in.
+set(link_line "")
+if(EXISTS ${WORK}/build/.ninja_deps)
+  execute_process(COMMAND ninja -C ${WORK}/build -t commands Glimmerfade OUTPUT_VARIABLE link_line
+                  COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX REPLACE ".*\n([^\n]+)\n$" "\\1" link_line "${link_line}")
+endif()
 file(GLOB link_files ${WORK}/build/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/link.txt
                      ${WORK}/build/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/*.rsp)
-set(link_line "")
 foreach(link_file ${link_files})
   file(READ ${link_file} text)
   string(APPEND link_line "${text}")
