@@ -28,7 +28,7 @@ if(EXISTS ${build}/.ninja_deps)
 else()
   file(GLOB_RECURSE depfiles ${build}/*.d)
   file(GLOB link_files ${build}/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/link.txt
-                       ${build}/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/*.rsp)
+                       ${build}/glimmerfade/plugin/CMakeFiles/Glimmerfade.dir/linkLibs.rsp)
   read_files(read ${depfiles})
   read_files(link_line ${link_files})
 endif()
