@@ -2,11 +2,12 @@
 # Installs the Debian packages the builds need (only those missing). Safe to
 # run again. The Windows build uses the mingw-w64 compilers and objcopy, wine,
 # GoogleTest's sources and dpkg-source for Dear ImGui's source package; the
-# web build emscripten, node with npm, and chromium-headless-shell.
+# libcxx build clang with libc++, Ninja and the same sources; the web build
+# emscripten, node with npm, and chromium-headless-shell.
 set -euo pipefail
 
 packages=(cmake g++ pkg-config nlohmann-json3-dev libimgui-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang clang-tidy libclang-rt-14-dev valgrind libedit-dev libosmesa6-dev
+          libbenchmark-dev clang clang-tidy libclang-rt-14-dev libc++-dev libc++abi-dev ninja-build valgrind libedit-dev libosmesa6-dev
           libstb-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
           util-linux emscripten chromium-headless-shell)
 # Debian's node and npm only where no node is installed already.

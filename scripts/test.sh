@@ -2,7 +2,8 @@
 # Builds, then runs every test; exits non-zero when any fails. Each leg is a
 # CMake workflow preset (configure, build, test, and the Windows leg's zip):
 #   lint           clang-tidy on the plug-in's code, zero findings
-#   linux          the normal build
+#   linux          the normal build, and the plug-in alone against its installed SDK
+#   libcxx         clang with libc++
 #   asan           the fuzz targets, then the rest under AddressSanitizer and
 #                  UndefinedBehaviorSanitizer
 #   tsan           ThreadSanitizer, the concurrency soak among its tests
@@ -18,7 +19,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 skipped() { [ "${1:-0}" = 1 ] && [ "${CI:-}" != true ]; }
-legs=(lint linux asan tsan)
+legs=(lint linux libcxx asan tsan)
 if skipped "${GLIMMERFADE_SKIP_WINDOWS:-}"; then echo "Windows leg skipped"; else legs+=(windows-cross); fi
 if skipped "${GLIMMERFADE_SKIP_WEB:-}"; then echo "Web leg skipped"; else legs+=(web); fi
 

@@ -14,6 +14,15 @@ namespace Plugin {
 
 // Base of every plug-in object. The host sets both members before onLoad.
 // Deliberately without a virtual destructor: the host never deletes through it.
+//
+// Visual C++ warns (C4251) that the exported class's std::shared_ptr members
+// have no DLL interface. That is the host's design: plug-ins are built with
+// the compiler and standard library the host is built with, so host and
+// plug-in share std::shared_ptr's layout and code.
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4251)
+#endif
 class CORVANE_PLUGIN_EXPORT CorvanePlugin {
  public:
   std::shared_ptr<CVarManagerWrapper> cvarManager;
@@ -22,6 +31,9 @@ class CORVANE_PLUGIN_EXPORT CorvanePlugin {
   virtual void onLoad() {}
   virtual void onUnload() {}
 };
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#endif
 
 // The host's settings-window interface: a plug-in that implements it gets a
 // page in the settings window.

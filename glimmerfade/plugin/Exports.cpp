@@ -14,15 +14,18 @@ std::shared_ptr<Shroudweave> pluginInstance;
 // The host reads pluginInstance, whose address getPlugin hands out, as a
 // std::shared_ptr<CorvanePlugin>. That holds the same pointer only while
 // CorvanePlugin is Shroudweave's first base, at offset 0: its members lie at
-// the same offsets in both. (offsetof on a class with virtual functions is
-// one every compiler we build with supports.)
-#if defined(__GNUC__)
+// the same offsets in both. offsetof on a class with virtual functions is
+// conditionally supported, and GCC, clang, clang-cl and Visual C++ all
+// support it; GCC and clang (clang-cl too, which is not __GNUC__) warn of it
+// with -Winvalid-offsetof, which this one use of it is silenced for. Visual
+// C++ has no such warning.
+#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
 #endif
 static_assert(offsetof(Shroudweave, cvarManager) == offsetof(Corvane::Plugin::CorvanePlugin, cvarManager),
               "CorvanePlugin must be Shroudweave's first base: the host reads the instance through it");
-#if defined(__GNUC__)
+#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 static_assert(sizeof(std::shared_ptr<Shroudweave>) == sizeof(std::shared_ptr<Corvane::Plugin::CorvanePlugin>),

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "Interactive.h"
 #include "ScriptRunner.h"
@@ -21,7 +23,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: corvane-sim [-i | --default | --print-default | -h | --help | SCRIPT | -]\n"
+    "usage: corvane-sim [--modules DIR] [-i | --default | --print-default | -h | --help | SCRIPT | -]\n"
+    "  --modules DIR    clients install plug-in modules from DIR instead of the build's module folder\n"
     "  (none)           an interactive session on a terminal, otherwise the default script\n"
     "  -i               an interactive session\n"
     "  --default        the built-in default script\n"
@@ -51,6 +54,10 @@ size_t FaultsOf(sim::Simulation& simulation, size_t unattributedBefore) {
 
 // Runs the session in a fresh folder of its own for the clients' data, removed
 // afterwards; returns the exit status, 1 when the session reported a fault.
+// Where clients install plug-in modules from: the build's module folder
+// unless --modules names another (a Glimmerfade built alone, say).
+std::filesystem::path moduleDir = CORVANE_SIM_MODULE_DIR;
+
 template <class Session>
 int InRunFolder(Session&& session) {
   std::filesystem::path root;
@@ -63,7 +70,7 @@ int InRunFolder(Session&& session) {
   int status = 0;
   {
     const size_t unattributedBefore = sim::Simulation::UnattributedFaults();
-    sim::Simulation simulation(root);
+    sim::Simulation simulation(root, moduleDir);
     SimContext context(simulation, std::cout);
     status = session(context);
     if (const size_t faults = FaultsOf(simulation, unattributedBefore)) {
@@ -92,16 +99,21 @@ int Interact() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.size() >= 2 && arguments[0] == "--modules") {
+    moduleDir = arguments[1];
+    arguments.erase(arguments.begin(), arguments.begin() + 2);
+  }
+  if (arguments.size() > 1) {
     std::cerr << kUsage;
     return 2;
   }
-  if (argc == 1) {
+  if (arguments.empty()) {
     if (StandardInputIsTerminal()) return Interact();
     std::istringstream script(kDefaultScript);
     return Run(script);
   }
-  const std::string argument = argv[1];
+  const std::string argument = arguments[0];
   if (argument == "-h" || argument == "--help") {
     std::cout << kUsage;
     return 0;

@@ -1,5 +1,6 @@
 # Runs corvane-sim's default script (or SCRIPT) with the Windows build (or
-# another one, named by OTHER) under the emulator and with the Linux build, and
+# another one, named by OTHER) under the emulator, with OTHER_ARGS before the
+# script, and with the Linux build, and
 # fails unless both print the same, apart from what differs by platform and
 # run: line endings (a Windows program's text output ends lines with "\r\n"),
 # clock() figures (processor time in microseconds on Linux, wall-clock
@@ -7,13 +8,14 @@
 # received envelope.
 #
 #   cmake -DWINDOWS_TOOL=... -DLINUX_TOOL=... -DEMULATOR="a|b|c" -DWORK=DIR [-DSCRIPT=FILE]
-#         [-DOTHER=NAME] -P compare_sim_output.cmake
+#         [-DOTHER=NAME] [-DOTHER_ARGS="a|b"] -P compare_sim_output.cmake
 
 if(NOT LINUX_TOOL OR NOT EXISTS "${LINUX_TOOL}")
   message(FATAL_ERROR "No Linux corvane-sim at '${LINUX_TOOL}': build the Linux build first, or configure "
                       "this build with -DGLIMMERFADE_LINUX_SIM_TOOL=PATH")
 endif()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+string(REPLACE "|" ";" other_args "${OTHER_ARGS}")
 if(NOT OTHER)
   set(OTHER Windows)
 endif()
@@ -36,7 +38,7 @@ function(run_tool name)
 endfunction()
 
 run_tool(linux ${LINUX_TOOL} ${script})
-run_tool(${OTHER} ${emulator} ${WINDOWS_TOOL} ${script})
+run_tool(${OTHER} ${emulator} ${WINDOWS_TOOL} ${other_args} ${script})
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/linux.txt ${WORK}/${OTHER}.txt
                 RESULT_VARIABLE different)
 if(different)

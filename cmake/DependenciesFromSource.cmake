@@ -1,7 +1,10 @@
-# Dependencies of the Windows build, built from sources on this machine: Dear
-# ImGui from Debian's source package, GoogleTest from Debian's googletest
-# sources, nlohmann/json from its headers alone. The headers of /usr/include
-# are never on the include path: glibc's headers must not mix with mingw-w64's.
+# Dependencies built from sources on this machine, for builds whose C++
+# standard library is not the one Debian's libraries are built with (mingw-w64,
+# emscripten, clang's libc++): Dear ImGui from Debian's source package,
+# GoogleTest from Debian's googletest sources (not for the plug-in alone),
+# nlohmann/json from its headers alone. The headers of /usr/include are never
+# on the include path: glibc's headers must not mix with mingw-w64's, nor
+# libstdc++'s with libc++'s.
 
 include(${CMAKE_CURRENT_LIST_DIR}/DebianImGuiSource.cmake)
 
@@ -34,6 +37,9 @@ add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${JSON_INCLUDE_DIR})
 
 # GoogleTest from Debian's sources (package googletest), without GoogleMock.
+if(GLIMMERFADE_HOST_SDK_DIR)
+  return()
+endif()
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GLIMMERFADE_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL)
