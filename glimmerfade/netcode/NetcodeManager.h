@@ -26,22 +26,25 @@ class NetcodeManager {
   NetcodeManager(const NetcodeManager&) = delete;
   NetcodeManager& operator=(const NetcodeManager&) = delete;
 
+  // Wraps message in the envelope and writes it into "NETCODE_Message_Out"
+  // (NetcodeMessages.cpp). Messages for this plug-in arrive through the message
+  // callback.
+  void SendNewMessage(const std::string& message);
+
+ private:
   // Detection (NetcodeDetection.cpp)
   void NetcodeLoadLoop(bool reset);
   bool NetcodePluginFileExists();
   void OnNetcodePluginDetected();
   bool CheckNetcodeLoaded(const char* functionName);
-
-  // Messages (NetcodeMessages.cpp)
-  void SendNewMessage(const std::string& message);
-  void ReceiveMessage();
-  void LogParsedMessage(const NetcodeMessage& message);
-
- private:
   bool IsNetcodePluginListed();
   void ScheduleNextPass();
   bool IsPlayerOfCurrentGame(const PriWrapper& player);
   std::string SenderName(const PriWrapper& sender);
+
+  // Messages (NetcodeMessages.cpp)
+  void ReceiveMessage();
+  void LogParsedMessage(const NetcodeMessage& message);
 
   // Console lines: plain ones always; "(A: CLOCK)" ones while the log level is 1
   // or more, "(C: CLOCK)" ones while it is 3 or more.
