@@ -1,6 +1,6 @@
 // The table decode on any text of "invis_json" (decode, store, decode again),
 // and the enforcement pass on it, with a match, roster and viewer chosen by the
-// input, checked car by car against the model of the rules (testing/model).
+// input, checked car by car against the model of the rules (tests/model/).
 //
 // Input: one header line choosing the scenario, then the text of "invis_json".
 #include <climits>

@@ -8,7 +8,7 @@
 namespace model {
 namespace {
 constexpr double kRetrySeconds = 2.0;
-constexpr int kAttemptLimit = 20;
+constexpr int kLookingPasses = 19;
 const char* const kMissingVariable = "NetcodePlugin is loaded, but could not find cvar ";
 
 std::string Guard(const std::string& function) {
@@ -75,7 +75,7 @@ void WorldModel::DetectionPass(ClientState& client, bool reset) {
   if (client.bridgeReady) return;
   Require(client, Guard("NetcodeLoadLoop"));
   client.detectionPasses = reset ? 1 : client.detectionPasses + 1;
-  if (client.detectionPasses >= kAttemptLimit) return;
+  if (client.detectionPasses > kLookingPasses) return;
   if (client.netcodeLoaded && client.variant.listed && !client.nullPluginManager) {
     Detected(client);
     return;

@@ -3,7 +3,7 @@
 // Runs the built corvane-sim through the platform's shell, as a user would,
 // and returns its exit status and everything it printed (standard error too).
 // For the tests of the program itself; scripts alone run in-process
-// (testing/SimScript.h).
+// (tests/common/SimScript.h).
 
 #include <cstdio>
 #include <filesystem>

@@ -7,7 +7,7 @@
 // with the same module loaded but the reference pass hooked in its place. After
 // every step each car, both variables and every console line must agree. After
 // every step that runs passes, the project's cars and names list are also held
-// against the model of the rules (testing/model), which shares no code with either.
+// against the model of the rules (tests/model/), which shares no code with either.
 #include <gtest/gtest.h>
 
 #include <map>

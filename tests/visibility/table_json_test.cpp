@@ -11,7 +11,7 @@ const std::string kDefaultText =
     R"({"invisDeque":[[true,true,true],[true,true,true],[true,true,true],[true,true,true],[true,true,true],)"
     R"([true,true,true],[true,true,true],[true,true,true],[true,true,true]]})";
 
-TEST(InvisibilityJson, StoreTextIsCompactAndRoundTripsByteForByte) {
+TEST(VisibilityTableJson, StoreTextIsCompactAndRoundTripsByteForByte) {
   EXPECT_EQ(EncodeVisibilityTable(DefaultVisibilityTable()), kDefaultText);
   VisibilityTable table = DefaultVisibilityTable();
   table[8] = {false, true, false};
@@ -23,7 +23,7 @@ TEST(InvisibilityJson, StoreTextIsCompactAndRoundTripsByteForByte) {
 
 // Each text decodes to a table (shown re-encoded) or raises the library's
 // error; a failed decode leaves the caller's table as it was.
-TEST(InvisibilityJson, DecodeResults) {
+TEST(VisibilityTableJson, DecodeResults) {
   struct Case {
     std::string text;
     std::string result;  // re-encoded table, "parse" or the type error's text
