@@ -4,7 +4,8 @@ choosing mutants from a seed, planting one and putting the file back.
 
   mutants.py sync SOURCE COPY          mirror SOURCE's files (as git lists them) into COPY
   mutants.py plan ROOT COUNT SEED OUT  choose COUNT mutants from SEED; OUT gets a
-                                       plan.tsv (one mutant a line) and one diff per mutant
+                                       plan.tsv (one mutant a line, with the function or
+                                       constant it lies in) and one diff per mutant
   mutants.py apply ROOT PLAN N         plant mutant N of PLAN in ROOT
   mutants.py executables               targets of the programs in `ctest --show-only=json-v1`
 """
@@ -24,6 +25,7 @@ NOT_STATEMENTS = {"return", "if", "for", "while", "switch", "case", "default", "
                   "continue", "goto", "using", "typedef", "namespace", "class", "struct", "enum", "union",
                   "template", "static_assert", "friend", "public", "private", "protected", "throw"}
 FUNCTION = re.compile(r"\)[\s\w]*$|\) *->.*$")  # a body after a parameter list, e.g. ") const {"
+AFTER_PARAMETERS = re.compile(r"\s*((const|noexcept|override|final|mutable)\s*)*(->.*)?")
 NOT_CODE_BLOCKS = re.compile(r"\b(namespace|class|struct|enum|union|extern)\b|(=|,|\(|\breturn)\s*$")
 
 
@@ -123,6 +125,43 @@ def code_block_lines(code):
         if c in "{};":
             since = i + 1
     return flags
+
+
+def enclosing_function(code, offset):
+    """The name of the function whose body holds offset in blanked code (a lambda's
+    enclosing function), or "namespace scope"."""
+    stack, since = [], 0
+    for i, c in enumerate(code[:offset]):
+        if c == "{":
+            stack.append(function_name(code[since:i]))
+        elif c == "}" and stack:
+            stack.pop()
+        if c in "{};":
+            since = i + 1
+    name = next((name for name in reversed(stack) if name), "")
+    if name:
+        return name
+    # A constant or another declaration outside functions: the name it declares.
+    statement = code[since:offset]
+    declared = re.search(r"(\w+)\s*(\[[^]]*\])?\s*(=|\{)", statement)
+    return declared.group(1) if declared else "namespace scope"
+
+
+def function_name(head):
+    """The qualified name before the parameter list of a function's head, e.g.
+    "NetcodeManager::NetcodeLoadLoop"; "" for any other block (a lambda, a class, a
+    statement's block)."""
+    head = " ".join(head.split())
+    if not FUNCTION.search(head) or NOT_CODE_BLOCKS.search(head):
+        return ""
+    match = re.search(r"(~?[A-Za-z_]\w*(?:::~?[A-Za-z_]\w*)*) ?\(", head)
+    if not match or match.group(1).split("::")[-1] in NOT_STATEMENTS | {"catch", "sizeof", "decltype"}:
+        return ""
+    close = matching_paren(head, match.end() - 1)
+    rest = head[close + 1:] if close > 0 else "("
+    if not (rest.lstrip().startswith(":") or AFTER_PARAMETERS.fullmatch(rest)):
+        return ""
+    return match.group(1)
 
 
 def is_simple_statement(line):
@@ -260,11 +299,12 @@ def plan(root, count, seed, out):
         name = site[0]
         text = read(os.path.join(root, name)).decode()
         line, what = summary(text, site)
+        function = enclosing_function(blank(text), site[1])
         diff = unified_diff(text.splitlines(True), mutated(text, site).splitlines(True),
                             f"a/{name}", f"b/{name}")
         write(os.path.join(out, f"{number}.diff"), "".join(diff).encode())
         rows.append("\t".join([str(number), folder_of(name), name, str(line), site[4], what,
-                               json.dumps(site[1:4])]))
+                               json.dumps(site[1:4]), function]))
     write(os.path.join(out, "plan.tsv"), ("\n".join(rows) + "\n").encode())
 
 

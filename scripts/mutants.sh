@@ -32,7 +32,9 @@
 # A test stage may take MUTANTS_TIME_FACTOR (default 3) times its time without a
 # mutant, plus two minutes. The end prints killed, survived and not built per
 # folder, the score, and every survivor as a diff, and keeps the same in
-# build-mutants/report-COUNT-SEED.txt.
+# build-mutants/report-COUNT-SEED.txt, ending with the survivors as the rows
+# of a Markdown table that names each one's file and function, for
+# docs/testing.md.
 #
 # Environment: GLIMMERFADE_JOBS (default 2), MUTANTS_QUICK_TESTS (a CTest -R
 # pattern; default the scenarios and the unit tests of the plug-in's parts),
@@ -43,7 +45,7 @@ cd "$(dirname "$0")/.."
 count="${1:-150}"
 seed="${2:-1}"
 jobs="${GLIMMERFADE_JOBS:-2}"
-quick_tests="${MUTANTS_QUICK_TESTS:-^(Scenarios|EnforcementPass|NamesList|ReplicationMessage|LeadingInteger|InvisibilityJson)\.}"
+quick_tests="${MUTANTS_QUICK_TESTS:-^(Scenarios|EnforcementPass|NamesList|ReplicationMessage|LeadingInteger|VisibilityTableJson)\.}"
 scenarios="${MUTANTS_SCENARIOS:-20}"
 factor="${MUTANTS_TIME_FACTOR:-3}"
 build_limit=3600
@@ -210,25 +212,25 @@ try_mutant() {
 }
 
 # --- The run -----------------------------------------------------------------------
-record() {  # NUMBER FOLDER FILE LINE OPERATOR WHAT SECONDS
+record() {  # NUMBER FOLDER FILE LINE OPERATOR WHAT SECONDS FUNCTION
   case "$outcome" in
     killed) killed=$((killed + 1)) ;;
     survived) survived=$((survived + 1)) ;;
     *) not_built=$((not_built + 1)) ;;
   esac
   done_count=$((done_count + 1)) finished=$SECONDS
-  printf '%s\t' "$1" "$2" "$3" "$4" "$5" "$outcome" "$stage" "$7" "$detail" >>"$results"
+  printf '%s\t' "$1" "$2" "$3" "$4" "$5" "$outcome" "$stage" "$7" "$detail" "$8" >>"$results"
   printf '%s\n' "$6" >>"$results"
-  say "$(printf '[%3d/%d] %-9s %s:%s %s | %s | %s stage, %d s %s' "$1" "$count" "$outcome" "$3" "$4" "$5" \
-    "$6" "$stage" "$7" "$detail")"
+  say "$(printf '[%3d/%d] %-9s %s:%s (%s) %s | %s | %s stage, %d s %s' "$1" "$count" "$outcome" "$3" "$4" "$8" \
+    "$5" "$6" "$stage" "$7" "$detail")"
 }
 
 # shellcheck disable=SC2094  # apply reads the plan; nothing writes it
 run_mutants() {
-  local number folder file line operator what _ start
+  local number folder file line operator what _ function start
   started=$SECONDS
   : >"$results"
-  while IFS=$'\t' read -r -u 3 number folder file line operator what _; do
+  while IFS=$'\t' read -r -u 3 number folder file line operator what _ function; do
     start=$SECONDS
     activity="mutant $number: $file:$line $operator"
     cp "$src/$file" "$work/original"
@@ -236,7 +238,7 @@ run_mutants() {
     "${helper[@]}" apply "$src" "$plan/plan.tsv" "$number"
     try_mutant "$number"
     restore
-    record "$number" "$folder" "$file" "$line" "$operator" "$what" $((SECONDS - start))
+    record "$number" "$folder" "$file" "$line" "$operator" "$what" $((SECONDS - start)) "$function"
   done 3<"$plan/plan.tsv"
 }
 
@@ -261,11 +263,18 @@ report() {
   local seconds=$((SECONDS - started))
   printf 'run time of the mutants: %d min %02d s (limits: quick tests %d s, whole suite %d s)\n' \
     $((seconds / 60)) $((seconds % 60)) "$quick_limit" "$all_limit"
-  local number folder file line operator
-  while IFS=$'\t' read -r number folder file line operator _; do
-    printf '\nSurvivor %s: %s:%s (%s)\n' "$number" "$file" "$line" "$operator"
+  local number folder file line operator function
+  while IFS=$'\t' read -r number folder file line operator _ _ _ _ function _; do
+    printf '\nSurvivor %s: %s:%s in %s (%s)\n' "$number" "$file" "$line" "$function" "$operator"
     cat "$plan/$number.diff"
   done < <(awk -F'\t' '$6 == "survived"' "$results")
+  # The survivors as rows of docs/testing.md's table, by file and function (lines move).
+  if awk -F'\t' '$6 == "survived" { found = 1 } END { exit !found }' "$results"; then
+    printf '\n| mutant | judged |\n|---|---|\n'
+    awk -F'\t' '$6 == "survived" {
+      n = split($3, parts, "/"); what = $11; gsub(/\|/, "\\|", what)
+      printf "| %s, `%s`: `%s` | |\n", parts[n], $10, what }' "$results"
+  fi
 }
 
 prepare
