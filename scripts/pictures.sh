@@ -6,7 +6,7 @@
 # installing missing packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh web
 cmake --preset linux >/dev/null
 cmake --build --preset linux >/dev/null
 mkdir -p docs

@@ -5,7 +5,7 @@
 # for an interactive session).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh linux
 cmake --preset linux >/dev/null
 cmake --build --preset linux >/dev/null
 if [ "$#" -eq 0 ]; then set -- --default; fi

@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir="${BUILD_DIR:-build}"
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then bash scripts/setup.sh && cmake --preset linux; fi
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then bash scripts/setup.sh linux && cmake --preset linux; fi
 cmake --build "$build_dir" --target scenario_test -j "${GLIMMERFADE_JOBS:-2}"
 export GLIMMERFADE_SCENARIOS="${1:-10000}"
 export GLIMMERFADE_SCENARIO_SEED="${2:-1}"

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 port="${1:-8000}"
-if ! command -v em++ >/dev/null; then bash scripts/setup.sh; fi
+if ! command -v em++ >/dev/null; then bash scripts/setup.sh web; fi
 cmake --preset web >/dev/null
 cmake --build --preset web --target glimmerfade-page
 echo "Glimmerfade in a browser: http://127.0.0.1:$port/  (Ctrl-C stops the server)"
