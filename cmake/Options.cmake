@@ -34,8 +34,6 @@ set(GLIMMERFADE_FUZZ_SECONDS 60 CACHE STRING "How long each fuzz test runs, in s
 set(GLIMMERFADE_IMGUI_SOURCE_DIR "" CACHE PATH
     "An unpacked Dear ImGui source tree to build from (Windows and WebAssembly builds)")
 set(GLIMMERFADE_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree (builds with GLIMMERFADE_DEPENDENCIES_FROM_SOURCE)")
-set(GLIMMERFADE_LINUX_SIM_TOOL ${CMAKE_SOURCE_DIR}/build/simulator/tools/corvane-sim CACHE FILEPATH
-    "corvane-sim of a Linux build, whose output the cross-built one must match (Windows and WebAssembly builds)")
 
 # Dear ImGui and GoogleTest have C++ interfaces: builds whose C++ standard
 # library is not the one Debian's libraries are built with (mingw-w64,

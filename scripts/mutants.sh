@@ -22,7 +22,7 @@
 #
 # The working tree is never changed: the mutants are planted in a private copy
 # of it (its files as git sees them, uncommitted changes included),
-# build-mutants/src, built with the linux preset (Ninja, benchmarks off),
+# build-mutants/src, built with the linux preset (benchmarks off),
 # configured once and rebuilt incrementally. Each mutant goes through two stages:
 #   1. the quick killers: only the programs of the tests matching
 #      MUTANTS_QUICK_TESTS are built, and those tests run with
@@ -148,9 +148,7 @@ prepare() {
   # so the preset's warnings-as-errors is turned off here. The standard
   # library's assertions are on, as in the sanitizer build: a mutant that reads
   # one element past a container's end then fails instead of reading on.
-  local generator=()
-  if [ ! -f build/CMakeCache.txt ] && command -v ninja >/dev/null; then generator=(-G Ninja); fi
-  cmake --preset linux "${generator[@]}" -DGLIMMERFADE_BENCH=OFF -DGLIMMERFADE_WARNINGS_AS_ERRORS=OFF \
+  cmake --preset linux -DGLIMMERFADE_BENCH=OFF -DGLIMMERFADE_WARNINGS_AS_ERRORS=OFF \
     -DGLIMMERFADE_STDLIB_ASSERTIONS=ON \
     >"$work/configure.log"
 }

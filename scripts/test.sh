@@ -12,16 +12,18 @@
 # GLIMMERFADE_SKIP_WINDOWS=1 and GLIMMERFADE_SKIP_WEB=1 skip the last two for
 # a quick local run (CI never does); GLIMMERFADE_FUZZ_SECONDS sets how long
 # each fuzz target runs. Here is only what CMake cannot do: installing
-# Debian's packages, and telling how far each fuzz target and each leg got,
-# what the soak did and what the page weighs.
+# Debian's packages, running the tests on every core (CTest runs one at a time
+# unless told; Ninja builds on every core by itself), and telling how far each
+# fuzz target and each leg got, what the soak did and what the page weighs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
 
 skipped() { [ "${1:-0}" = 1 ] && [ "${CI:-}" != true ]; }
 legs=(lint linux libcxx asan tsan)
 if skipped "${GLIMMERFADE_SKIP_WINDOWS:-}"; then echo "Windows leg skipped"; else legs+=(windows-cross); fi
 if skipped "${GLIMMERFADE_SKIP_WEB:-}"; then echo "Web leg skipped"; else legs+=(web); fi
+bash scripts/setup.sh "${legs[@]}"
+export CTEST_PARALLEL_LEVEL="${CTEST_PARALLEL_LEVEL:-$(nproc)}"
 
 for leg in "${legs[@]}"; do
   start=$SECONDS

@@ -3,11 +3,15 @@
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize, resolve } from 'node:path';
+import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
 
 const here = fileURLToPath(new URL('.', import.meta.url));
 export const root = resolve(here, '../..');
+// Playwright's driver, which npm ci installs into the build folder (the
+// fixture Page.PlaywrightDriverInstalled), never into the source tree.
+const driverDir = resolve(process.env.GLIMMERFADE_PLAYWRIGHT_DIR ?? join(root, 'build-web/tests/page/playwright'));
+const { chromium } = createRequire(join(driverDir, 'package.json'))('playwright-core');
 export const siteDir = resolve(process.env.GLIMMERFADE_PAGE_DIR ?? join(root, 'build-web/simulator/web/site'));
 export const wasmSimTool = resolve(
   process.env.GLIMMERFADE_WASM_SIM_TOOL ?? join(root, 'build-web/simulator/tools/corvane-sim.js'));
