@@ -11,24 +11,24 @@
 #include <memory>
 #include <string>
 
-#include "HeapCount.h"
-#include "MatchWorld.h"
+#include "BenchWorlds.h"
 #include "PassWorld.h"
+#include "common/HeapCounter.h"
 
 namespace {
 
 std::unique_ptr<bench::PassWorld> passWorld;
 std::unique_ptr<bench::ReplicationWorld> replicationWorld;
-std::unique_ptr<bench::MatchWorld> matchWorld;
+std::unique_ptr<bench::MinuteWorld> minuteWorld;
 
 // Runs one operation per iteration and counts the heap allocations it makes.
 template <class World, class Operation>
 void Measure(benchmark::State& state, World& world, Operation operation, const char* counterName) {
   (world.*operation)();  // the first run after a change may fill what later runs reuse
-  const size_t before = HeapAllocations();
+  const long long before = heap_counter::Allocations();
   for (auto _ : state) (world.*operation)();
   const double runs = static_cast<double>(state.iterations());
-  state.counters[counterName] = static_cast<double>(HeapAllocations() - before) / runs;
+  state.counters[counterName] = static_cast<double>(heap_counter::Allocations() - before) / runs;
 }
 
 void RegisterPass(const char* name, void (bench::PassWorld::*pass)()) {
@@ -44,11 +44,11 @@ void RegisterReplication(const char* name, void (bench::ReplicationWorld::*handl
 }
 
 void SimulatedMinute(benchmark::State& state) {
-  if (!matchWorld) matchWorld = std::make_unique<bench::MatchWorld>();
-  for (auto _ : state) matchWorld->SimulatedMinute();
+  if (!minuteWorld) minuteWorld = std::make_unique<bench::MinuteWorld>();
+  for (auto _ : state) minuteWorld->SimulatedMinute();
   const double minutes = static_cast<double>(state.iterations());
   state.counters["passes/s"] = benchmark::Counter(
-      minutes * static_cast<double>(bench::MatchWorld::PassesPerMinute()), benchmark::Counter::kIsRate);
+      minutes * static_cast<double>(bench::MinuteWorld::PassesPerMinute()), benchmark::Counter::kIsRate);
   state.counters["x_realtime"] = benchmark::Counter(minutes * 60.0, benchmark::Counter::kIsRate);
 }
 
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     const bool unchanged = passWorld->Outcome() == firstOutcome;
     if (!unchanged)
       std::fprintf(stderr, "The passes changed the outcome: %s\n", passWorld->Outcome().c_str());
-    matchWorld.reset();
+    minuteWorld.reset();
     replicationWorld.reset();
     passWorld.reset();
     benchmark::Shutdown();

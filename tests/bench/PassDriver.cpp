@@ -6,8 +6,8 @@
 #include <cstring>
 #include <exception>
 
-#include "HeapCount.h"
 #include "PassWorld.h"
+#include "common/HeapCounter.h"
 
 namespace {
 
@@ -39,9 +39,10 @@ int main(int argc, char** argv) {
   }
   try {
     bench::PassWorld world;  // its set-up ran one project pass
-    const size_t before = HeapAllocations();
+    const long long before = heap_counter::Allocations();
     for (long i = 0; i < passes; ++i) (world.*kind->pass)();
-    const double allocations = passes ? static_cast<double>(HeapAllocations() - before) / passes : 0.0;
+    const double allocations =
+        passes ? static_cast<double>(heap_counter::Allocations() - before) / passes : 0.0;
     std::printf("%s: %ld passes, %.1f heap allocations per pass\n", kind->name, passes, allocations);
     return 0;
   } catch (const std::exception& failure) {

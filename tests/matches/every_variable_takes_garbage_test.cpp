@@ -6,7 +6,7 @@
 #include <random>
 
 #include "common/Tables.h"
-#include "match_world.h"
+#include "match_test.h"
 #include "plugin/Shroudweave.h"
 #include "visibility/NamesList.h"
 #include "visibility/WrongShapeReports.h"
@@ -80,7 +80,7 @@ std::string ExpectedTableLine(const std::string& kind, bool online) {
   return "";
 }
 
-class BadInput : public MatchWorld {
+class BadInput : public MatchTest {
  protected:
   sim::Client* host = nullptr;
   sim::Client* joiner = nullptr;

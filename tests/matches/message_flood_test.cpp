@@ -2,8 +2,8 @@
 // handled once and in order, every client ends with the table of the last one
 // (in "invis_json" and on its screen), and what stays held does not grow with
 // the number of messages.
-#include "heap_counter.h"
-#include "match_world.h"
+#include "common/HeapCounter.h"
+#include "match_test.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ using namespace match_test;
 
 constexpr int kReceivers = 3;
 
-class Flood : public MatchWorld {
+class Flood : public MatchTest {
  protected:
   sim::Client* host = nullptr;
   std::vector<sim::Client*> receivers;

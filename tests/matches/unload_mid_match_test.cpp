@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "common/Tables.h"
-#include "match_world.h"
+#include "match_test.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ void OnNthChange(sim::Client& client, const std::string& cvar, size_t n, std::fu
   });
 }
 
-class Unload : public MatchWorld {
+class Unload : public MatchTest {
  protected:
   static size_t BridgeLines(const std::vector<std::string>& lines) {
     size_t count = 0;

@@ -10,8 +10,8 @@
 // these measures the bytes one load keeps; games may keep that much per load
 // and no more. Leaks smaller than that show only on Linux, where the count is
 // exact.
-#include "heap_counter.h"
-#include "match_world.h"
+#include "common/HeapCounter.h"
+#include "match_test.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-#include "MatchWorld.h"
+#include "BenchWorlds.h"
 
 #include <stdexcept>
 
+#include "common/MatchWorld.h"
 #include "netcode/NetcodeManager.h"
 #include "plugin/Shroudweave.h"
 #include "pluginsdk.h"
@@ -23,40 +24,32 @@ std::string Table(long which) {
   return EncodeVisibilityTable(table);
 }
 
-sim::Client& AddClientWithPlugins(sim::Simulation& simulation, const std::string& name) {
-  sim::Client& client = simulation.AddClient(name);
-  client.SetNetcodeAvailability(sim::NetcodeAvailability::Loaded);
-  Require(client.InstallPluginFile("Glimmerfade") && client.LoadPlugin("Glimmerfade"), "load on " + name);
-  return client;
-}
-
-void AddPlayers(sim::Match& match) {
+// Players 1 to 8, in slots 1 to 8, the first four on team 0.
+std::vector<sim::PlayerSetup> EightPlayers() {
+  std::vector<sim::PlayerSetup> players;
   for (int n = 1; n <= kPlayers; ++n)
-    match.AddPlayer({"Player" + std::to_string(n), n <= 4 ? 0 : 1, false, n});
+    players.push_back({"Player" + std::to_string(n), n <= 4 ? 0 : 1, false, n});
+  return players;
 }
 
 }  // namespace
 
-MatchWorld::MatchWorld() {
+MinuteWorld::MinuteWorld() {
   simulation = std::make_unique<sim::Simulation>(scratch.path);
-  sim::Match& match = simulation->CreateMatch("arena", kEnforcedOnlinePlaylist);
-  AddPlayers(match);
-  const char* const names[kClients] = {"host", "second", "third"};
-  const char* const players[kClients] = {"Player1", "Player2", "Player5"};
-  for (int i = 0; i < kClients; ++i) {
-    sim::Client& client = AddClientWithPlugins(*simulation, names[i]);
-    i == 0 ? client.RunMatch(match) : client.JoinMatch(match);
-    client.Control(players[i]);
-    Require(client.SetCvar(kEnabledCvar, "1"), "enable on " + client.Name());
-  }
-  host = simulation->FindClient("host");
+  MatchWorld world(*simulation);
+  world.AddPlayers(EightPlayers());
+  host = &world.AddHost("host", "Player1");
+  world.AddJoiner("second", "Player2");
+  world.AddJoiner("third", "Player5");
+  for (sim::Client* client : simulation->Clients())
+    Require(client->SetCvar(kEnabledCvar, "1"), "enable on " + client->Name());
   for (long k = 0; k < 2; ++k) tableCommands[k] = "invis_json " + Table(k);
   simulation->AdvanceSeconds(1.0);
 }
 
-MatchWorld::~MatchWorld() = default;
+MinuteWorld::~MinuteWorld() = default;
 
-void MatchWorld::SimulatedMinute() {
+void MinuteWorld::SimulatedMinute() {
   host->RunCommand(tableCommands[minutes++ % 2]);
   simulation->Tick(60 * kTicksPerSecond);
 }
@@ -68,16 +61,11 @@ ReplicationWorld::ReplicationWorld() {
                   ComposeReplicationMessage(*ReplicatedPart(DecodeVisibilityTable(tables[k]).table));
   }
   simulation = std::make_unique<sim::Simulation>(scratch.path);
-  sim::Match& local = simulation->CreateMatch("local", kEnforcedOnlinePlaylist);
-  sim::Match& online = simulation->CreateMatch("online", kEnforcedOnlinePlaylist);
-  AddPlayers(local);
-  AddPlayers(online);
-  sender = &AddClientWithPlugins(*simulation, "sender");
-  sender->RunMatch(local);
-  sender->Control("Player1");
-  receiver = &AddClientWithPlugins(*simulation, "receiver");
-  receiver->JoinMatch(online);
-  receiver->Control("Player1");
+  MatchWorld local(*simulation, "local"), online(*simulation, "online");
+  local.AddPlayers(EightPlayers());
+  online.AddPlayers(EightPlayers());
+  sender = &local.AddHost("sender", "Player1");
+  receiver = &online.AddJoiner("receiver", "Player1");
   simulation->AdvanceSeconds(1.0);
   senderCvars = sender->CvarManager();
   receiverCvars = receiver->CvarManager();

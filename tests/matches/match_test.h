@@ -1,13 +1,14 @@
 #pragma once
 
-// Shared by the tests of whole matches: a world of clients with both plug-ins
-// loaded around one match, and numbered tables to send through it.
+// Shared by the tests of whole matches: their fixture around one match
+// (common/MatchWorld.h), and numbered tables to send through it.
 
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/MatchWorld.h"
 #include "common/bridge_support.h"
 #include "visibility/EnforcementPass.h"
 #include "visibility/ReplicationMessage.h"
@@ -31,36 +32,25 @@ inline std::string NumberedMessage(unsigned n) {
   return ComposeReplicationMessage(*ReplicatedPart(NumberedTable(n)));
 }
 
-// One match of the enforced playlist with players Ann (slot 1, team 0), Ben (slot 2,
-// team 1) and Cid (slot 3, team 1). "host" runs it and controls Ann; every
-// other client joins it online and controls no player. Every client has
-// NetcodePlugin and Glimmerfade loaded.
-class MatchWorld : public SimulationTest {
+// The fixture of the tests of whole matches: a match of the enforced playlist
+// with players Ann (slot 1, team 0), Ben (slot 2, team 1) and Cid (slot 3,
+// team 1). "host" runs it and controls Ann; every other client joins it online
+// and controls no player. Every client has NetcodePlugin and Glimmerfade loaded.
+class MatchTest : public SimulationTest {
  protected:
-  sim::Match& match = Sim().CreateMatch("arena", kEnforcedOnlinePlaylist);
+  MatchWorld world{Sim()};
+  sim::Match& match = world.match;
 
-  sim::Client& AddHost() {
-    sim::Client& client = PluginClient("host", sim::NetcodeAvailability::Loaded);
-    client.RunMatch(match);
-    client.Control("Ann");
-    return client;
-  }
-  sim::Client& AddJoiner(const std::string& name) {
-    sim::Client& client = PluginClient(name, sim::NetcodeAvailability::Loaded);
-    client.JoinMatch(match);
-    return client;
-  }
+  sim::Client& AddHost() { return world.AddHost("host", "Ann"); }
+  sim::Client& AddJoiner(const std::string& name) { return world.AddJoiner(name); }
   void AddPlayers() {
-    match.AddPlayer({"Ann", 0, false, 1, true});
-    match.AddPlayer({"Ben", 1, false, 2, true});
-    match.AddPlayer({"Cid", 1, false, 3, true});
+    world.AddPlayers({{"Ann", 0, false, 1, true}, {"Ben", 1, false, 2, true}, {"Cid", 1, false, 3, true}});
   }
   // Writes an outgoing envelope on the client, as its bridge would.
   static void SendRaw(sim::Client& from, const std::string& envelope) {
     ASSERT_TRUE(from.SetCvar(kNetcodeMessageOutCvar, envelope));
   }
-  // Runs ticks until the network delay has passed.
-  void Deliver() { Sim().AdvanceSeconds(Sim().NetworkDelay() * 1.5 + 0.01); }
+  void Deliver() { world.Deliver(); }
 };
 
 // Counts the changes of a client's "invis_json" through a callback of the

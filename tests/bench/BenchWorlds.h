@@ -1,6 +1,7 @@
 #pragma once
 
-// Worlds of several clients for the benchmarks that measure more than one pass.
+// Worlds of several clients for the benchmarks that measure more than one
+// pass, each made of the tests' match world (common/MatchWorld.h).
 
 #include <array>
 #include <memory>
@@ -12,10 +13,10 @@ namespace bench {
 
 // Three clients with the module and NetcodePlugin loaded: one runs a match of
 // 8 players in the enforced playlist, two joined it online. Every client enforces.
-class MatchWorld {
+class MinuteWorld {
  public:
-  MatchWorld();
-  ~MatchWorld();
+  MinuteWorld();
+  ~MinuteWorld();
 
   static constexpr int kTicksPerSecond = 120;
   static constexpr int kClients = 3;

@@ -1,17 +1,30 @@
 #pragma once
 
-// Counts the bytes the process holds on the heap that operator new draws from:
-// the test's, the host's and every loaded plug-in module's allocations. Include
-// this in exactly one file of a test program.
+// Counts what the process takes from the heap through operator new: the bytes
+// it holds now, and the allocations made so far. For the tests and the
+// benchmarks; include this in exactly one file of a program, since it replaces
+// the global operator new and delete.
 //
-// Linux: operator new is replaced here, and the one replacement serves every
-// module. The count leaves out what the C library and the dynamic loader keep
-// for themselves, and blocks merely cached by the allocator.
+// Linux: the one replacement serves the program and every module it loads, so
+// both counts see the test's, the host's and every plug-in module's
+// allocations. The bytes leave out what the C library and the dynamic loader
+// keep for themselves, and blocks merely cached by the allocator.
 //
-// Windows: each DLL has its own operator new, so a replacement here would see
-// only this program's allocations. All of them take their memory from the C
-// runtime's heap, which is walked instead; it also holds the C runtime's own
-// blocks, which games do not change.
+// Windows: each DLL has its own operator new, so the replacement here counts
+// the allocations of this program's own code only. All of them take their
+// memory from the C runtime's heap, which is walked for the bytes instead; it
+// also holds the C runtime's own blocks, which games do not change.
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace heap_counter {
+inline std::atomic<long long> allocations{0};
+
+// Calls of operator new so far (on Windows, by this program's own code).
+inline long long Allocations() { return allocations.load(std::memory_order_relaxed); }
+}  // namespace heap_counter
 
 #if defined(_WIN32)
 
@@ -35,13 +48,19 @@ inline long long LiveBytes() {
 
 }  // namespace heap_counter
 
+// Every other form of operator new and delete of the program's runtime ends
+// in these.
+void* operator new(size_t size) {
+  heap_counter::allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, size_t) noexcept { std::free(block); }
+
 #else
 
 #include <malloc.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 namespace heap_counter {
 
@@ -51,6 +70,7 @@ inline void* Take(size_t size, size_t alignment = 0) {
   void* block = alignment ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
                           : std::malloc(size ? size : 1);
   if (block) liveBytes += static_cast<long long>(malloc_usable_size(block));
+  allocations.fetch_add(1, std::memory_order_relaxed);
   return block;
 }
 
