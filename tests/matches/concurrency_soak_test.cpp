@@ -184,24 +184,37 @@ class ConcurrencySoak : public SimulationTest {
   }
 };
 
+// The soak runs for its time and at least until every thread has done some of
+// its work, however slowly the machine runs it; nothing is asserted while the
+// other threads run, so a failure ends the test, never the program.
 TEST_F(ConcurrencySoak, ThreeClientsOnTheGameAndRenderThreadsAndAWriter) {
   Sim().SetRenderFreeRunning(true, 0);
   std::thread user([this] { ClickRandomly(); });
   std::thread writer([this] { WriteRandomly(); });
-  size_t ticks = 0, reloads = 0;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(SoakSeconds());
-  while (std::chrono::steady_clock::now() < end) {
+  size_t ticks = 0, reloads = 0, failedReloads = 0;
+  const auto start = std::chrono::steady_clock::now();
+  const auto end = start + std::chrono::duration<double>(SoakSeconds());
+  const auto everyThreadWorked = [&] {
+    return reloads >= 2 && clicks >= 10 && written >= 10 && received >= 1 && Sim().FreeRunningFrames() >= 10;
+  };
+  // Ends a soak whose threads do not get their share done in a minute more.
+  const auto giveUp = end + std::chrono::seconds(60);
+  while ((std::chrono::steady_clock::now() < end || !everyThreadWorked()) &&
+         std::chrono::steady_clock::now() < giveUp) {
     Sim().Tick();
     if (++ticks % 100 == 0) {
-      ASSERT_TRUE(bruno.UnloadPlugin("Glimmerfade") && bruno.LoadPlugin("Glimmerfade"));
+      failedReloads += !(bruno.UnloadPlugin("Glimmerfade") && bruno.LoadPlugin("Glimmerfade"));
       ++reloads;
     }
   }
+  const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - start;
   stop = true;
   user.join();
   writer.join();
   Sim().SetRenderFreeRunning(false);
   const uint64_t frames = Sim().FreeRunningFrames();
+  EXPECT_EQ(failedReloads, 0u);
+  EXPECT_TRUE(everyThreadWorked()) << "a thread did not get its share done in " << ran.count() << " s";
 
   // The last table: typed on alice once every client enforces again.
   for (sim::Client* client : clients) ASSERT_TRUE(client->SetCvar(kEnabledCvar, "1"));
@@ -212,14 +225,10 @@ TEST_F(ConcurrencySoak, ThreeClientsOnTheGameAndRenderThreadsAndAWriter) {
   for (sim::Client* client : clients) EXPECT_EQ(client->CvarValue(kInvisJsonCvar), last) << client->Name();
   ExpectScreensAsTheModelSays();
 
-  std::cout << "soak: " << SoakSeconds() << " s, " << ticks << " ticks, " << frames
+  std::cout << "soak: " << static_cast<long>(ran.count() + 0.5) << " s, " << ticks << " ticks, " << frames
             << " free-running frames (" << frames * clients.size() << " pages drawn), " << clicks
             << " clicks (" << missedClicks << " missed), " << written << " values written, " << received
             << " tables received, " << reloads << " reloads on bruno\n";
-  EXPECT_GT(ticks, 0u);
-  EXPECT_GT(frames, 0u);
-  EXPECT_GT(clicks, 0u);
-  EXPECT_GT(received, 0u);
 }
 
 // A click on alice's page (the render thread, asked by the user's thread)

@@ -74,7 +74,7 @@ std::string ExpectedTableLine(const std::string& kind, bool online) {
   static const char* const wrongShape[] = {
       "array", "null", "object", "member not an array", "numbers for flags", "deep"};
   for (const char* shape : wrongShape)
-    if (kind == shape) return std::string(kWrongShapeReport) + "[json.exception.type_error.";
+    if (kind == shape) return kWrongShapeReport;
   if (!online && (kind == "short table" || kind == "short entry"))
     return "invis_json holds fewer than 9 entries of 3 flags; nothing sent";
   return "";

@@ -77,8 +77,15 @@ export async function waitForState(page, test, what, timeout = 10000) {
   }
 }
 
+// Waits until the page has drawn count frames more than it had.
+export async function framesDrawn(page, count) {
+  const now = await page.evaluate(() => window.glimmer.frames);
+  await page.waitForFunction((until) => window.glimmer.frames >= until, now + count);
+}
+
 // Clicks the widget of alice's settings page at the label path, where the
-// program says it is, as a person would: press, and release 100 ms later.
+// program says it is, as a person would: press, and release once frames have
+// been drawn with the button down.
 export async function clickWidget(page, path) {
   const now = await waitForState(
     page, (s) => s.widgets.some((w) => same(w.path, path) && w.x !== undefined), `"${path.join(' / ')}"`);
@@ -88,7 +95,7 @@ export async function clickWidget(page, path) {
   const size = await canvas.evaluate((c) => ({ width: c.width, height: c.height }));
   await page.mouse.move(box.x + (widget.x * box.width) / size.width, box.y + (widget.y * box.height) / size.height);
   await page.mouse.down();
-  await page.waitForTimeout(100);
+  await framesDrawn(page, 2);
   await page.mouse.up();
 }
 

@@ -7,7 +7,7 @@ import { execFileSync, spawnSync } from 'node:child_process';
 import { existsSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
-  canvasPixels, clickWidget, launch, openPage, root, serve, state, waitForState, wasmSimTool,
+  canvasPixels, clickWidget, framesDrawn, launch, openPage, root, serve, state, waitForState, wasmSimTool,
 } from './harness.mjs';
 
 const VIEWS = ['#view-0', '#view-1', '#view-2'];
@@ -57,7 +57,7 @@ test('"Visible to Opponents" under Bruno on alice\'s page hides his car on alice
   const hiddenWhereExpected = (s) => s.clients.every(
     (client) => carOf(client, 'Bruno').hidden === (client.name !== 'bruno'));
   const now = await waitForState(page, hiddenWhereExpected, "Bruno's car hidden on alice and dmitri only");
-  await page.waitForTimeout(100);  // a frame drawn after the state
+  await framesDrawn(page, 2);  // the views drawn after the state
   for (const [index, client] of now.clients.entries()) {
     const share = await team1Share(page, VIEWS[index], carOf(client, 'Bruno'));
     if (client.name === 'bruno') assert.ok(share > 0.5, `Bruno's car still drawn on bruno (${share})`);

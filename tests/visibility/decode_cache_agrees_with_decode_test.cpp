@@ -1,12 +1,17 @@
 // The kept decode of "invis_json" against decoding afresh: through sequences of
 // texts chosen to look alike (same length, same table in other words, the same
 // failure kind with another message, a value coming back), every answer of the
-// cache must equal a fresh decode of the same text.
+// cache must equal a fresh decode of the same text. And the cache is used: the
+// module's passes over an unchanged table decode nothing, counted by the heap
+// allocations a decode makes.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "common/HeapCounter.h"
+#include "common/SimulationTest.h"
+#include "plugin/Shroudweave.h"
 #include "visibility/VisibilityTableDecodeCache.h"
 
 namespace {
@@ -69,6 +74,38 @@ TEST(DifferentialDecodeCache, AHeldDecodeOutlivesTheCachesNextDecode) {
   ExpectSameAsFreshDecode(*cache.Decode("{}"), "{}");
   ExpectSameAsFreshDecode(*held, kSwapped);
   EXPECT_EQ(cache.Decode(kAllTrue), cache.Decode(kAllTrue)) << "an unchanged text shares the kept decode";
+}
+
+// The module's own passes, through the host's hook: once a pass has decoded a
+// text, passes over the same text allocate less than one decode does.
+class DecodeCacheInUse : public SimulationTest {
+ protected:
+  sim::Client& client = PluginClient("local");
+  sim::Match& match = Sim().CreateMatch("arena", kAnyPlaylist);
+};
+
+TEST_F(DecodeCacheInUse, PassesOverAnUnchangedTableDecodeNothing) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "a module's allocations go through its own operator new on Windows, which is not counted";
+#endif
+  for (int n = 1; n <= 8; ++n) match.AddPlayer({"Player" + std::to_string(n), n % 2, false, n});
+  client.RunMatch(match);
+  client.Control("Player1");
+  ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
+  ASSERT_TRUE(client.SetCvar(kInvisJsonCvar, kSwapped));
+  Sim().RunPending();
+  client.RaiseVehicleInput();  // decodes the new text
+
+  const auto allocationsOf = [](const auto& work) {
+    const long long before = heap_counter::Allocations();
+    work();
+    return heap_counter::Allocations() - before;
+  };
+  const long long decode = allocationsOf([] { DecodeVisibilityTable(kSwapped); });
+  const long long passes = allocationsOf([&] {
+    for (int i = 0; i < 4; ++i) client.RaiseVehicleInput();
+  });
+  EXPECT_LT(passes, decode) << "four passes over an unchanged table allocate as much as one decode";
 }
 
 }  // namespace

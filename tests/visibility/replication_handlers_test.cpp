@@ -66,7 +66,10 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
   longer.push_back({false, false, false});
   const std::string lastRowOff = tables::kAllVisibleMessage.substr(0, 64) + "8:0,0,0";
   const std::string notSent = "invis_json holds fewer than 9 entries of 3 flags; nothing sent";
-  const std::string wrongShape = std::string(kWrongShapeReport) + "[json.exception.type_error.";
+  // The report carries the JSON library's reason, whatever its wording.
+  const auto wrongShape = [](const std::string& value) {
+    return kWrongShapeReport + DecodeVisibilityTable(value).error;
+  };
   const struct {
     std::string value;
     std::string line;  // "": no line; a prefix of the one line otherwise
@@ -81,8 +84,8 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
       {EncodeVisibilityTable(longer), "Sending netcode message " + lastRowOff, true},
       {"", "", false},
       {"not json", "", false},
-      {"{}", wrongShape + "302] type must be array, but is null", false},
-      {R"({"invisDeque":[[true,1,true]]})", wrongShape + "302] type must be boolean, but is number", false},
+      {"{}", wrongShape("{}"), false},
+      {R"({"invisDeque":[[true,1,true]]})", wrongShape(R"({"invisDeque":[[true,1,true]]})"), false},
       {EncodeVisibilityTable(VisibilityTable(8, std::deque<bool>(3, true))), notSent, false},
       {EncodeVisibilityTable(tables::With({{8, {true, true}}})), notSent, false},
   };

@@ -22,11 +22,12 @@ TEST(VisibilityTableJson, StoreTextIsCompactAndRoundTripsByteForByte) {
 }
 
 // Each text decodes to a table (shown re-encoded) or raises the library's
-// error; a failed decode leaves the caller's table as it was.
+// error, named by its kind and number, not its wording, which the product
+// only passes on; a failed decode leaves the caller's table as it was.
 TEST(VisibilityTableJson, DecodeResults) {
   struct Case {
     std::string text;
-    std::string result;  // re-encoded table, "parse" or the type error's text
+    std::string result;  // re-encoded table, "parse" or "type error N"
   };
   const Case cases[] = {
       {R"({"invisDeque":[]})", R"({"invisDeque":[]})"},
@@ -36,14 +37,13 @@ TEST(VisibilityTableJson, DecodeResults) {
       {"", "parse"},
       {"{\"invisDeque\":[[true]]", "parse"},
       {"/* comment */ {}", "parse"},
-      {"{}", "[json.exception.type_error.302] type must be array, but is null"},
-      {"null", "[json.exception.type_error.302] type must be array, but is null"},
-      {"[]", "[json.exception.type_error.305] cannot use operator[] with a string argument with array"},
-      {"7", "[json.exception.type_error.305] cannot use operator[] with a string argument with number"},
-      {R"({"invisDeque":{}})", "[json.exception.type_error.302] type must be array, but is object"},
-      {R"({"invisDeque":[[true],"x"]})", "[json.exception.type_error.302] type must be array, but is string"},
-      {R"({"invisDeque":[[true,1,true]]})",
-       "[json.exception.type_error.302] type must be boolean, but is number"},
+      {"{}", "type error 302"},
+      {"null", "type error 302"},
+      {"[]", "type error 305"},
+      {"7", "type error 305"},
+      {R"({"invisDeque":{}})", "type error 302"},
+      {R"({"invisDeque":[[true],"x"]})", "type error 302"},
+      {R"({"invisDeque":[[true,1,true]]})", "type error 302"},
   };
   const VisibilityTable before = {{false}, {true, false}};
   for (const Case& c : cases) {
@@ -56,7 +56,7 @@ TEST(VisibilityTableJson, DecodeResults) {
       EXPECT_EQ("parse", c.result);
       EXPECT_EQ(table, before);
     } catch (const nlohmann::json::type_error& e) {
-      EXPECT_EQ(e.what(), c.result);
+      EXPECT_EQ("type error " + std::to_string(e.id), c.result);
       EXPECT_EQ(table, before);
     }
   }
