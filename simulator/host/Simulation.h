@@ -178,7 +178,7 @@ class CORVANE_SIM_API Simulation {
   static size_t UnattributedFaults();
 
   struct Impl;
-  Impl& impl() { return *pimpl; }
+  Impl& Internals() { return *pimpl; }
 
  private:
   std::unique_ptr<Impl> pimpl;
@@ -207,7 +207,7 @@ class CORVANE_SIM_API Match {
   struct Impl;
   explicit Match(std::unique_ptr<Impl> impl);
   ~Match();
-  Impl& impl() { return *pimpl; }
+  Impl& Internals() { return *pimpl; }
 
  private:
   std::unique_ptr<Impl> pimpl;
@@ -362,7 +362,7 @@ class CORVANE_SIM_API Client {
   struct Impl;
   explicit Client(std::unique_ptr<Impl> impl);
   ~Client();
-  Impl& impl() { return *pimpl; }
+  Impl& Internals() { return *pimpl; }
 
  private:
   std::unique_ptr<Impl> pimpl;

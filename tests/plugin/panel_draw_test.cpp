@@ -95,12 +95,12 @@ class PanelBeforeLoad : public SimulationTest {
     auto getPlugin = reinterpret_cast<uintptr_t (*)()>(sim::ModuleSymbol(module, "getPlugin"));
     ASSERT_NE(getPlugin, nullptr);
     plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(getPlugin());
-    plugin->cvarManager = client.impl().hostCvarManager;
-    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.impl()).AddPage("Unloaded", plugin); });
+    plugin->cvarManager = client.Internals().hostCvarManager;
+    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.Internals()).AddPage("Unloaded", plugin); });
   }
   void TearDown() override {
     SimulationTest::TearDown();
-    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.impl()).RemovePage("Unloaded"); });
+    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.Internals()).RemovePage("Unloaded"); });
     plugin.reset();
     if (module) {
       reinterpret_cast<void (*)()>(sim::ModuleSymbol(module, "deleteMe"))();
@@ -108,7 +108,7 @@ class PanelBeforeLoad : public SimulationTest {
     }
   }
   void Register(const std::string& name, const std::string& value) {
-    client.impl().hostCvarManager->registerCvar(name, value);
+    client.Internals().hostCvarManager->registerCvar(name, value);
   }
 };
 

@@ -46,6 +46,7 @@ struct HostHandle {
 // The handle behind a wrapper's address, or nullptr when there is none or its
 // plug-in was unloaded.
 inline HostHandle* LiveHandle(uintptr_t address) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the SDK's wrappers carry the host's objects as addresses
   auto* handle = reinterpret_cast<HostHandle*>(address);
   return handle && !handle->revoked.load(std::memory_order_acquire) ? handle : nullptr;
 }

@@ -81,6 +81,7 @@ struct DynamicTables {
 // ones; other loaders leave them relative to the module's base.
 template <class T>
 const T* Located(ElfW(Addr) base, ElfW(Addr) value) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the dynamic section gives addresses as integers
   return reinterpret_cast<const T*>(value < base ? base + value : value);
 }
 
@@ -145,9 +146,11 @@ void WriteSlot(uintptr_t slot, ClockFunction replacement, const ReadOnlyAfterRel
   const auto pageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   const uintptr_t first = slot & ~(pageSize - 1);
   const size_t length = ((slot + sizeof replacement - 1) & ~(pageSize - 1)) + pageSize - first;
+  // NOLINTBEGIN(performance-no-int-to-ptr): the slot's address comes from the dynamic section, an integer
   void* pages = reinterpret_cast<void*>(first);
   if (mprotect(pages, length, PROT_READ | PROT_WRITE) != 0) return;
   std::memcpy(reinterpret_cast<void*>(slot), &replacement, sizeof replacement);
+  // NOLINTEND(performance-no-int-to-ptr)
   if (slot >= readOnly.start && slot < readOnly.end) mprotect(pages, length, PROT_READ);
 }
 

@@ -145,6 +145,7 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
   uintptr_t instanceAddress = 0;
   Guarded(record.get(), "getPlugin", "", [&] { instanceAddress = info->getPluginFn(); });
   if (instanceAddress)
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): getPlugin gives the plug-in's shared_ptr as an address
     record->plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(instanceAddress);
   if (!record->plugin) return closeAndFail("getPlugin gave no plug-in");
 

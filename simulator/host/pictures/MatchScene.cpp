@@ -6,7 +6,7 @@
 namespace sim {
 
 MatchScene SceneOf(Client& client) {
-  Client::Impl& impl = client.impl();
+  Client::Impl& impl = client.Internals();
   MatchScene scene;
   scene.client = impl.name;
   if (!impl.replica || !impl.replica->match) return scene;

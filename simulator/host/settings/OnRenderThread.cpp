@@ -35,7 +35,7 @@ void Simulation::Impl::OnRenderThread(const std::function<void()>& job) {
 
 // Every client's window once, in the order the clients were made.
 void Simulation::Impl::DrawFreeFrame() {
-  for (Client* client : ClientList()) SettingsWindowOf(client->impl()).Redraw();
+  for (Client* client : ClientList()) SettingsWindowOf(client->Internals()).Redraw();
 }
 
 void Simulation::Impl::DrawFreeFrameAfterTick() {
@@ -52,7 +52,7 @@ void Simulation::Impl::EndRenderThread() {
   if (!ending) return;
   ending->FreeRun(nullptr, 0);
   ending->Run([this] {
-    for (Client* client : ClientList()) client->impl().settingsWindow.reset();
+    for (Client* client : ClientList()) client->Internals().settingsWindow.reset();
   });
 }
 

@@ -8,7 +8,7 @@
 
 namespace sim {
 namespace {
-std::string TrimRight(std::string text) {
+std::string TrimRight(const std::string& text) {
   const size_t end = text.find_last_not_of(" \t\r");
   return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }

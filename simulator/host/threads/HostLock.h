@@ -35,7 +35,8 @@ namespace sim {
 
 class HostMutex {
  public:
-  void lock() {
+  // lock and unlock: the names std::lock_guard and std::unique_lock call.
+  void lock() {  // NOLINT(readability-identifier-naming)
     const std::thread::id self = std::this_thread::get_id();
     if (owner.load(std::memory_order_relaxed) == self) {
       ++depth;
@@ -48,7 +49,7 @@ class HostMutex {
     depth = 1;
   }
 
-  void unlock() {
+  void unlock() {  // NOLINT(readability-identifier-naming)
     if (--depth > 0) return;
     owner.store(std::thread::id(), std::memory_order_relaxed);
     taken.store(false, std::memory_order_release);

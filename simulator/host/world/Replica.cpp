@@ -65,7 +65,7 @@ void Client::Impl::Leave() {
 void Client::Impl::SyncReplica() {
   HostLock lock(sim.mutex);
   if (!replica) return;
-  Match::Impl& match = replica->match->impl();
+  Match::Impl& match = replica->match->Internals();
   replica->event.playlist.id = match.playlistId;
   replica->event.hasPlaylist = !nullObjects.count(WorldObject::Playlist);
   replica->event.hasCarArray = match.hasCarArray && !nullObjects.count(WorldObject::CarArray);

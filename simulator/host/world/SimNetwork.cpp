@@ -14,7 +14,7 @@ void Simulation::Impl::Broadcast(Client::Impl& sender, const std::string& channe
   const int senderPlayer =
       sender.hasController && sender.controller.pri ? sender.controller.pri->playerId : 0;
   for (const auto& client : clients) {
-    Client::Impl& receiver = client->impl();
+    Client::Impl& receiver = client->Internals();
     if (&receiver == &sender || !receiver.replica || receiver.replica->match != sender.replica->match)
       continue;
     receiver.inbox.push_back(NetDelivery{Now() + networkDelay, channel, senderPlayer, payload});

@@ -31,7 +31,7 @@ std::vector<Client*> Simulation::Impl::ClientList() const {
 
 void Simulation::Impl::MatchChanged(Match& match) {
   for (Client* client : ClientList()) {
-    Client::Impl& state = client->impl();
+    Client::Impl& state = client->Internals();
     if (state.replica && state.replica->match == &match) state.SyncReplica();
   }
 }
@@ -97,7 +97,9 @@ double Simulation::Now() const { return pimpl->Now(); }
 void Simulation::Tick(int count) {
   for (int i = 0; i < count; ++i) {
     ++pimpl->ticks;
-    for (size_t c = 0; c < pimpl->clients.size(); ++c) pimpl->clients[c]->impl().RunTurn(true);
+    // By index: a turn that adds a client (a task, say) must not end the walk.
+    for (size_t c = 0; c < pimpl->clients.size(); ++c)  // NOLINT(modernize-loop-convert)
+      pimpl->clients[c]->Internals().RunTurn(true);
     pimpl->DrawFreeFrameAfterTick();
   }
 }
@@ -108,7 +110,8 @@ void Simulation::AdvanceSeconds(double seconds) {
 }
 
 void Simulation::RunPending() {
-  for (size_t c = 0; c < pimpl->clients.size(); ++c) pimpl->clients[c]->impl().RunTurn(false);
+  for (size_t c = 0; c < pimpl->clients.size(); ++c)  // NOLINT(modernize-loop-convert): as in Tick
+    pimpl->clients[c]->Internals().RunTurn(false);
 }
 
 std::filesystem::path Simulation::ModuleDir() const { return pimpl->moduleDir; }

@@ -17,6 +17,7 @@ bool ValidCvarName(const std::string& name) {
   return true;
 }
 
+// NOLINTNEXTLINE(performance-no-int-to-ptr): the SDK's wrappers carry the host's objects as addresses
 Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
 
 // Any thread may set a value: reads take the host's lock.
@@ -87,6 +88,8 @@ bool CVarWrapper::IsNull() const { return memory_address == 0; }
 
 CVarManagerWrapper::CVarManagerWrapper(uintptr_t mem) : memory_address(mem) {}
 
+// The SDK declares the strings of its calls by value; the host keeps its
+// signatures. NOLINTBEGIN(performance-unnecessary-value-param)
 CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue,
                                              std::string description, bool searchable, bool hasMin, float min,
                                              bool hasMax, float max, bool saveToCfg) {
@@ -115,6 +118,7 @@ void CVarManagerWrapper::executeCommand(std::string command, bool log) {
   if (!handle) return;
   handle->client->ExecuteCommand(command, log);
 }
+// NOLINTEND(performance-unnecessary-value-param)
 
 void CVarManagerWrapper::log(std::string text) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) handle->client->Log(std::move(text));

@@ -61,6 +61,7 @@ PlayerControllerWrapper GameWrapper::GetPlayerController() {
   return PlayerControllerWrapper(client->hasController ? client->controller.Address() : 0);
 }
 
+// The SDK declares the event's name by value. NOLINTBEGIN(performance-unnecessary-value-param)
 void GameWrapper::HookEventPost(std::string eventName, std::function<void(std::string eventName)> callback) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
     handle->client->AddHook(handle->client->OwnerFor(*handle), eventName, std::move(callback));
@@ -70,6 +71,7 @@ void GameWrapper::UnhookEventPost(std::string eventName) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
     handle->client->RemoveHook(handle->client->OwnerFor(*handle), eventName);
 }
+// NOLINTEND(performance-unnecessary-value-param)
 
 void GameWrapper::Execute(std::function<void(GameWrapper*)> theLambda) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))

@@ -12,10 +12,10 @@ namespace {
 std::atomic<size_t> unattributedFaults{0};
 
 std::string Hex(uintptr_t address) {
-  static const char digits[] = "0123456789abcdef";
+  static const char kDigits[] = "0123456789abcdef";
   std::string text;
   do {
-    text.insert(text.begin(), digits[address % 16]);
+    text.insert(text.begin(), kDigits[address % 16]);
     address /= 16;
   } while (address != 0);
   return "0x" + text;

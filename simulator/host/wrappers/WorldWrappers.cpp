@@ -34,13 +34,13 @@ template <class T>
 struct ArrayObjectOf;
 template <>
 struct ArrayObjectOf<CarWrapper> {
-  using type = CarArrayObject;
+  using Object = CarArrayObject;
   static constexpr const char* kCount = "ArrayWrapper<CarWrapper>::Count";
   static constexpr const char* kGet = "ArrayWrapper<CarWrapper>::Get";
 };
 template <>
 struct ArrayObjectOf<PriWrapper> {
-  using type = PriArrayObject;
+  using Object = PriArrayObject;
   static constexpr const char* kCount = "ArrayWrapper<PriWrapper>::Count";
   static constexpr const char* kGet = "ArrayWrapper<PriWrapper>::Get";
 };
@@ -133,20 +133,20 @@ PriWrapper PlayerControllerWrapper::GetPRI() const {
 
 template <class T>
 bool ArrayWrapper<T>::IsNull() const {
-  return IsNullWrapper(memory_address, sim::ObjectAs<typename sim::ArrayObjectOf<T>::type>);
+  return IsNullWrapper(memory_address, sim::ObjectAs<typename sim::ArrayObjectOf<T>::Object>);
 }
 
 template <class T>
 int ArrayWrapper<T>::Count() const {
   using Of = sim::ArrayObjectOf<T>;
-  auto* array = CheckedObject<typename Of::type>(memory_address, Of::kCount);
+  auto* array = CheckedObject<typename Of::Object>(memory_address, Of::kCount);
   return array ? static_cast<int>(array->items.size()) : 0;
 }
 
 template <class T>
 T ArrayWrapper<T>::Get(int index) const {
   using Of = sim::ArrayObjectOf<T>;
-  auto* array = CheckedObject<typename Of::type>(memory_address, Of::kGet);
+  auto* array = CheckedObject<typename Of::Object>(memory_address, Of::kGet);
   if (!array) return T(0);
   if (index < 0 || static_cast<size_t>(index) >= array->items.size()) {
     sim::ReportFault(

@@ -82,7 +82,7 @@ sim::Client* Host() {
 void MakeRenderers(Page& page) {
   sim::Client* host = Host();
   if (!host) throw std::runtime_error("the match has no client");
-  ImGuiContext* settingsContext = sim::SettingsWindowOf(host->impl()).Context();
+  ImGuiContext* settingsContext = sim::SettingsWindowOf(host->Internals()).Context();
   page.settings = std::make_unique<CanvasRenderer>(kSettingsCanvas, *settingsContext->IO.Fonts);
   if (!page.settings->Ready()) throw std::runtime_error("no WebGL2 on the settings canvas");
   page.settingsHeight = static_cast<int>(page.settings->Size().y);
@@ -97,7 +97,7 @@ void MakeRenderers(Page& page) {
 void DrawSettings(Page& page, const sim::SettingsWindow::FrameInput& input) {
   sim::Client* host = Host();
   if (!host) return page.settings->Render(nullptr);
-  sim::SettingsWindow& window = sim::SettingsWindowOf(host->impl());
+  sim::SettingsWindow& window = sim::SettingsWindowOf(host->Internals());
   window.SetSize(page.settings->Size());
   sim::SettingsWindow::FrameOutput frame = window.DrawFrame(kPage, input);
   if (!frame.widgets.empty() || !frame.drawData) page.widgets = std::move(frame.widgets);
