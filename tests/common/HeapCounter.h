@@ -49,7 +49,10 @@ inline long long LiveBytes() {
 }  // namespace heap_counter
 
 // Every other form of operator new and delete of the program's runtime ends
-// in these.
+// in these. GCC takes the free() of a block from the replaced operator new,
+// once inlined, for a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(size_t size) {
   heap_counter::allocations.fetch_add(1, std::memory_order_relaxed);
   if (void* block = std::malloc(size ? size : 1)) return block;
@@ -57,6 +60,7 @@ void* operator new(size_t size) {
 }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 #else
 
