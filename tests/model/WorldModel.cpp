@@ -200,6 +200,7 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
     return true;
   }
   if (command == "cars" || command == "console" || command == "panel") return current != nullptr;
+  if (command == "restart") return ApplyRestart(args);
   if (command == "echo") return true;
   if (command == "open" || command == "click") return ApplyPanel(args);
   if (command == "null") return ApplyNull(args);
@@ -345,6 +346,35 @@ bool WorldModel::ApplyIncoming(const std::vector<std::string>& args) {
   const std::string incoming =
       sent.substr(0, close) + "][" + (named ? "1" : "0") + "]" + sent.substr(close + 1);
   Receive(client, incoming, named ? args[1] : "NULL");
+  return true;
+}
+
+// The game closes and starts again: its plug-ins unloaded, its console
+// variables, match, controller, timers, messages and settings window dropped;
+// the settings file kept (the variables' values set again when they are
+// registered) or emptied; NetcodePlugin made available as the client was made.
+bool WorldModel::ApplyRestart(const std::vector<std::string>& args) {
+  if (currentIndex < 0 || !Arguments(args, 0, 1) ||
+      (args.size() == 2 && args[1] != "kept" && args[1] != "fresh"))
+    return false;
+  ClientState& client = clients[currentIndex];
+  const bool kept = args.size() == 1 || args[1] == "kept";
+  if (client.glimmerfadeLoaded) UnloadGlimmerfade(client);
+  client.settingsSaved = kept && (client.settingsSaved || client.glimmerfadeVariables);
+  if (kept && client.netcodeVariables.count(kLogLevel)) client.savedLevel = client.netcodeLevel;
+  if (!kept) client.savedLevel.reset();
+  client.glimmerfadeVariables = client.netcodeLoaded = client.installPending = false;
+  client.netcodeVariables.clear();
+  client.timers.clear();
+  client.inbox.clear();
+  client.openNodes.clear();
+  client.inMatch = client.online = client.nullPluginManager = false;
+  client.carHidden.clear();
+  client.hasController = true;
+  client.controlled.clear();
+  client.viewerTeam.reset();
+  client.netcodeFile = client.netcode == Availability::Loaded || client.netcode == Availability::Present;
+  if (client.netcode == Availability::Loaded) LoadNetcode(client);
   return true;
 }
 
@@ -497,9 +527,9 @@ std::string WorldModel::SenderName(const ClientState& receiver, int senderId) co
 // ---- Glimmerfade ----
 
 // The load hook makes a bridge (whose first detection pass runs at once) and
-// registers the variables; on every load but the first the host then sets
-// them again to their saved values, which runs their callbacks (the switch's
-// first).
+// registers the variables; on every load but the first (and the first after a
+// restart over kept settings) the host then sets them again to their saved
+// values, which runs their callbacks (the switch's first).
 void WorldModel::LoadGlimmerfade(ClientState& client) {
   if (client.glimmerfadeLoaded) return;
   client.glimmerfadeLoaded = true;
@@ -507,8 +537,9 @@ void WorldModel::LoadGlimmerfade(ClientState& client) {
   client.panel = DefaultTable();
   DetectionPass(client, /*reset=*/true);
   if (client.netcodeVariables.count(kLogLevel)) client.netcodeLevel = "1";
-  if (!client.glimmerfadeVariables) {
-    client.glimmerfadeVariables = true;
+  const bool saved = client.glimmerfadeVariables || client.settingsSaved;
+  client.glimmerfadeVariables = true;
+  if (!saved) {
     client.enabled = "0";
     client.invisJson.clear();
     client.namesList.clear();

@@ -53,6 +53,7 @@ struct ClientState {
   bool netcodeLoaded = false;
   std::set<std::string> netcodeVariables;  // NetcodePlugin's variables that exist
   std::string netcodeLevel = "1";          // the value of "NETCODE_Log_Level"
+  std::optional<std::string> savedLevel;   // its value in the settings file, set again when it is registered
   bool installPending = false;
   bool nullPluginManager = false;
 
@@ -60,7 +61,9 @@ struct ClientState {
   bool bridgeReady = false;
   int detectionPasses = 0;
 
-  // Glimmerfade's console variables.
+  // Glimmerfade's console variables, and whether the settings file holds them
+  // (set again when they are registered).
+  bool settingsSaved = false;
   std::string enabled = "0";
   std::string invisJson;
   std::string namesList;
@@ -141,6 +144,7 @@ class WorldModel {
   bool ApplyNull(const std::vector<std::string>& args);
   bool ApplyNetcodeVar(const std::vector<std::string>& args);
   bool ApplyIncoming(const std::vector<std::string>& args);
+  bool ApplyRestart(const std::vector<std::string>& args);
   void Type(ClientState& client, const std::string& line);
 
   // The host.
