@@ -501,6 +501,7 @@ void WorldModel::AddTimer(ClientState& client, double delay, bool install) {
 }
 
 void WorldModel::Enter(ClientState& client, bool online) {
+  client.roster.reset();
   client.inMatch = true;
   client.online = online;
   client.carHidden.clear();
@@ -535,6 +536,7 @@ void WorldModel::LoadGlimmerfade(ClientState& client) {
   client.glimmerfadeLoaded = true;
   client.bridgeReady = false;
   client.panel = DefaultTable();
+  client.roster.reset();
   DetectionPass(client, /*reset=*/true);
   if (client.netcodeVariables.count(kLogLevel)) client.netcodeLevel = "1";
   const bool saved = client.glimmerfadeVariables || client.settingsSaved;
@@ -564,8 +566,10 @@ void WorldModel::UnloadGlimmerfade(ClientState& client) {
 // online game); online clients queue nothing.
 void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
   client.invisJson = text;
-  if (client.glimmerfadeLoaded && !client.IsOnline()) client.tasks.push_back({client.nextSeq++, true});
+  if (client.glimmerfadeLoaded && !client.IsOnline()) QueueSend(client);
 }
+
+void WorldModel::QueueSend(ClientState& client) { client.tasks.push_back({client.nextSeq++, true}); }
 
 // Every change queues a task that hooks or unhooks by the value it then finds.
 void WorldModel::SetEnabled(ClientState& client, const std::string& value) {
@@ -594,6 +598,14 @@ void WorldModel::EnforcementPass(ClientState& client) {
   const bool anyCar = std::any_of(players.begin(), players.end(), [](const Owner& p) { return p.hasCar; });
   if (!Hooked(client) || !client.inMatch || !anyCar || !client.hasController) return;
   if (!Enforces(client.online, playlist)) return;
+  // The client that runs the match sends its table again when its players
+  // change (one joined or left, or this is the first pass in the match).
+  std::vector<int> roster;
+  for (const Owner& player : players) roster.push_back(playerIds.at(player.name));
+  if (!client.online && client.roster != roster) {
+    client.roster = roster;
+    QueueSend(client);
+  }
   const PassResult result = Pass(DecodeTable(client.invisJson), client.online, ViewerOf(client), players);
   client.namesList = result.namesList;
   if (result.wrongShape) client.expected.prefixes.insert("invis_json does not hold a visibility table: ");

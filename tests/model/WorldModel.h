@@ -80,6 +80,11 @@ struct ClientState {
   std::set<std::string> openNodes;
   Table panel = DefaultTable();
 
+  // The players, by id, of the match this client ran at the last pass that
+  // walked its roster; nullopt when the next such pass cannot find the same
+  // (the module is new, or the client entered a match and has a new replica).
+  std::optional<std::vector<int>> roster;
+
   // Game loop.
   struct Timer {
     double due = 0;
@@ -166,6 +171,7 @@ class WorldModel {
   void UnloadGlimmerfade(ClientState& client);
   void SetInvisJson(ClientState& client, const std::string& text);
   void SetEnabled(ClientState& client, const std::string& value);
+  void QueueSend(ClientState& client);
   void SendTable(ClientState& client);
   void EnforcementPass(ClientState& client);
   // Glimmerfade's bridge (NetcodeModel.cpp).
