@@ -199,6 +199,7 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
     (args[1] == "install" ? installDelay : networkDelay) = *seconds;
     return true;
   }
+  if (command == "panel" && current && (args.size() == 1 || args[1] == "Glimmerfade")) DrawPage(*current);
   if (command == "cars" || command == "console" || command == "panel") return current != nullptr;
   if (command == "restart") return ApplyRestart(args);
   if (command == "echo") return true;
@@ -287,16 +288,19 @@ bool WorldModel::ApplyPanel(const std::vector<std::string>& args) {
   };
   if (args[0] == "open") {
     if (node(joined) == nodes.end()) return false;
+    DrawPage(client);
     client.openNodes.insert(joined);
     return true;
   }
   if (path.size() == 1 && path[0] == "Enable plugin") {
+    DrawPage(client);
     SetEnabled(client, Truthy(client.enabled) ? "0" : "1");
     return true;
   }
   if (path.size() != 2 || node(path[0]) == nodes.end() || !client.openNodes.count(path[0])) return false;
   const auto label = std::find(std::begin(kFlagLabels), std::end(kFlagLabels), path[1]);
   if (label == std::end(kFlagLabels)) return false;
+  DrawPage(client);  // the frames before the click show the table in force
   const int slot = node(path[0])->first;
   const size_t flag = static_cast<size_t>(label - std::begin(kFlagLabels));
   client.panel[slot][flag] = !client.panel[slot][flag];
@@ -446,6 +450,19 @@ bool WorldModel::InFlight() const {
   for (const ClientState& client : clients)
     if (!client.tasks.empty() || !client.inbox.empty()) return true;
   return false;
+}
+
+// A draw of the page shows the table in force: the first 9 x 3 flags of a
+// table in "invis_json" that has them; otherwise the panel keeps its own.
+void WorldModel::DrawPage(ClientState& client) {
+  const Decoded decoded = DecodeTable(client.invisJson);
+  if (!client.glimmerfadeLoaded || !IsComplete(decoded)) return;
+  for (size_t n = 0; n < client.panel.size(); ++n)
+    client.panel[n].assign(decoded.rows[n].begin(), decoded.rows[n].begin() + 3);
+}
+
+void WorldModel::DrawPages() {
+  for (ClientState& client : clients) DrawPage(client);
 }
 
 void WorldModel::ClearExpectations() {

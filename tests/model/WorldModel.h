@@ -139,6 +139,8 @@ class WorldModel {
   bool InFlight() const;                                  // messages queued or travelling
   size_t TablesApplied() const { return tablesApplied; }  // received tables stored by online clients
   void ClearExpectations();
+  // Every client's page drawn, as a free-running render thread draws them.
+  void DrawPages();
 
  private:
   static std::optional<int> TicksOf(const std::vector<std::string>& args);
@@ -171,6 +173,7 @@ class WorldModel {
   void UnloadGlimmerfade(ClientState& client);
   void SetInvisJson(ClientState& client, const std::string& text);
   void SetEnabled(ClientState& client, const std::string& value);
+  void DrawPage(ClientState& client);
   void QueueSend(ClientState& client);
   void SendTable(ClientState& client);
   void EnforcementPass(ClientState& client);
