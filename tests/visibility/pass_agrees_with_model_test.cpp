@@ -1,14 +1,14 @@
-// The project's enforcement pass, which keeps the last table decode, its
-// names buffers and the roster's identity from pass to pass, held against the
-// reference pass, which keeps only the roster, whole. Random sequences of
-// "invis_json" values (tables whole, long and short, wrong shapes, text that
-// is not JSON, repeats) and world changes (players coming, going and changing,
-// the viewer, online and local matches) run through two simulations: one with
-// the module enforcing as it ships, one with the same module loaded but the
-// reference pass hooked in its place. After every step each car, both
-// variables and every console line must agree. After every step that runs
-// passes, the project's cars and names list are also held against the model of
-// the rules (testing/model), which shares no code with either.
+// The project's enforcement pass, which keeps the last table decode, its names
+// buffers and the roster from pass to pass, held against the reference pass,
+// which keeps only the roster, whole.
+// Random sequences of "invis_json" values (tables whole, long and
+// short, wrong shapes, text that is not JSON, repeats) and world changes
+// (players coming, going and changing, the viewer, online and local matches)
+// run through two simulations: one with the module enforcing as it ships, one
+// with the same module loaded but the reference pass hooked in its place. After
+// every step each car, both variables and every console line must agree. After
+// every step that runs passes, the project's cars and names list are also held
+// against the model of the rules (testing/model), which shares no code with either.
 #include <gtest/gtest.h>
 
 #include <map>
