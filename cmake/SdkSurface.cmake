@@ -103,10 +103,16 @@ if(NOT module_list STREQUAL listed)
     list(REMOVE_ITEM added ${listed})
   endif()
   list(REMOVE_ITEM gone ${module_list})
-  list(JOIN added "\n  + " added)
-  list(JOIN gone "\n  - " gone)
-  message(FATAL_ERROR "The module's use of the SDK differs from ${PAGE}.\n"
-                      "Imported, not listed:\n  + ${added}\nListed, not imported:\n  - ${gone}\n"
+  set(difference "")
+  if(added)
+    list(JOIN added "\n  + " added)
+    string(APPEND difference "Imported, not listed:\n  + ${added}\n")
+  endif()
+  if(gone)
+    list(JOIN gone "\n  - " gone)
+    string(APPEND difference "Listed, not imported:\n  - ${gone}\n")
+  endif()
+  message(FATAL_ERROR "The module's use of the SDK differs from ${PAGE}.\n${difference}"
                       "If the change is meant, write the module's list onto the page with "
                       "GLIMMERFADE_UPDATE_SDK_SURFACE=1 ctest --preset linux -R SdkSurface, and review the page's diff.")
 endif()

@@ -3,10 +3,13 @@
 #include <imgui.h>
 
 #include <exception>
+#include <optional>
 
 #include "NamesList.h"
+#include "ReplicationMessage.h"
 #include "Shroudweave.h"
 #include "VisibilityTable.h"
+#include "VisibilityTableDecodeCache.h"
 
 namespace {
 const char* const kEnableLabel = "Enable plugin";
@@ -17,11 +20,36 @@ const char* const kCredit = "Plugin made by Marrowby#0000 - DM me on discord for
 
 // The panel's own copy of the visibility table, shared by every draw of this
 // module: made, every flag true, by the first draw that reaches the player rows
-// (both variables exist), whether or not it lists a player; changed only by
-// the panel's flag checkboxes.
+// (both variables exist), whether or not it lists a player; then set by each
+// draw to the table in force, and changed by the panel's flag checkboxes.
 VisibilityTable& PanelTable() {
   static VisibilityTable table = DefaultVisibilityTable();  // initialised once, thread-safe
   return table;
+}
+
+// The page's own decode of "invis_json", decoded again only when the text
+// changed. The drawing thread's alone, as the panel's table is: the
+// enforcement pass keeps its own on the game thread.
+VisibilityTableDecodeCache& PageDecodes() {
+  static VisibilityTableDecodeCache decodes;  // initialised once, thread-safe
+  return decodes;
+}
+
+// The boxes show the table in force: a table of at least 9 entries of at
+// least 3 flags in "invis_json" (a saved one after a restart, one typed on
+// the console, one received) gives the panel its first 9 x 3 flags, so that a
+// click changes that table by one flag. Any other text leaves the panel's
+// last copy as it was.
+void TakeTableInForce(CVarManagerWrapper& cvarManager, VisibilityTable& table) {
+  CVarWrapper invisJson = cvarManager.getCvar(kInvisJsonCvar);
+  if (!invisJson) return;
+  const VisibilityTableDecodeCache::SharedDecode decoded = PageDecodes().Decode(invisJson.getStringValue());
+  if (decoded->outcome != DecodedVisibilityTable::Outcome::Decoded) return;
+  const std::optional<ReplicatedFlags> inForce = ReplicatedPart(decoded->table);
+  if (!inForce) return;
+  for (int slot = 0; slot < kTableEntries; ++slot) {
+    for (int flag = 0; flag < kEntryFlags; ++flag) table[slot][flag] = (*inForce)[slot][flag];
+  }
 }
 
 // Closes a tree node's scope even when the node's contents are left early.
@@ -46,7 +74,8 @@ void DrawEnableCheckbox(CVarWrapper enabled) {
 // One player's node. Its identity is its slot, so that players of the same
 // name have nodes and boxes of their own, and its label the whole name, shown
 // as it is ("##" and "%" included). Every flag click stores the whole panel
-// table, so the other clients always receive a complete table.
+// table, the one shown with that flag changed, so the other clients always
+// receive a complete table.
 void DrawPlayerNode(CVarManagerWrapper& cvarManager, VisibilityTable& table, const std::string& name,
                     int slot) {
   SlotIdScope id(slot);
@@ -66,6 +95,7 @@ void DrawPanel(CVarManagerWrapper& cvarManager) {
   if (!namesList) return;
   const NameSlots names = ReadNamesList(namesList.getStringValue());
   VisibilityTable& table = PanelTable();
+  TakeTableInForce(cvarManager, table);
   for (int slot = kFirstListedSlot; slot <= kLastListedSlot; ++slot) {
     if (!names[slot].empty()) DrawPlayerNode(cvarManager, table, names[slot], slot);
   }

@@ -47,8 +47,11 @@ void Shroudweave::FollowEnabledSwitch() {
     gameWrapper->UnhookEventPost(kVehicleInputEvent);
 }
 
+// When the players of the match this client runs change, the table goes out
+// again, so that whoever joined after the last send holds it too.
 void Shroudweave::EnforceVisibility() {
-  RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, wrongShapeReports);
+  if (RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, wrongShapeReports))
+    QueueSendCurrentTable();
 }
 
 // The host's callback hands the old value by value; neither it nor the

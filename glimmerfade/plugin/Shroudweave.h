@@ -35,7 +35,9 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   std::string GetDisplayName() override;
   void AttachImGuiContext(uintptr_t ctx) override;
 
-  // The enforcement pass, run after each vehicle-input event while enabled.
+  // The enforcement pass, run after each vehicle-input event while enabled;
+  // on the client that runs the match, a change of its players sends the
+  // table again.
   void EnforceVisibility();
   // Replication: the on-change handler of "invis_json" sends the table; the
   // bridge's message callback applies a received one.
@@ -55,7 +57,7 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   std::shared_ptr<NetcodeManager> netcode;
   // Wrong-shaped "invis_json" texts already reported; the game thread's alone.
   WrongShapeReports wrongShapeReports;
-  // The last table decode and names buffers, reused by the next pass.
+  // The last table decode, names buffers and roster, reused by the next pass.
   EnforcementPassMemory enforcementPassMemory;
   // Every callback, hook and task the host keeps goes through it.
   LifetimeGuard<Shroudweave> guard{*this};

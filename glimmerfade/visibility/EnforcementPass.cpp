@@ -56,27 +56,37 @@ CarWrapper QualifyingCar(const PriWrapper& pri) {
 
 bool IsNameSlot(int shortcut) { return shortcut >= 0 && shortcut < kSlots; }
 
-void CollectNames(const ArrayWrapper<PriWrapper>& roster, NameSlots& slots) {
+// Fills the name slots from the roster and, in the same walk, compares the
+// roster with the one walked last: true when it changed. A null roster array
+// names nobody and tells nothing about who is in the match.
+bool CollectNames(const ArrayWrapper<PriWrapper>& roster, NameSlots& slots, RosterIdentity& identity) {
   for (std::string& slot : slots) slot.clear();
-  for (int i = 0; i < RosterSize(roster); ++i) {
+  if (roster.IsNull()) return false;
+  identity.BeginWalk();
+  for (int i = 0; i < roster.Count(); ++i) {
     PriWrapper pri = roster.Get(i);
+    identity.Walk(pri.memory_address);
     CarWrapper car = QualifyingCar(pri);
     if (!car) continue;
     const int shortcut = pri.GetSpectatorShortcut();
     if (IsNameSlot(shortcut)) slots[shortcut] = car.GetOwnerName();
   }
+  return identity.EndWalk();
 }
 
 // Emptied online, where this client does not edit the table; composed locally.
-void WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster,
+// True when the roster of the match this client runs changed.
+bool WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster,
                     EnforcementPassMemory& memory) {
+  bool rosterChanged = false;
   if (game.IsInOnlineGame()) {
     memory.namesList.clear();
   } else {
-    CollectNames(roster, memory.names);
+    rosterChanged = CollectNames(roster, memory.names, memory.roster);
     ComposeNamesListInto(memory.names, memory.namesList);
   }
   cvars.getCvar(kNamesListCvar).setValue(memory.namesList);
+  return rosterChanged;
 }
 
 // The decode of "invis_json", shared with the cache, or null when the pass must
@@ -131,18 +141,19 @@ void ApplyTable(CVarManagerWrapper& cvars, const Viewer& viewer, const ArrayWrap
 }
 }  // namespace
 
-void RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
+bool RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
                         WrongShapeReports& reports) {
   ServerWrapper event = ChooseGameEvent(game);
-  if (event.IsNull() || event.GetCars().IsNull()) return;
+  if (event.IsNull() || event.GetCars().IsNull()) return false;
   PlayerControllerWrapper controller = game.GetPlayerController();
-  if (!controller) return;
+  if (!controller) return false;
   const Viewer viewer = ReadViewer(controller);
   ArrayWrapper<PriWrapper> roster = event.GetPRIs();
 
   // Writing the names list runs that variable's callbacks, which may run a
   // nested pass; the table is read after it, and held while cars are set.
-  WriteNamesList(cvars, game, roster, memory);
+  const bool rosterChanged = WriteNamesList(cvars, game, roster, memory);
   const VisibilityTableDecodeCache::SharedDecode decoded = ReadTable(cvars, memory.decodes, reports);
   if (decoded) ApplyTable(cvars, viewer, roster, decoded->table);
+  return rosterChanged;
 }

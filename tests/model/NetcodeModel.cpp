@@ -40,12 +40,14 @@ std::optional<NetcodeVariant> NetcodeVariantNamed(const std::string& name) {
 }
 
 // Its variables are registered when it first loads (a variable registered
-// before keeps its value) and stay with the host.
+// before keeps its value; a saved one takes the value in the settings file)
+// and stay with the host.
 void WorldModel::LoadNetcode(ClientState& client) {
   if (client.netcodeLoaded || !client.netcodeFile) return;
   client.netcodeLoaded = true;
   const NetcodeVariant& variant = client.variant;
-  if (variant.level && client.netcodeVariables.insert(kLogLevel).second) client.netcodeLevel = "1";
+  if (variant.level && client.netcodeVariables.insert(kLogLevel).second)
+    client.netcodeLevel = client.savedLevel.value_or("1");
   if (variant.in) client.netcodeVariables.insert(kMessageIn);
   if (variant.out) client.netcodeVariables.insert(kMessageOut);
 }

@@ -199,7 +199,9 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
     (args[1] == "install" ? installDelay : networkDelay) = *seconds;
     return true;
   }
+  if (command == "panel" && current && (args.size() == 1 || args[1] == "Glimmerfade")) DrawPage(*current);
   if (command == "cars" || command == "console" || command == "panel") return current != nullptr;
+  if (command == "restart") return ApplyRestart(args);
   if (command == "echo") return true;
   if (command == "open" || command == "click") return ApplyPanel(args);
   if (command == "null") return ApplyNull(args);
@@ -286,16 +288,19 @@ bool WorldModel::ApplyPanel(const std::vector<std::string>& args) {
   };
   if (args[0] == "open") {
     if (node(joined) == nodes.end()) return false;
+    DrawPage(client);
     client.openNodes.insert(joined);
     return true;
   }
   if (path.size() == 1 && path[0] == "Enable plugin") {
+    DrawPage(client);
     SetEnabled(client, Truthy(client.enabled) ? "0" : "1");
     return true;
   }
   if (path.size() != 2 || node(path[0]) == nodes.end() || !client.openNodes.count(path[0])) return false;
   const auto label = std::find(std::begin(kFlagLabels), std::end(kFlagLabels), path[1]);
   if (label == std::end(kFlagLabels)) return false;
+  DrawPage(client);  // the frames before the click show the table in force
   const int slot = node(path[0])->first;
   const size_t flag = static_cast<size_t>(label - std::begin(kFlagLabels));
   client.panel[slot][flag] = !client.panel[slot][flag];
@@ -345,6 +350,35 @@ bool WorldModel::ApplyIncoming(const std::vector<std::string>& args) {
   const std::string incoming =
       sent.substr(0, close) + "][" + (named ? "1" : "0") + "]" + sent.substr(close + 1);
   Receive(client, incoming, named ? args[1] : "NULL");
+  return true;
+}
+
+// The game closes and starts again: its plug-ins unloaded, its console
+// variables, match, controller, timers, messages and settings window dropped;
+// the settings file kept (the variables' values set again when they are
+// registered) or emptied; NetcodePlugin made available as the client was made.
+bool WorldModel::ApplyRestart(const std::vector<std::string>& args) {
+  if (currentIndex < 0 || !Arguments(args, 0, 1) ||
+      (args.size() == 2 && args[1] != "kept" && args[1] != "fresh"))
+    return false;
+  ClientState& client = clients[currentIndex];
+  const bool kept = args.size() == 1 || args[1] == "kept";
+  if (client.glimmerfadeLoaded) UnloadGlimmerfade(client);
+  client.settingsSaved = kept && (client.settingsSaved || client.glimmerfadeVariables);
+  if (kept && client.netcodeVariables.count(kLogLevel)) client.savedLevel = client.netcodeLevel;
+  if (!kept) client.savedLevel.reset();
+  client.glimmerfadeVariables = client.netcodeLoaded = client.installPending = false;
+  client.netcodeVariables.clear();
+  client.timers.clear();
+  client.inbox.clear();
+  client.openNodes.clear();
+  client.inMatch = client.online = client.nullPluginManager = false;
+  client.carHidden.clear();
+  client.hasController = true;
+  client.controlled.clear();
+  client.viewerTeam.reset();
+  client.netcodeFile = client.netcode == Availability::Loaded || client.netcode == Availability::Present;
+  if (client.netcode == Availability::Loaded) LoadNetcode(client);
   return true;
 }
 
@@ -418,6 +452,19 @@ bool WorldModel::InFlight() const {
   return false;
 }
 
+// A draw of the page shows the table in force: the first 9 x 3 flags of a
+// table in "invis_json" that has them; otherwise the panel keeps its own.
+void WorldModel::DrawPage(ClientState& client) {
+  const Decoded decoded = DecodeTable(client.invisJson);
+  if (!client.glimmerfadeLoaded || !IsComplete(decoded)) return;
+  for (size_t n = 0; n < client.panel.size(); ++n)
+    client.panel[n].assign(decoded.rows[n].begin(), decoded.rows[n].begin() + 3);
+}
+
+void WorldModel::DrawPages() {
+  for (ClientState& client : clients) DrawPage(client);
+}
+
 void WorldModel::ClearExpectations() {
   for (ClientState& client : clients) client.expected = ConsoleExpectations();
 }
@@ -471,6 +518,7 @@ void WorldModel::AddTimer(ClientState& client, double delay, bool install) {
 }
 
 void WorldModel::Enter(ClientState& client, bool online) {
+  client.roster.reset();
   client.inMatch = true;
   client.online = online;
   client.carHidden.clear();
@@ -497,18 +545,20 @@ std::string WorldModel::SenderName(const ClientState& receiver, int senderId) co
 // ---- Glimmerfade ----
 
 // The load hook makes a bridge (whose first detection pass runs at once) and
-// registers the variables; on every load but the first the host then sets
-// them again to their saved values, which runs their callbacks (the switch's
-// first).
+// registers the variables; on every load but the first (and the first after a
+// restart over kept settings) the host then sets them again to their saved
+// values, which runs their callbacks (the switch's first).
 void WorldModel::LoadGlimmerfade(ClientState& client) {
   if (client.glimmerfadeLoaded) return;
   client.glimmerfadeLoaded = true;
   client.bridgeReady = false;
   client.panel = DefaultTable();
+  client.roster.reset();
   DetectionPass(client, /*reset=*/true);
   if (client.netcodeVariables.count(kLogLevel)) client.netcodeLevel = "1";
-  if (!client.glimmerfadeVariables) {
-    client.glimmerfadeVariables = true;
+  const bool saved = client.glimmerfadeVariables || client.settingsSaved;
+  client.glimmerfadeVariables = true;
+  if (!saved) {
     client.enabled = "0";
     client.invisJson.clear();
     client.namesList.clear();
@@ -533,8 +583,10 @@ void WorldModel::UnloadGlimmerfade(ClientState& client) {
 // online game); online clients queue nothing.
 void WorldModel::SetInvisJson(ClientState& client, const std::string& text) {
   client.invisJson = text;
-  if (client.glimmerfadeLoaded && !client.IsOnline()) client.tasks.push_back({client.nextSeq++, true});
+  if (client.glimmerfadeLoaded && !client.IsOnline()) QueueSend(client);
 }
+
+void WorldModel::QueueSend(ClientState& client) { client.tasks.push_back({client.nextSeq++, true}); }
 
 // Every change queues a task that hooks or unhooks by the value it then finds.
 void WorldModel::SetEnabled(ClientState& client, const std::string& value) {
@@ -563,6 +615,14 @@ void WorldModel::EnforcementPass(ClientState& client) {
   const bool anyCar = std::any_of(players.begin(), players.end(), [](const Owner& p) { return p.hasCar; });
   if (!Hooked(client) || !client.inMatch || !anyCar || !client.hasController) return;
   if (!Enforces(client.online, playlist)) return;
+  // The client that runs the match sends its table again when its players
+  // change (one joined or left, or this is the first pass in the match).
+  std::vector<int> roster;
+  for (const Owner& player : players) roster.push_back(playerIds.at(player.name));
+  if (!client.online && client.roster != roster) {
+    client.roster = roster;
+    QueueSend(client);
+  }
   const PassResult result = Pass(DecodeTable(client.invisJson), client.online, ViewerOf(client), players);
   client.namesList = result.namesList;
   if (result.wrongShape) client.expected.prefixes.insert("invis_json does not hold a visibility table: ");

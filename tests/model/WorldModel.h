@@ -53,6 +53,7 @@ struct ClientState {
   bool netcodeLoaded = false;
   std::set<std::string> netcodeVariables;  // NetcodePlugin's variables that exist
   std::string netcodeLevel = "1";          // the value of "NETCODE_Log_Level"
+  std::optional<std::string> savedLevel;   // its value in the settings file, set again when it is registered
   bool installPending = false;
   bool nullPluginManager = false;
 
@@ -60,7 +61,9 @@ struct ClientState {
   bool bridgeReady = false;
   int detectionPasses = 0;
 
-  // Glimmerfade's console variables.
+  // Glimmerfade's console variables, and whether the settings file holds them
+  // (set again when they are registered).
+  bool settingsSaved = false;
   std::string enabled = "0";
   std::string invisJson;
   std::string namesList;
@@ -76,6 +79,11 @@ struct ClientState {
   // Settings window: nodes opened in the host's context, and the panel's table.
   std::set<std::string> openNodes;
   Table panel = DefaultTable();
+
+  // The players, by id, of the match this client ran at the last pass that
+  // walked its roster; nullopt when the next such pass cannot find the same
+  // (the module is new, or the client entered a match and has a new replica).
+  std::optional<std::vector<int>> roster;
 
   // Game loop.
   struct Timer {
@@ -131,6 +139,8 @@ class WorldModel {
   bool InFlight() const;                                  // messages queued or travelling
   size_t TablesApplied() const { return tablesApplied; }  // received tables stored by online clients
   void ClearExpectations();
+  // Every client's page drawn, as a free-running render thread draws them.
+  void DrawPages();
 
  private:
   static std::optional<int> TicksOf(const std::vector<std::string>& args);
@@ -141,6 +151,7 @@ class WorldModel {
   bool ApplyNull(const std::vector<std::string>& args);
   bool ApplyNetcodeVar(const std::vector<std::string>& args);
   bool ApplyIncoming(const std::vector<std::string>& args);
+  bool ApplyRestart(const std::vector<std::string>& args);
   void Type(ClientState& client, const std::string& line);
 
   // The host.
@@ -162,6 +173,8 @@ class WorldModel {
   void UnloadGlimmerfade(ClientState& client);
   void SetInvisJson(ClientState& client, const std::string& text);
   void SetEnabled(ClientState& client, const std::string& value);
+  void DrawPage(ClientState& client);
+  void QueueSend(ClientState& client);
   void SendTable(ClientState& client);
   void EnforcementPass(ClientState& client);
   // Glimmerfade's bridge (NetcodeModel.cpp).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -118,7 +119,18 @@ bool Runner::Run(const Step& step) {
         scriptError = Finding{"sends", "more tables sent than the model expects while \"" + line + "\" ran"};
     }
   }
+  if (user) AwaitFreeFrame();
   return true;
+}
+
+// A page shows the table in force as of its last draw. A free-running render
+// thread draws every page between steps: the step ends once a frame begun
+// after it has been drawn (the count goes up as a frame begins).
+void Runner::AwaitFreeFrame() {
+  const uint64_t begun = simulation->FreeRunningFrames();
+  while (simulation->FreeRunningFrames() < begun + 2)
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+  model.DrawPages();
 }
 
 void Runner::RunLine(const std::string& line) {

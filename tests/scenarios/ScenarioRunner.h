@@ -58,6 +58,7 @@ class Runner {
 
  private:
   void RunLine(const std::string& line);
+  void AwaitFreeFrame();
   size_t CountSends();
   std::optional<Finding> CheckClient(const model::ClientState& expected, sim::Client& client);
   std::optional<Finding> CheckConsole(const model::ClientState& expected, sim::Client& client);

@@ -138,7 +138,8 @@ TEST(HostCommands, RestartKeepsOrForgetsTheSavedSettings) {
 }
 
 // Everything the host holds for Glimmerfade (a hook, callbacks, a bound
-// integer, a queued send task) goes with its unload; NetcodePlugin keeps its own.
+// integer, queued send tasks: the first pass in the match queued one, the
+// table typed after it another) goes with its unload; NetcodePlugin keeps its own.
 TEST(HostCommands, NothingIsHeldForAnUnloadedPlugin) {
   const ScriptRun run = RunSimScript(
       "sim match m 6\nsim player add m Alice shortcut=1\nsim client alice\nplugin load Glimmerfade\n"
@@ -150,7 +151,7 @@ TEST(HostCommands, NothingIsHeldForAnUnloadedPlugin) {
   ASSERT_EQ(run.failures, 0) << run.output;
   EXPECT_NE(run.Section("loaded").find(
                 "  Glimmerfade:\n" + std::string("    hook Function TAGame.Car_TA.SetVehicleInput\n") +
-                "    game-thread tasks 1\n    on-change callback of NETCODE_Message_In\n"
+                "    game-thread tasks 2\n    on-change callback of NETCODE_Message_In\n"
                 "    on-change callback of invis_json\n"
                 "    on-change callback of shroudweave_enabled\n"
                 "    integer bound to NETCODE_Log_Level\n"),

@@ -1,6 +1,7 @@
-// The project's enforcement pass, which keeps the last table decode and its
-// names buffers from pass to pass, held against the reference pass, which keeps
-// nothing. Random sequences of "invis_json" values (tables whole, long and
+// The project's enforcement pass, which keeps the last table decode, its names
+// buffers and the roster from pass to pass, held against the reference pass,
+// which keeps only the roster, whole.
+// Random sequences of "invis_json" values (tables whole, long and
 // short, wrong shapes, text that is not JSON, repeats) and world changes
 // (players coming, going and changing, the viewer, online and local matches)
 // run through two simulations: one with the module enforcing as it ships, one
@@ -27,11 +28,31 @@
 
 namespace {
 
-// The project's pass keeping nothing between calls: it decodes "invis_json"
-// and composes the names list afresh every time.
-void RunReferencePass(CVarManagerWrapper& cvars, GameWrapper& game, WrongShapeReports& reports) {
+// Whether a pass walks the roster of a match this client runs.
+bool WalksRosterOfOwnMatch(GameWrapper& game) {
+  if (game.IsInOnlineGame() || !game.IsInGame()) return false;
+  ServerWrapper event = game.GetGameEventAsServer();
+  return !event.IsNull() && !event.GetCars().IsNull() && game.GetPlayerController() &&
+         !event.GetPRIs().IsNull();
+}
+
+// The project's pass keeping nothing between calls but the roster it walked
+// last, whole: it decodes "invis_json" and composes the names list afresh every
+// time. When the roster of the match this client runs is another than that,
+// it stores "invis_json" again, which has the module send the table, as the
+// module's own pass has it sent.
+void RunReferencePass(CVarManagerWrapper& cvars, GameWrapper& game, WrongShapeReports& reports,
+                      std::vector<uintptr_t>& rosterSeen) {
   EnforcementPassMemory nothingKept;
   RunEnforcementPass(cvars, game, nothingKept, reports);
+  if (!WalksRosterOfOwnMatch(game)) return;
+  ArrayWrapper<PriWrapper> pris = game.GetGameEventAsServer().GetPRIs();
+  std::vector<uintptr_t> roster;
+  for (int i = 0; i < pris.Count(); ++i) roster.push_back(pris.Get(i).memory_address);
+  if (roster == rosterSeen) return;
+  rosterSeen = roster;
+  CVarWrapper invisJson = cvars.getCvar(kInvisJsonCvar);
+  invisJson.setValue(invisJson.getStringValue());
 }
 
 using Rng = std::mt19937;
@@ -137,8 +158,10 @@ class Leg {
       std::shared_ptr<CVarManagerWrapper> cvars = client->CvarManager();
       std::shared_ptr<GameWrapper> game = client->Game();
       WrongShapeReports* kept = &reports;
-      game->HookEventPost(kVehicleInputEvent,
-                          [cvars, game, kept](std::string) { RunReferencePass(*cvars, *game, *kept); });
+      std::vector<uintptr_t>* seen = &rosterSeen;
+      game->HookEventPost(kVehicleInputEvent, [cvars, game, kept, seen](std::string) {
+        RunReferencePass(*cvars, *game, *kept, *seen);
+      });
     } else {
       EXPECT_TRUE(client->SetCvar(kEnabledCvar, "1"));
       simulation->RunPending();  // the switch hooks at the game thread's next turn
@@ -181,6 +204,7 @@ class Leg {
   sim::Match* match = nullptr;
   size_t mark = 0;
   WrongShapeReports reports;
+  std::vector<uintptr_t> rosterSeen;
 };
 
 // ---- the model's view of a leg ----
