@@ -1,7 +1,8 @@
 # The release of a build, made by CPack into <build>/dist/ (`cpack --preset
 # NAME`, or the workflow of the preset): from a Windows build, a zip of
-# Glimmerfade.dll, the README's player guide as README.txt, the license, and
-# SHA256SUMS of the three; from the web build, a zip of the page, a folder any
+# Glimmerfade.dll, the README's player guide as README.txt with the page of
+# examples it links to (docs/players.md), the license, and SHA256SUMS of the
+# four; from the web build, a zip of the page, a folder any
 # static web server can serve.
 #
 # Only a DLL built with Visual C++ (the windows-msvc preset) loads in the game:
@@ -80,11 +81,12 @@ ${readme_text}")
   endif()
   file(WRITE ${GLIMMERFADE_RELEASE_DIR}/README.txt "${readme_text}")
   install(FILES ${GLIMMERFADE_RELEASE_DIR}/README.txt ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/players.md DESTINATION docs)
   # Last, over what was installed.
   install(CODE [[
     set(release "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     set(sums "")
-    foreach(file Glimmerfade.dll README.txt LICENSE)
+    foreach(file Glimmerfade.dll README.txt docs/players.md LICENSE)
       file(SHA256 "${release}/${file}" sum)
       string(APPEND sums "${sum}  ${file}\n")
     endforeach()

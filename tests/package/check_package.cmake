@@ -1,6 +1,6 @@
 # Unpacks the cross build's zip into WORK and fails unless it holds exactly
-# Glimmerfade.dll, README.txt, LICENSE and SHA256SUMS, the checksums of the
-# other three hold, README.txt says first that the DLL is not for the game,
+# Glimmerfade.dll, README.txt, docs/players.md (which README.txt links to),
+# LICENSE and SHA256SUMS, the checksums of the other four hold, README.txt says first that the DLL is not for the game,
 # the DLL has no debug information but a link to the Glimmerfade.dll.debug
 # beside the zip, and it imports only Windows system DLLs and pluginsdk.dll.
 #   cmake -DZIP=... -DWORK=DIR -DOBJDUMP=... -P check_package.cmake
@@ -24,14 +24,14 @@ file(MAKE_DIRECTORY ${WORK})
 run(unused ${CMAKE_COMMAND} -E tar xf ${ZIP})
 file(GLOB_RECURSE files LIST_DIRECTORIES true RELATIVE ${WORK} ${WORK}/*)
 list(SORT files)
-if(NOT files STREQUAL "Glimmerfade.dll;LICENSE;README.txt;SHA256SUMS")
+if(NOT files STREQUAL "Glimmerfade.dll;LICENSE;README.txt;SHA256SUMS;docs;docs/players.md")
   message(FATAL_ERROR "${ZIP} holds '${files}'")
 endif()
 
 file(READ ${WORK}/SHA256SUMS sums)
 string(REGEX REPLACE "[0-9a-f]+  " "" summed "${sums}")
-if(NOT summed STREQUAL "Glimmerfade.dll\nREADME.txt\nLICENSE\n")
-  message(FATAL_ERROR "SHA256SUMS does not sum the DLL, README.txt and LICENSE:\n${sums}")
+if(NOT summed STREQUAL "Glimmerfade.dll\nREADME.txt\ndocs/players.md\nLICENSE\n")
+  message(FATAL_ERROR "SHA256SUMS does not sum the DLL, README.txt, docs/players.md and LICENSE:\n${sums}")
 endif()
 run(unused sha256sum --check --strict SHA256SUMS)
 
