@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds, then runs every test; exits non-zero when any fails. Each leg is a
 # CMake workflow preset (configure, build, test, and the Windows leg's zip):
-#   lint           clang-tidy on the plug-in's code, zero findings
+#   lint           clang-tidy on the plug-in's code and the simulated host's,
+#                  zero findings; clang-format's check; the docs' names
 #   linux          the normal build, and the plug-in alone against its installed SDK
 #   libcxx         clang with libc++
 #   asan           the fuzz targets, then the rest under AddressSanitizer and
