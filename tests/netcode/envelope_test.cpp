@@ -195,6 +195,15 @@ TEST_F(EnvelopeLines, SenderNameOnlyForPlayersOfTheCurrentGame) {
   const std::vector<std::string> lines = Receive("[Shroudweave][" + std::to_string(cases[0].address) + "]hi");
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_TRUE(IsLevelLine(lines[1], 'C', Parsed("NULL", "hi"))) << lines[1];
+
+  // Out of every game, Bob's entry of the match left is nobody's to read.
+  client.SetNullObject(sim::WorldObject::PlayerArray, false);
+  client.LeaveMatch();
+  const size_t lookups = sim::Simulation::UnknownObjectLookups();
+  const std::vector<std::string> left = Receive("[Shroudweave][" + std::to_string(cases[0].address) + "]hi");
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_TRUE(IsLevelLine(left[1], 'C', Parsed("NULL", "hi"))) << left[1];
+  EXPECT_EQ(sim::Simulation::UnknownObjectLookups(), lookups);
 }
 
 TEST_F(EnvelopeLines, SenderNameInAnOnlineGame) {
