@@ -1,9 +1,10 @@
 #pragma once
 
-// The world the clients share: the simulation's clock, its lock, its clients
-// and matches, and the render thread. What walks the clients themselves
-// (ticks, the network, free-running frames) is the client room's
-// (host/client/Simulation.cpp), which composes each client.
+// Simulation::Impl: the world the clients share. It owns the simulation's
+// clock, its lock, its clients and matches, and the render thread. Every room
+// above reaches it; what walks the clients themselves (ticks, the network,
+// free-running frames) is the client room's (host/client/Simulation.cpp),
+// which composes each client.
 
 #include <atomic>
 #include <cstdint>
