@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "host/world/SimNetwork.h"
+#include "host/wrappers/SimNetwork.h"
 
 // Variants of the module leave out one of the variables (see CMakeLists.txt).
 #ifndef NETCODE_HAS_LEVEL

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "common/SimulationTest.h"
-#include "host/world/SimNetwork.h"
+#include "host/wrappers/SimNetwork.h"
 #include "pluginsdk.h"
 
 namespace {

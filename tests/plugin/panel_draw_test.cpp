@@ -1,6 +1,7 @@
 // What the settings page shows, drawn by the host's Dear ImGui window with the
 // real module: the enable switch, one node per named slot, and their boxes.
 #include "common/panel_fixture.h"
+#include "host/client/ClientImpl.h"
 #include "host/modules/ModuleLoader.h"
 #include "host/settings/SettingsWindow.h"
 
@@ -95,7 +96,7 @@ class PanelBeforeLoad : public SimulationTest {
     auto getPlugin = reinterpret_cast<uintptr_t (*)()>(sim::ModuleSymbol(module, "getPlugin"));
     ASSERT_NE(getPlugin, nullptr);
     plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(getPlugin());
-    plugin->cvarManager = client.Internals().hostCvarManager;
+    plugin->cvarManager = client.Internals().plugins.HostCvarManager();
     Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.Internals()).AddPage("Unloaded", plugin); });
   }
   void TearDown() override {
@@ -108,7 +109,7 @@ class PanelBeforeLoad : public SimulationTest {
     }
   }
   void Register(const std::string& name, const std::string& value) {
-    client.Internals().hostCvarManager->registerCvar(name, value);
+    client.Internals().plugins.HostCvarManager()->registerCvar(name, value);
   }
 };
 

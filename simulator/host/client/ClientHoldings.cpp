@@ -22,7 +22,7 @@ std::vector<HostHoldings> Client::Holdings() const {
   HostLock lock(client.sim.mutex);
   std::vector<HostHoldings> result;
   std::map<const PluginRecord*, size_t> loaded;
-  for (const auto& record : client.plugins) {
+  for (const auto& record : client.plugins.Records()) {
     loaded[record.get()] = result.size();
     result.push_back(HoldingsOf(HostHoldings::Owner::LoadedPlugin, record->name));
   }
@@ -34,15 +34,8 @@ std::vector<HostHoldings> Client::Holdings() const {
     return found == loaded.end() ? unloaded : result[found->second];
   };
 
-  for (const auto& hook : client.hooks) holder(hook->owner).hooks.push_back(hook->event);
-  for (const auto& [due, timer] : client.timers) holder(timer.owner).timers.push_back(due.first);
-  for (const TaskEntry& task : client.tasks) ++holder(task.owner).tasks;
-  for (const auto& [cvarName, cvar] : client.cvars) {
-    for (const auto& callback : cvar->callbacks) holder(callback->owner).cvarCallbacks.push_back(cvarName);
-    for (const BoundInt& bound : cvar->boundInts) holder(bound.owner).boundInts.push_back(cvarName);
-  }
-  for (const auto& listener : client.netListeners)
-    holder(listener->owner).netListeners.push_back(listener->channel);
+  client.loop.AddHoldings(holder);
+  client.console.AddHoldings(holder);
 
   if (!host.Empty()) result.push_back(host);
   if (!unloaded.Empty()) result.push_back(unloaded);

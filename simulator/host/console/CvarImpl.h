@@ -27,7 +27,7 @@ struct BoundInt {
 };
 
 struct Cvar : CvarSettings {
-  Client::Impl* client = nullptr;
+  Client::Impl* client = nullptr;  // whose console holds it: the wrappers reach it through this
   std::vector<std::shared_ptr<CvarCallback>> callbacks;
   std::vector<BoundInt> boundInts;
 };

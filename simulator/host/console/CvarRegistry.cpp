@@ -9,8 +9,8 @@
 #include <locale>
 #include <sstream>
 
-#include "host/client/ClientImpl.h"
 #include "host/console/ConfigFile.h"
+#include "host/console/Console.h"
 
 namespace sim {
 namespace {
@@ -60,20 +60,20 @@ std::string ClampToBounds(const Cvar& cvar, std::string value) {
   return value;
 }
 
-Cvar* Client::Impl::FindCvar(const std::string& cvarName) {
+Cvar* Console::FindCvar(const std::string& cvarName) {
   HostLock lock(sim.mutex);
   auto found = cvars.find(cvarName);
   return found == cvars.end() ? nullptr : found->second.get();
 }
 
-Cvar& Client::Impl::RegisterCvar(const std::string& cvarName, const std::string& defaultValue,
-                                 const std::string& description, bool searchable, bool hasMin, float min,
-                                 bool hasMax, float max, bool saved) {
+Cvar& Console::RegisterCvar(const std::string& cvarName, const std::string& defaultValue,
+                            const std::string& description, bool searchable, bool hasMin, float min,
+                            bool hasMax, float max, bool saved) {
   HostLock lock(sim.mutex);
   std::unique_ptr<Cvar>& slot = cvars[cvarName];
   if (!slot) {
     slot = std::make_unique<Cvar>();
-    slot->client = this;
+    slot->client = &client;
     slot->name = cvarName;
     slot->defaultValue = defaultValue;
     slot->description = description;
@@ -89,8 +89,8 @@ Cvar& Client::Impl::RegisterCvar(const std::string& cvarName, const std::string&
   return *slot;
 }
 
-void Client::Impl::SetCvarValue(Cvar& cvar, std::string value) {
-  BusyScope busy(*this);  // an unload asked for by a callback waits until all have run
+void Console::SetCvarValue(Cvar& cvar, std::string value) {
+  Plugins::BusyScope busy(plugins);  // an unload asked for by a callback waits until all have run
   std::string oldValue;
   // Callbacks added or removed while these run take effect from the next change.
   std::vector<std::shared_ptr<CvarCallback>> snapshot;
@@ -108,12 +108,13 @@ void Client::Impl::SetCvarValue(Cvar& cvar, std::string value) {
   const uintptr_t address = reinterpret_cast<uintptr_t>(&cvar);
   for (const std::shared_ptr<CvarCallback>& entry : snapshot) {
     if (!entry->alive) continue;
-    Guarded(entry->owner, "cvar", cvar.name, [&] { entry->callback(oldValue, CVarWrapper(address)); });
+    plugins.Guarded(entry->owner, "cvar", cvar.name,
+                    [&] { entry->callback(oldValue, CVarWrapper(address)); });
   }
 }
 
-void Client::Impl::LoadConfig() {
-  ConfigValues values = ReadConfigFile(ConfigPath());
+void Console::LoadConfig() {
+  ConfigValues values = ReadConfigFile(configPath);
   HostLock lock(sim.mutex);
   savedValues = std::move(values);
 }
@@ -122,7 +123,7 @@ void Client::Impl::LoadConfig() {
 // land in the order their texts were made. The text is made under the lock,
 // the file written after it; a change meanwhile marks the settings changed
 // again, for the next turn.
-void Client::Impl::SaveConfig() {
+void Console::SaveConfig() {
   if (!sim.OnGameThread()) {
     configDirty = true;
     return;
@@ -136,17 +137,64 @@ void Client::Impl::SaveConfig() {
     text = FormatConfig(savedValues);
     configDirty = false;
   }
-  if (!WriteConfigFile(ConfigPath(), text)) {
+  if (!WriteConfigFile(configPath, text)) {
     configDirty = true;
-    Log("Cannot write " + ConfigPath().string());
+    Log("Cannot write " + configPath.string());
   }
 }
 
-void Client::Impl::SaveConfigIfChanged() {
+void Console::SaveConfigIfChanged() {
   if (configDirty && sim.OnGameThread()) SaveConfig();
 }
 
-void Client::Impl::RestoreSavedValues(PluginRecord& record) {
+std::optional<CvarInfo> Console::Describe(const std::string& cvarName) {
+  HostLock lock(sim.mutex);
+  Cvar* cvar = FindCvar(cvarName);
+  if (!cvar) return std::nullopt;
+  return CvarInfo{{static_cast<const CvarSettings&>(*cvar)}, cvar->callbacks.size(), cvar->boundInts.size()};
+}
+
+size_t Console::CallbackCount() const {
+  size_t count = 0;
+  for (const auto& [cvarName, cvar] : cvars) count += cvar->callbacks.size();
+  return count;
+}
+
+size_t Console::BoundIntCount() const {
+  size_t count = 0;
+  for (const auto& [cvarName, cvar] : cvars) count += cvar->boundInts.size();
+  return count;
+}
+
+void Console::TakeOwned(PluginRecord* owner, Dropped& dropped) {
+  for (auto& [cvarName, cvar] : cvars) {
+    EraseOwned(cvar->callbacks, owner, dropped);
+    auto& bound = cvar->boundInts;
+    for (BoundInt& each : bound) {
+      if (each.owner == owner) Drop(dropped, std::move(each.target));
+    }
+    bound.erase(
+        std::remove_if(bound.begin(), bound.end(), [&](const BoundInt& b) { return b.owner == owner; }),
+        bound.end());
+  }
+}
+
+// Variables are retired, not freed: a wrapper copy may still hold one's address.
+void Console::TakeAll(Dropped& dropped) {
+  for (auto& [cvarName, cvar] : cvars) {
+    for (auto& callback : cvar->callbacks) callback->alive = false;
+    Drop(dropped, std::move(cvar->callbacks));
+    Drop(dropped, std::move(cvar->boundInts));
+    cvar->callbacks.clear();
+    cvar->boundInts.clear();
+    retiredCvars.push_back(std::move(cvar));
+  }
+  cvars.clear();
+  savedValues.clear();
+  configDirty = false;
+}
+
+void Console::RestoreSavedValues(PluginRecord& record) {
   std::vector<std::string> names;
   {
     HostLock lock(sim.mutex);

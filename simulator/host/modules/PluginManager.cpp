@@ -4,17 +4,15 @@
 #include <cctype>
 #include <system_error>
 
-#include "host/client/ClientImpl.h"
 #include "host/modules/ClockImport.h"
+#include "host/modules/Dropped.h"
 #include "host/modules/ModuleLoader.h"
+#include "host/modules/Plugins.h"
 #include "host/world/ProcessorClock.h"
-#include "host/world/SimulationImpl.h"
 
 namespace sim {
 namespace {
 
-const char* const kNetcodePackageId = "166";
-const char* const kNetcodePluginName = "NetcodePlugin";
 const char* const kReplacedMarker = ".replaced-";
 
 // Plug-in names become file names: letters, digits, '_' and '-' only.
@@ -23,28 +21,6 @@ bool ValidPluginName(const std::string& name) {
   return std::all_of(name.begin(), name.end(), [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
   });
-}
-
-// What an unload takes from the host's lists, let go of once the host's lock
-// is released: destroying a plug-in's callback runs the plug-in's code.
-using Dropped = std::vector<std::shared_ptr<void>>;
-
-template <class Thing>
-void Drop(Dropped& dropped, Thing&& thing) {
-  dropped.push_back(std::make_shared<std::decay_t<Thing>>(std::forward<Thing>(thing)));
-}
-
-template <class Entry>
-void EraseOwned(std::vector<std::shared_ptr<Entry>>& entries, PluginRecord* owner, Dropped& dropped) {
-  for (auto& entry : entries) {
-    if (entry->owner != owner) continue;
-    entry->alive = false;
-    Drop(dropped, std::move(entry->callback));
-    entry->callback = nullptr;
-  }
-  entries.erase(
-      std::remove_if(entries.begin(), entries.end(), [](const auto& entry) { return !entry->alive; }),
-      entries.end());
 }
 
 // Linux lets a file take the name of a loaded module; Windows refuses to
@@ -79,37 +55,47 @@ void RemoveReplacedModules(const std::filesystem::path& folder) {
 
 }  // namespace
 
-PluginRecord* Client::Impl::FindPlugin(const std::string& pluginName) const {
+Plugins::Plugins(Simulation::Impl& simulation, Client::Impl& ofClient, PluginsClient& owner,
+                 std::filesystem::path pluginsFolder)
+    : sim(simulation),
+      client(ofClient),
+      composer(owner),
+      folder(std::move(pluginsFolder)),
+      hostHandle(&ofClient, nullptr),
+      hostCvarManager(std::make_shared<CVarManagerWrapper>(HostHandleAddress())),
+      hostGame(std::make_shared<GameWrapper>(HostHandleAddress())) {}
+
+PluginRecord* Plugins::Find(const std::string& pluginName) const {
   HostLock lock(sim.mutex);
-  for (const auto& record : plugins) {
+  for (const auto& record : records) {
     if (record->name == pluginName) return record.get();
   }
   return nullptr;
 }
 
-GameWrapper* Client::Impl::GameWrapperOf(PluginRecord* owner) const {
+GameWrapper* Plugins::GameWrapperOf(PluginRecord* owner) const {
   return owner && owner->gameWrapper ? owner->gameWrapper.get() : hostGame.get();
 }
 
-bool Client::Impl::LoadPlugin(const std::string& pluginName) {
+bool Plugins::Load(const std::string& pluginName) {
   if (!ValidPluginName(pluginName)) {
-    Log("Invalid plug-in name \"" + pluginName + "\"");
+    composer.Log("Invalid plug-in name \"" + pluginName + "\"");
     return false;
   }
   // Plug-ins are loaded on the game thread: from any other, the load is handed
   // to it as the console command would be.
   if (!sim.OnGameThread()) {
-    ExecuteCommand("plugin load " + pluginName);
+    composer.HandToGameThread("plugin load " + pluginName);
     return true;
   }
-  if (FindPlugin(pluginName)) {
-    Log("Plug-in " + pluginName + " is already loaded");
+  if (Find(pluginName)) {
+    composer.Log("Plug-in " + pluginName + " is already loaded");
     return true;
   }
   const std::string fileName = ModuleFileName(pluginName);
-  const std::filesystem::path file = dataFolder / "plugins" / fileName;
+  const std::filesystem::path file = folder / fileName;
   auto fail = [&](const std::string& reason) {
-    Log("Cannot load plug-in " + pluginName + ": " + reason);
+    composer.Log("Cannot load plug-in " + pluginName + ": " + reason);
     return false;
   };
   std::error_code error;
@@ -149,7 +135,7 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
     record->plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(instanceAddress);
   if (!record->plugin) return closeAndFail("getPlugin gave no plug-in");
 
-  record->handle = handles.emplace_back(std::make_unique<HostHandle>(this, record.get())).get();
+  record->handle = handles.emplace_back(std::make_unique<HostHandle>(&client, record.get())).get();
   const auto handleAddress = reinterpret_cast<uintptr_t>(record->handle);
   record->cvarManager = std::make_shared<CVarManagerWrapper>(handleAddress);
   record->gameWrapper = std::make_shared<GameWrapper>(handleAddress);
@@ -165,7 +151,7 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
   {
     HostLock lock(sim.mutex);  // the render thread lists the plug-ins whose pages it draws
     loadedPlugins.push_back(record->listed);
-    plugins.push_back(std::move(record));
+    records.push_back(std::move(record));
   }
 
   bool completed = false;
@@ -177,22 +163,22 @@ bool Client::Impl::LoadPlugin(const std::string& pluginName) {
     UnloadNow(loaded);
     return fail("onLoad failed");
   }
-  RestoreSavedValues(*loaded);
-  Log("Loaded plug-in " + pluginName + ": " + info->displayName + " " + info->versionText);
+  composer.Loaded(*loaded);
+  composer.Log("Loaded plug-in " + pluginName + ": " + info->displayName + " " + info->versionText);
   return true;
 }
 
-bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
+bool Plugins::Unload(const std::string& pluginName) {
   // Plug-ins are unloaded on the game thread: from any other, the unload is
   // handed to it as the console command would be.
   if (!sim.OnGameThread()) {
-    if (!FindPlugin(pluginName)) return false;
-    ExecuteCommand("plugin unload " + pluginName);
+    if (!Find(pluginName)) return false;
+    composer.HandToGameThread("plugin unload " + pluginName);
     return true;
   }
-  PluginRecord* record = FindPlugin(pluginName);
+  PluginRecord* record = Find(pluginName);
   if (!record) {
-    Log("Plug-in " + pluginName + " is not loaded");
+    composer.Log("Plug-in " + pluginName + " is not loaded");
     return false;
   }
   // Plug-in code of this client on the game thread's stack: the game thread
@@ -205,12 +191,12 @@ bool Client::Impl::UnloadPlugin(const std::string& pluginName) {
     return true;
   }
   UnloadNow(record);
-  Log("Unloaded plug-in " + pluginName);
+  composer.Log("Unloaded plug-in " + pluginName);
   return true;
 }
 
 // Game thread, outside every plug-in call of its own.
-void Client::Impl::RunDeferredUnloads() {
+void Plugins::RunDeferredUnloads() {
   while (unloadsDeferred) {
     PluginRecord* record = nullptr;
     {
@@ -222,12 +208,12 @@ void Client::Impl::RunDeferredUnloads() {
     }
     const std::string pluginName = record->name;
     UnloadNow(record);
-    Log("Unloaded plug-in " + pluginName);
+    composer.Log("Unloaded plug-in " + pluginName);
   }
 }
 
 // Game thread. No other thread runs plug-in code of this client meanwhile.
-void Client::Impl::UnloadNow(PluginRecord* record) {
+void Plugins::UnloadNow(PluginRecord* record) {
   UnloadScope unloading(*this);
   BusyScope busy(*this);
   {
@@ -251,7 +237,8 @@ void Client::Impl::UnloadNow(PluginRecord* record) {
   instance.reset();  // may destroy the plug-in object: not under the lock
   Guarded(record, "deleteMe", "", [&] { record->descriptor->deleteMeFn(); });
   record->handle->revoked.store(true, std::memory_order_release);
-  DropRegistrations(record);
+  composer.DropRegistrations(record);
+  ForgetCallingPlugin(record);
   record->cvarManager.reset();
   record->gameWrapper.reset();
   // The weak reference's control block belongs to the module: let go of it first.
@@ -259,55 +246,31 @@ void Client::Impl::UnloadNow(PluginRecord* record) {
   watch.reset();
   if (released) {
     CloseModule(record->module);
-    RemoveReplacedModules(dataFolder / "plugins");
+    RemoveReplacedModules(folder);
   } else {
-    Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
+    composer.Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
   }
   std::unique_ptr<PluginRecord> gone;
   HostLock lock(sim.mutex);
   auto found =
-      std::find_if(plugins.begin(), plugins.end(), [&](const auto& each) { return each.get() == record; });
+      std::find_if(records.begin(), records.end(), [&](const auto& each) { return each.get() == record; });
   gone = std::move(*found);
-  plugins.erase(found);
+  records.erase(found);
 }
 
-void Client::Impl::DropRegistrations(PluginRecord* owner) {
-  Dropped dropped;
-  HostLock lock(sim.mutex);
-  EraseOwned(hooks, owner, dropped);
-  EraseOwned(netListeners, owner, dropped);
-  for (auto& [cvarName, cvar] : cvars) {
-    EraseOwned(cvar->callbacks, owner, dropped);
-    auto& bound = cvar->boundInts;
-    for (BoundInt& each : bound) {
-      if (each.owner == owner) Drop(dropped, std::move(each.target));
-    }
-    bound.erase(
-        std::remove_if(bound.begin(), bound.end(), [&](const BoundInt& b) { return b.owner == owner; }),
-        bound.end());
-  }
-  for (auto it = timers.begin(); it != timers.end();) {
-    if (it->second.owner != owner) {
-      ++it;
-      continue;
-    }
-    Drop(dropped, std::move(it->second));
-    it = timers.erase(it);
-  }
-  for (TaskEntry& task : tasks) {
-    if (task.owner == owner) Drop(dropped, std::move(task.callback));
-  }
-  tasks.erase(
-      std::remove_if(tasks.begin(), tasks.end(), [&](const TaskEntry& t) { return t.owner == owner; }),
-      tasks.end());
-  ForgetCallingPlugin(owner);
+void Plugins::UnloadAll() {
+  while (!records.empty()) UnloadNow(records.back().get());
 }
 
-bool Client::Impl::InstallPluginFile(const std::string& pluginName, const std::string& fromModule) {
+void Plugins::ForgetDeferredUnloads() {
+  deferredUnloads.clear();
+  unloadsDeferred = false;
+}
+
+bool Plugins::InstallFile(const std::string& pluginName, const std::string& fromModule) {
   if (!ValidPluginName(pluginName) || !ValidPluginName(fromModule)) return false;
   const std::string fileName = ModuleFileName(pluginName);
   const std::filesystem::path source = sim.moduleDir / ModuleFileName(fromModule);
-  const std::filesystem::path folder = dataFolder / "plugins";
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   RemoveReplacedModules(folder);
@@ -317,34 +280,11 @@ bool Client::Impl::InstallPluginFile(const std::string& pluginName, const std::s
   std::filesystem::copy_file(source, temporary, std::filesystem::copy_options::overwrite_existing, error);
   if (!error) MoveIntoPlace(temporary, folder / fileName, error);
   if (error) {
-    Log("Cannot install plug-in file " + fileName + ": " + error.message());
+    composer.Log("Cannot install plug-in file " + fileName + ": " + error.message());
     std::filesystem::remove(temporary, error);
     return false;
   }
   return true;
-}
-
-void Client::Impl::InstallPackage(const std::string& id) {
-  const std::string prefix = "cpm_install " + id + ": ";
-  if (id != kNetcodePackageId) {
-    Log(prefix + "failed, unknown package");
-    return;
-  }
-  std::error_code error;
-  if (std::filesystem::exists(dataFolder / "plugins" / ModuleFileName(kNetcodePluginName), error)) {
-    Log(prefix + "NetcodePlugin is already installed");
-  } else if (netcode != NetcodeAvailability::Installable) {
-    Log(prefix + "failed, NetcodePlugin is not available to this client");
-  } else if (installPending) {
-    Log(prefix + "NetcodePlugin is already being installed");
-  } else {
-    installPending = true;
-    Log(prefix + "installing NetcodePlugin");
-    AddTimer(nullptr, sim.installDelay, [this, prefix](GameWrapper*) {
-      installPending = false;
-      if (InstallNetcodeFile()) Log(prefix + "NetcodePlugin installed");
-    });
-  }
 }
 
 }  // namespace sim

@@ -12,6 +12,7 @@
 namespace sim {
 
 class Client;
+class ClientMatch;
 
 struct ViewedCar {
   int playerId = 0;
@@ -29,6 +30,9 @@ struct MatchScene {
   std::vector<ViewedCar> cars;  // in the order the match lists its players
 };
 
+// The scene of a client's view of its match.
+MatchScene SceneOf(const std::string& clientName, const ClientMatch& view);
+// The same for a client (host/client/Client.cpp, where a client's view is reached).
 CORVANE_SIM_API MatchScene SceneOf(Client& client);
 
 }  // namespace sim

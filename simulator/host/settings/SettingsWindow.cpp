@@ -38,11 +38,11 @@ void LogRecovery(void* user, const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(message, sizeof message, format, args);
   va_end(args);
-  static_cast<Client::Impl*>(user)->Log(std::string("Settings window: ") + message);
+  static_cast<ClientSettings*>(user)->console.Log(std::string("Settings window: ") + message);
 }
 }  // namespace
 
-SettingsWindow::SettingsWindow(Client::Impl& owner)
+SettingsWindow::SettingsWindow(ClientSettings& owner)
     : client(owner), windowSize(kDisplaySize), mouse(kNoMouse) {
   ImGuiContext* previous = ImGui::GetCurrentContext();
   context = ImGui::CreateContext(SharedFontAtlas());
@@ -66,14 +66,15 @@ std::optional<SettingsWindow::Page> SettingsWindow::MakePage(PluginRecord* owner
   auto* panel = dynamic_cast<Corvane::Plugin::PluginSettingsWindow*>(plugin);
   if (!panel) return std::nullopt;
   Page page{owner, std::move(identity), panel, name, name};
-  client.Guarded(owner, "settings window", "GetDisplayName", [&] { page.title = panel->GetDisplayName(); });
+  client.plugins.Guarded(owner, "settings window", "GetDisplayName",
+                         [&] { page.title = panel->GetDisplayName(); });
   return page;
 }
 
 // The plug-ins stay loaded while the scope is open, so the pages' objects
 // live at least as long as the caller's own scope.
 std::vector<SettingsWindow::Page> SettingsWindow::Pages() {
-  Client::Impl::BusyScope busy(client);
+  Plugins::BusyScope busy(client.plugins);
   struct Listed {
     PluginRecord* record;
     std::weak_ptr<const void> identity;
@@ -82,7 +83,7 @@ std::vector<SettingsWindow::Page> SettingsWindow::Pages() {
   std::vector<Listed> listed;
   {
     HostLock lock(client.sim.mutex);
-    for (const auto& record : client.plugins)
+    for (const auto& record : client.plugins.Records())
       listed.push_back({record.get(), record->listed, record->plugin.get()});
   }
   std::vector<Page> pages;
@@ -121,20 +122,20 @@ void SettingsWindow::AttachOnce(const Page& page) {
   for (const auto& known : attached) {
     if (SameIdentity(known, page.identity)) return;
   }
-  if (client.settingsContextWithheld) return;
+  if (client.ContextWithheld()) return;
   attached.erase(std::remove_if(attached.begin(), attached.end(), [](const auto& w) { return w.expired(); }),
                  attached.end());
   if (!page.identity.expired()) attached.push_back(page.identity);
   const auto handle = reinterpret_cast<uintptr_t>(context);
-  client.Guarded(page.owner, "settings window", "AttachImGuiContext",
-                 [&] { page.panel->AttachImGuiContext(handle); });
+  client.plugins.Guarded(page.owner, "settings window", "AttachImGuiContext",
+                         [&] { page.panel->AttachImGuiContext(handle); });
 }
 
 // One frame: the page's window with the page drawn into it. The page is
 // looked up anew each frame, since a plug-in may be unloaded between frames.
 SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, const Input& input) {
   // Unloads asked for during the frame wait until it is over.
-  Client::Impl::BusyScope busy(client);
+  Plugins::BusyScope busy(client.plugins);
   Frame frame;
   const std::optional<Page> page = FindPage(pluginName);
   if (!page) return frame;
@@ -181,7 +182,7 @@ SettingsWindow::Frame SettingsWindow::RunFrame(const std::string& pluginName, co
 
 bool SettingsWindow::DrawPanel(const Page& page) {
   bool returned = false;
-  client.Guarded(page.owner, "settings window", "DrawSettingsPanel", [&] {
+  client.plugins.Guarded(page.owner, "settings window", "DrawSettingsPanel", [&] {
     page.panel->DrawSettingsPanel();
     returned = true;
   });
@@ -214,11 +215,6 @@ void SettingsWindow::Redraw() {
   Input rest;
   rest.mouse = mouse;
   RunFrame(page, rest);
-}
-
-SettingsWindow& SettingsWindowOf(Client::Impl& client) {
-  if (!client.settingsWindow) client.settingsWindow = std::make_shared<SettingsWindow>(client);
-  return *client.settingsWindow;
 }
 
 }  // namespace sim

@@ -2,7 +2,8 @@
 
 // One client's settings window: a Dear ImGui context of the host's own copy of
 // Dear ImGui, run headless, in which the page of each loaded plug-in that has a
-// settings window is drawn frame by frame with simulated mouse input.
+// settings window is drawn frame by frame with simulated mouse input. Its
+// client's ClientSettings makes it; render thread only.
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -15,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/client/ClientImpl.h"
+#include "host/settings/ClientSettings.h"
 
 namespace sim {
 
@@ -27,7 +28,7 @@ inline const ImVec2 kNoMouse(-FLT_MAX, -FLT_MAX);
 
 class SettingsWindow {
  public:
-  explicit SettingsWindow(Client::Impl& owner);
+  explicit SettingsWindow(ClientSettings& owner);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -177,7 +178,7 @@ class SettingsWindow {
   std::optional<ImVec2> PlaceToClick(const std::string& pluginName,
                                      const std::vector<std::string>& labelPath);
 
-  Client::Impl& client;
+  ClientSettings& client;
   ImGuiContext* context = nullptr;
   ImVec2 windowSize;
   ImVec2 mouse;
@@ -193,9 +194,5 @@ class SettingsWindow {
   std::string captured;
   std::string clipboard;
 };
-
-// The client's settings window, made on first use. Render thread only
-// (Simulation::OnRenderThread).
-CORVANE_SIM_API SettingsWindow& SettingsWindowOf(Client::Impl& client);
 
 }  // namespace sim

@@ -41,7 +41,7 @@ std::string SettingsWindow::SavePicture(const std::string& pluginName, const std
 
 std::string SettingsWindow::MissingPageReason(const std::string& pluginName) const {
   HostLock lock(client.sim.mutex);
-  for (const auto& record : client.plugins) {
+  for (const auto& record : client.plugins.Records()) {
     const char* displayName = record->descriptor ? record->descriptor->displayName : nullptr;
     if (record->name == pluginName || (displayName && pluginName == displayName))
       return "plug-in " + pluginName + " has no settings page";

@@ -21,7 +21,7 @@ std::string Trim(const std::string& text) {
 
 std::string SettingsWindow::Describe(const std::string& pluginName) {
   if (!pluginName.empty()) return DescribePage(pluginName);
-  Client::Impl::BusyScope busy(client);
+  Plugins::BusyScope busy(client.plugins);
   std::string all;
   for (const Page& page : Pages()) all += "[" + page.title + "]\n" + DescribePage(page.name);
   return all;

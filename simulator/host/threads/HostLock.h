@@ -10,7 +10,7 @@
 // held across a call into plug-in code (snapshot what the call needs, unlock,
 // then call). A host that held it there would run the plug-in's calls one at
 // a time and hide the plug-in's own races from ThreadSanitizer. Every call
-// into plug-in code checks the rule (Client::Impl::Guarded).
+// into plug-in code checks the rule (Plugins::Guarded, host/modules/Plugins.h).
 //
 // It is recursive: a thread that holds it may take it again. Host functions
 // that lock call each other inside one section (registerCvar looks for and
@@ -67,5 +67,10 @@ class HostMutex {
 };
 
 using HostLock = std::lock_guard<HostMutex>;
+
+// Every place that waits for another thread checks first that this thread does
+// not hold the lock, which the thread waited for may need: a fault of the
+// host's own, which ends the program.
+void CheckNotLockedToWait(const HostMutex& mutex, const char* wait);
 
 }  // namespace sim

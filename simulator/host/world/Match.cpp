@@ -15,7 +15,7 @@ int Match::PlaylistId() const { return pimpl->playlistId; }
 
 void Match::SetPlaylistId(int id) {
   pimpl->playlistId = id;
-  pimpl->sim->MatchChanged(*this);
+  pimpl->sim->matchChanged(*this);
 }
 
 Player& Match::AddPlayer(const PlayerSetup& setup) {
@@ -24,7 +24,7 @@ Player& Match::AddPlayer(const PlayerSetup& setup) {
   player->id = pimpl->nextPlayerId++;
   pimpl->players.push_back(std::move(player));
   Player& added = *pimpl->players.back();
-  pimpl->sim->MatchChanged(*this);
+  pimpl->sim->matchChanged(*this);
   return added;
 }
 
@@ -37,7 +37,7 @@ void Match::RemovePlayer(int id) {
   auto found = std::find_if(players.begin(), players.end(), [&](const auto& p) { return p->id == id; });
   if (found == players.end()) return;
   players.erase(found);
-  pimpl->sim->MatchChanged(*this);
+  pimpl->sim->matchChanged(*this);
 }
 
 Player* Match::FindPlayer(const std::string& name) {
@@ -68,12 +68,12 @@ void Match::UpdatePlayer(int id, const PlayerSetup& setup) {
   Player* player = FindPlayer(id);
   if (!player) return;
   player->setup = setup;
-  pimpl->sim->MatchChanged(*this);
+  pimpl->sim->matchChanged(*this);
 }
 
 void Match::SetHasCarArray(bool hasCars) {
   pimpl->hasCarArray = hasCars;
-  pimpl->sim->MatchChanged(*this);
+  pimpl->sim->matchChanged(*this);
 }
 
 }  // namespace sim

@@ -1,6 +1,10 @@
 #pragma once
 
-// Internal state of the simulation and of its matches.
+// Simulation::Impl: the world the clients share. It owns the simulation's
+// clock, its lock, its clients and matches, and the render thread. Every room
+// above reaches it; what walks the clients themselves (ticks, the network,
+// free-running frames) is the client room's (host/client/Simulation.cpp),
+// which composes each client.
 
 #include <atomic>
 #include <cstdint>
@@ -42,14 +46,10 @@ struct Simulation::Impl {
 
   // The render thread, made on first use; it ends before the clients do.
   RenderThread& Render();
-  // Runs job on the render thread and waits for it (host/settings/OnRenderThread.cpp).
+  // Runs job on the render thread and waits for it.
   void OnRenderThread(const std::function<void()>& job);
-  // A free-running frame: every client's settings window drawn once.
-  void DrawFreeFrame();
   // Without threads, the free-running frame is drawn after each tick.
   void DrawFreeFrameAfterTick();
-  // Drops every client's settings window on the render thread, then ends it.
-  void EndRenderThread();
   std::unique_ptr<RenderThread> render;
   std::mutex renderMaking;
 
@@ -57,10 +57,9 @@ struct Simulation::Impl {
   static constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
   double Now() const { return static_cast<double>(ticks.load(std::memory_order_relaxed)) * kTickSeconds; }
   std::vector<Client*> ClientList() const;
-  // Brings every client that takes part in the match up to date with it.
-  void MatchChanged(Match& match);
-  // Queues a payload for every other client of the sender's match.
-  void Broadcast(Client::Impl& sender, const std::string& channel, const std::string& payload);
+  // Brings every client that takes part in the match up to date with it: set
+  // by the simulation, which knows its clients; game thread only.
+  std::function<void(Match&)> matchChanged;
 };
 
 struct Match::Impl {

@@ -23,7 +23,7 @@ Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
 // Any thread may set a value: reads take the host's lock.
 std::string ValueAt(uintptr_t address) {
   const Cvar* cvar = CvarAt(address);
-  return cvar->client->CvarValueOf(*cvar);
+  return cvar->client->console.CvarValueOf(*cvar);
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ bool CVarWrapper::getBoolValue() const { return getIntValue() != 0; }
 void CVarWrapper::setValue(std::string value) {
   if (!memory_address) return;
   Cvar* cvar = sim::CvarAt(memory_address);
-  cvar->client->SetCvarValue(*cvar, std::move(value));
+  cvar->client->console.SetCvarValue(*cvar, std::move(value));
 }
 
 void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
@@ -97,29 +97,29 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
   if (!handle) return CVarWrapper(0);
   Client::Impl& client = *handle->client;
   if (!sim::ValidCvarName(name)) {
-    client.Log("Cannot register console variable \"" + name + "\": invalid name");
+    client.console.Log("Cannot register console variable \"" + name + "\": invalid name");
     return CVarWrapper(0);
   }
   sim::HostLock lock(client.sim.mutex);
-  Cvar& cvar =
-      client.RegisterCvar(name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg);
-  if (sim::PluginRecord* owner = client.OwnerFor(*handle)) owner->registeredCvars.push_back(name);
+  Cvar& cvar = client.console.RegisterCvar(name, defaultValue, description, searchable, hasMin, min, hasMax,
+                                           max, saveToCfg);
+  if (sim::PluginRecord* owner = client.plugins.OwnerFor(*handle)) owner->registeredCvars.push_back(name);
   return CVarWrapper(reinterpret_cast<uintptr_t>(&cvar));
 }
 
 CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
   sim::HostHandle* handle = sim::LiveHandle(memory_address);
   if (!handle) return CVarWrapper(0);
-  return CVarWrapper(reinterpret_cast<uintptr_t>(handle->client->FindCvar(name)));
+  return CVarWrapper(reinterpret_cast<uintptr_t>(handle->client->console.FindCvar(name)));
 }
 
 void CVarManagerWrapper::executeCommand(std::string command, bool log) {
   sim::HostHandle* handle = sim::LiveHandle(memory_address);
   if (!handle) return;
-  handle->client->ExecuteCommand(command, log);
+  handle->client->console.ExecuteCommand(command, log);
 }
 // NOLINTEND(performance-unnecessary-value-param)
 
 void CVarManagerWrapper::log(std::string text) {
-  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) handle->client->Log(std::move(text));
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) handle->client->console.Log(std::move(text));
 }

@@ -16,7 +16,8 @@ Client::Impl* ClientAt(uintptr_t address) {
 // it as it is, any other thread (a setter's on-change callback asking whether
 // the client is online) under the host's lock.
 bool InMatch(const Client::Impl& client, bool online) {
-  return client.replica && client.replica->online == online;
+  const Replica* replica = client.world.Current();
+  return replica && replica->online == online;
 }
 
 bool InMatch(uintptr_t address, bool online) {
@@ -32,9 +33,10 @@ uintptr_t HandedOutEvent(uintptr_t address, bool online) {
   Client::Impl* client = ClientAt(address);
   if (!client) return 0;
   const auto lock = client->sim.LockUnlessGameThread();
-  if (!client->replica || client->replica->online != online) return 0;
+  const Replica* replica = client->world.Current();
+  if (!replica || replica->online != online) return 0;
   const WorldObject object = online ? WorldObject::OnlineGame : WorldObject::GameEvent;
-  return client->nullObjects.count(object) ? 0 : client->replica->event.Address();
+  return client->world.IsNull(object) ? 0 : replica->event.Address();
 }
 
 }  // namespace
@@ -58,37 +60,38 @@ PlayerControllerWrapper GameWrapper::GetPlayerController() {
   sim::Client::Impl* client = sim::ClientAt(memory_address);
   if (!client) return PlayerControllerWrapper(0);
   const auto lock = client->sim.LockUnlessGameThread();
-  return PlayerControllerWrapper(client->hasController ? client->controller.Address() : 0);
+  const sim::ControllerObject* controller = client->world.Controller();
+  return PlayerControllerWrapper(controller ? controller->Address() : 0);
 }
 
 // The SDK declares the event's name by value. NOLINTBEGIN(performance-unnecessary-value-param)
 void GameWrapper::HookEventPost(std::string eventName, std::function<void(std::string eventName)> callback) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->AddHook(handle->client->OwnerFor(*handle), eventName, std::move(callback));
+    handle->client->loop.AddHook(handle->client->plugins.OwnerFor(*handle), eventName, std::move(callback));
 }
 
 void GameWrapper::UnhookEventPost(std::string eventName) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->RemoveHook(handle->client->OwnerFor(*handle), eventName);
+    handle->client->loop.RemoveHook(handle->client->plugins.OwnerFor(*handle), eventName);
 }
 // NOLINTEND(performance-unnecessary-value-param)
 
 void GameWrapper::Execute(std::function<void(GameWrapper*)> theLambda) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->AddTask(handle->client->OwnerFor(*handle), std::move(theLambda));
+    handle->client->loop.AddTask(handle->client->plugins.OwnerFor(*handle), std::move(theLambda));
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> theLambda, float time) {
   if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->AddTimer(handle->client->OwnerFor(*handle), time, std::move(theLambda));
+    handle->client->loop.AddTimer(handle->client->plugins.OwnerFor(*handle), time, std::move(theLambda));
 }
 
 PluginManagerWrapper GameWrapper::GetPluginManager() {
   sim::Client::Impl* client = sim::ClientAt(memory_address);
   if (!client) return PluginManagerWrapper(0);
   const auto lock = client->sim.LockUnlessGameThread();
-  if (client->nullObjects.count(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
-  return PluginManagerWrapper(reinterpret_cast<uintptr_t>(&client->hostHandle));
+  if (client->world.IsNull(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
+  return PluginManagerWrapper(client->plugins.HostHandleAddress());
 }
 
 std::filesystem::path GameWrapper::GetCorvanePath() {
@@ -105,5 +108,5 @@ std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>>* PluginManagerWrappe
   if (memory_address == 0)
     sim::ReportMissingObject("PluginManagerWrapper::GetLoadedPlugins", memory_address, "plug-in manager");
   sim::Client::Impl* client = sim::ClientAt(memory_address);
-  return client ? &client->loadedPlugins : &none;
+  return client ? client->plugins.LoadedList() : &none;
 }

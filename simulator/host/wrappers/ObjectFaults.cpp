@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/client/ClientImpl.h"
-#include "host/client/RunningClient.h"
+#include "host/modules/RunningClient.h"
 
 namespace sim {
 namespace {
@@ -39,8 +39,6 @@ std::string Reason(uintptr_t address) {
 
 }  // namespace
 
-std::atomic<int> forgivingClients{0};
-
 bool RunningClientForgives() {
   const Client::Impl* client = RunningClient();
   return client && !client->strict;
@@ -56,7 +54,7 @@ void ReportFault(const char* call, uintptr_t address, const std::string& problem
   const std::string line = std::string("fault: ") + call + " on " + Hex(address) + ", " + problem;
   if (Client::Impl* client = RunningClient()) {
     ++client->faults;
-    client->Log(line);
+    client->console.Log(line);
     return;
   }
   ++unattributedFaults;
@@ -64,5 +62,7 @@ void ReportFault(const char* call, uintptr_t address, const std::string& problem
 }
 
 size_t UnattributedFaults() { return unattributedFaults.load(); }
+
+size_t Simulation::UnattributedFaults() { return sim::UnattributedFaults(); }
 
 }  // namespace sim

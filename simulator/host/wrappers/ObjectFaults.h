@@ -11,13 +11,10 @@
 #include <cstdint>
 #include <string>
 
+#include "host/client/ClientImpl.h"
 #include "host/world/GameObjects.h"
 
 namespace sim {
-
-// Clients that forgive such calls; while there are none, nothing needs to ask
-// which client's code is running.
-extern std::atomic<int> forgivingClients;
 
 // Whether the calls made now are forgiven: the running plug-in code belongs to
 // a client that is not strict. Calls from outside plug-in code are strict.

@@ -17,6 +17,7 @@
 
 #include "CanvasRenderer.h"
 #include "PageMatch.h"
+#include "host/client/ClientImpl.h"
 #include "host/pictures/MatchView.h"
 #include "host/pictures/MatchViewFrame.h"
 #include "host/settings/SettingsWindow.h"

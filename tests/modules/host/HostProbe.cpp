@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/world/SimNetwork.h"
+#include "host/wrappers/SimNetwork.h"
 #include "pluginsdk.h"
 
 namespace {

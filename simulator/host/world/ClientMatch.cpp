@@ -1,10 +1,10 @@
 // A client's replica of its match: its own copies of the game event, player
 // entries, cars, playlist and names, kept in step with the match.
 
-#include <algorithm>
-#include <set>
+#include "host/world/ClientMatch.h"
 
-#include "host/client/ClientImpl.h"
+#include <algorithm>
+
 #include "host/world/SimulationImpl.h"
 
 namespace sim {
@@ -47,22 +47,22 @@ void EraseMissing(Map& objects, const std::set<int>& ids) {
 
 // The game thread changes the replica under the lock, since other threads ask
 // whether the client is in a match (GameWrapper::IsInOnlineGame).
-void Client::Impl::Enter(Match& match, bool online) {
+void ClientMatch::Enter(Match& match, bool online) {
   HostLock lock(sim.mutex);
   replica.reset();
   replica = std::make_unique<Replica>();
   replica->match = &match;
   replica->online = online;
-  SyncReplica();
+  Sync();
 }
 
-void Client::Impl::Leave() {
+void ClientMatch::Leave() {
   HostLock lock(sim.mutex);
   replica.reset();
   UpdateController();
 }
 
-void Client::Impl::SyncReplica() {
+void ClientMatch::Sync() {
   HostLock lock(sim.mutex);
   if (!replica) return;
   Match::Impl& match = replica->match->Internals();
@@ -89,7 +89,7 @@ void Client::Impl::SyncReplica() {
   UpdateController();
 }
 
-void Client::Impl::UpdateController() {
+void ClientMatch::UpdateController() {
   HostLock lock(sim.mutex);
   PriObject* pri = controlledId != 0          ? FindPri(controlledId)
                    : controlledPlayer.empty() ? nullptr
@@ -98,7 +98,7 @@ void Client::Impl::UpdateController() {
   controller.team = viewerTeam ? TeamNumber(*viewerTeam) : pri ? pri->team : TeamNumber(255);
 }
 
-uintptr_t Client::Impl::DestroyCarKeepingItsAddress(const std::string& playerName) {
+uintptr_t ClientMatch::DestroyCarKeepingItsAddress(const std::string& playerName) {
   HostLock lock(sim.mutex);
   PriObject* pri = FindPri(playerName);
   if (!pri || !pri->car) return 0;
@@ -110,7 +110,54 @@ uintptr_t Client::Impl::DestroyCarKeepingItsAddress(const std::string& playerNam
   return pri->deadCar;
 }
 
-PriObject* Client::Impl::FindPri(const std::string& playerName) const {
+void ClientMatch::Control(const std::string& playerName) {
+  HostLock lock(sim.mutex);
+  hasController = true;
+  controlledPlayer = playerName;
+  controlledId = 0;
+  UpdateController();
+}
+
+void ClientMatch::ControlPlayer(int playerId) {
+  HostLock lock(sim.mutex);
+  hasController = true;
+  controlledPlayer.clear();
+  controlledId = playerId;
+  UpdateController();
+}
+
+void ClientMatch::SetNoController() {
+  HostLock lock(sim.mutex);
+  hasController = false;
+}
+
+void ClientMatch::SetViewerTeam(int team) {
+  HostLock lock(sim.mutex);
+  viewerTeam = team;
+  UpdateController();
+}
+
+void ClientMatch::SetNullObject(WorldObject object, bool null) {
+  HostLock lock(sim.mutex);
+  if (null)
+    nullObjects.insert(object);
+  else
+    nullObjects.erase(object);
+  Sync();
+}
+
+// Under the lock the restart holds.
+void ClientMatch::Reset() {
+  replica.reset();
+  hasController = true;
+  controlledPlayer.clear();
+  controlledId = 0;
+  viewerTeam.reset();
+  nullObjects.clear();
+  UpdateController();
+}
+
+PriObject* ClientMatch::FindPri(const std::string& playerName) const {
   if (!replica) return nullptr;
   for (PriObject* pri : replica->event.pris.items) {
     if (pri->name.text == playerName) return pri;
@@ -118,7 +165,7 @@ PriObject* Client::Impl::FindPri(const std::string& playerName) const {
   return nullptr;
 }
 
-PriObject* Client::Impl::FindPri(int playerId) const {
+PriObject* ClientMatch::FindPri(int playerId) const {
   if (!replica) return nullptr;
   auto found = replica->pris.find(playerId);
   return found == replica->pris.end() ? nullptr : found->second.get();

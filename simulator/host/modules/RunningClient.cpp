@@ -1,4 +1,4 @@
-#include "host/client/RunningClient.h"
+#include "host/modules/RunningClient.h"
 
 namespace sim {
 namespace {
