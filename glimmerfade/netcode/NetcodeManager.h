@@ -30,6 +30,9 @@ class NetcodeManager {
   // (NetcodeMessages.cpp). Messages for this plug-in arrive through the message
   // callback.
   void SendNewMessage(const std::string& message);
+  // True once NetcodePlugin was found with all three variables: from then on
+  // messages go out and come in.
+  bool IsReady() const { return netcodeLoaded; }
 
  private:
   // Detection (NetcodeDetection.cpp)

@@ -1,6 +1,7 @@
 #include "Shroudweave.h"
 
 #include "Exports.h"
+#include "MatchAudience.h"
 #include "NamesList.h"
 #include "NetcodeManager.h"
 #include "Replication.h"
@@ -30,6 +31,9 @@ void Shroudweave::onLoad() {
 
   cvarManager->registerCvar(kNamesListCvar, "", "Maps players to their spectator shortcuts", true, false,
                             0.0f, false, 0.0f, true);
+
+  bridgeWasReady = netcode->IsReady();
+  ScheduleResendCheck();
 }
 
 // The callback runs on the setter's thread; the hook is the game thread's.
@@ -37,9 +41,13 @@ void Shroudweave::OnEnabledChanged() {
   gameWrapper->Execute(guard.Bind([](Shroudweave& self, GameWrapper*) { self.FollowEnabledSwitch(); }));
 }
 
-// Every true value asks the host to hook again, every false value to unhook.
+// Hooks only when not hooked and unhooks only when hooked, so the plug-in never
+// asks the host to hook an event twice.
 void Shroudweave::FollowEnabledSwitch() {
-  if (cvarManager->getCvar(kEnabledCvar).getBoolValue())
+  const bool enabled = cvarManager->getCvar(kEnabledCvar).getBoolValue();
+  if (enabled == hooked) return;
+  hooked = enabled;
+  if (enabled)
     gameWrapper->HookEventPost(kVehicleInputEvent, guard.Bind([](Shroudweave& self, const std::string&) {
       self.EnforceVisibility();
     }));
@@ -47,8 +55,9 @@ void Shroudweave::FollowEnabledSwitch() {
     gameWrapper->UnhookEventPost(kVehicleInputEvent);
 }
 
-// When the players of the match this client runs change, the table goes out
-// again, so that whoever joined after the last send holds it too.
+// When the players of the match this client runs change (and someone besides
+// its own player is there), the table goes out again, so that whoever joined
+// after the last send holds it too.
 void Shroudweave::EnforceVisibility() {
   if (RunEnforcementPass(*cvarManager, *gameWrapper, enforcementPassMemory, wrongShapeReports))
     QueueSendCurrentTable();
@@ -67,12 +76,39 @@ void Shroudweave::onNetcodeMessage(const std::string& message, PriWrapper /*send
 }
 
 void Shroudweave::QueueSendCurrentTable() {
-  gameWrapper->Execute(guard.Bind([](Shroudweave& self, GameWrapper*) { self.SendCurrentTable(); }));
+  gameWrapper->Execute(
+      guard.Bind([](Shroudweave& self, GameWrapper*) { self.SendCurrentTable(SendKind::Change); }));
 }
 
-void Shroudweave::SendCurrentTable() {
-  PrepareReplication(*cvarManager, *gameWrapper, cvarManager->getCvar(kInvisJsonCvar).getStringValue(),
-                     wrongShapeReports, [this](const std::string& message) {
-                       if (netcode) netcode->SendNewMessage(message);
-                     });
+// A change starts the quick repeats again, whether or not it could be sent.
+void Shroudweave::SendCurrentTable(SendKind kind) {
+  if (kind == SendKind::Change) resendSchedule.Restart();
+  PrepareReplication(
+      *cvarManager, *gameWrapper, cvarManager->getCvar(kInvisJsonCvar).getStringValue(), wrongShapeReports,
+      [this](const std::string& message) {
+        if (netcode) netcode->SendNewMessage(message);
+      },
+      kind);
+}
+
+void Shroudweave::ScheduleResendCheck() {
+  gameWrapper->SetTimeout(guard.Bind([](Shroudweave& self, GameWrapper*) { self.CheckResend(); }), 1.0f);
+}
+
+// Repeats go out only from the host of a match with someone else in it, and
+// only through a ready bridge, so they never write the bridge's guard line.
+// When the bridge has just become ready, what it could not send goes out now.
+void Shroudweave::CheckResend() {
+  ScheduleResendCheck();
+  const bool ready = netcode && netcode->IsReady();
+  const bool becameReady = ready && !bridgeWasReady;
+  bridgeWasReady = ready;
+  bool due = resendSchedule.SecondPassed();
+  const MatchAudience audience = AudienceOfMatchRun(*gameWrapper);
+  if (audience == MatchAudience::NoMatchRun) enforcementPassMemory.roster.Forget();
+  if (becameReady) {
+    resendSchedule.Restart();
+    due = true;
+  }
+  if (due && ready && audience == MatchAudience::Others) SendCurrentTable(SendKind::Repeat);
 }

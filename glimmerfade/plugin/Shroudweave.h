@@ -5,6 +5,8 @@
 
 #include "EnforcementPass.h"
 #include "LifetimeGuard.h"
+#include "Replication.h"
+#include "ResendSchedule.h"
 #include "WrongShapeReports.h"
 #include "pluginsdk.h"
 
@@ -25,7 +27,9 @@ inline constexpr char kDisplayName[] = "Glimmerfade";
 // What the pass keeps belongs to the game thread; the panel's table to the
 // drawing thread. The on-change handlers touch neither: each change queues one
 // game-thread task that reads the variable when it runs, so that whatever the
-// order of the setters, the last task acts on the final value.
+// order of the setters, the last task acts on the final value. A timer of its
+// own, once a second on the game thread, sends the table again on the match's
+// host when it is due (ResendSchedule.h).
 class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
   void onLoad() override;
@@ -44,7 +48,7 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   void onInvisJsonChanged(std::string oldValue, CVarWrapper variable);
   void onNetcodeMessage(const std::string& message, PriWrapper sender);
   // Queues a game-thread task that sends the table "invis_json" holds when the
-  // task runs (from any thread).
+  // task runs (from any thread), as a change.
   void QueueSendCurrentTable();
 
  private:
@@ -52,13 +56,22 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   // Game thread: hooks or unhooks as "shroudweave_enabled" says now.
   void FollowEnabledSwitch();
   // Game thread: sends the table "invis_json" holds now.
-  void SendCurrentTable();
+  void SendCurrentTable(SendKind kind);
+  // Game thread, once a second from load to unload: repeats the table when it
+  // is due, or at once when the bridge has just become ready.
+  void ScheduleResendCheck();
+  void CheckResend();
 
   std::shared_ptr<NetcodeManager> netcode;
   // Wrong-shaped "invis_json" texts already reported; the game thread's alone.
   WrongShapeReports wrongShapeReports;
   // The last table decode, names buffers and roster, reused by the next pass.
   EnforcementPassMemory enforcementPassMemory;
+  // The game thread's: when the table goes out again, whether the bridge was
+  // ready at the last check, and whether the vehicle-input event is hooked.
+  ResendSchedule resendSchedule;
+  bool bridgeWasReady = false;
+  bool hooked = false;
   // Every callback, hook and task the host keeps goes through it.
   LifetimeGuard<Shroudweave> guard{*this};
 };

@@ -1,5 +1,6 @@
 #include "EnforcementPass.h"
 
+#include <cstdint>
 #include <string>
 
 #include "NamesList.h"
@@ -16,6 +17,7 @@ constexpr unsigned char kNoTeam = 255;
 struct Viewer {
   unsigned char team = kNoTeam;
   bool hasLocalEntry = false;
+  uintptr_t localEntry = 0;
   int ownShortcut = 0;
   bool hasOwnCar = false;
 };
@@ -38,6 +40,7 @@ Viewer ReadViewer(const PlayerControllerWrapper& controller) {
   viewer.team = controller.GetTeamNum2();
   PriWrapper local = controller.GetPRI();
   viewer.hasLocalEntry = !local.IsNull();
+  viewer.localEntry = local.memory_address;
   if (viewer.hasLocalEntry) {
     viewer.ownShortcut = local.GetSpectatorShortcut();
     viewer.hasOwnCar = !local.GetCar().IsNull();
@@ -57,36 +60,43 @@ CarWrapper QualifyingCar(const PriWrapper& pri) {
 bool IsNameSlot(int shortcut) { return shortcut >= 0 && shortcut < kSlots; }
 
 // Fills the name slots from the roster and, in the same walk, compares the
-// roster with the one walked last: true when it changed. A null roster array
+// roster with the one walked last. True when it changed and holds someone
+// other than the local player, to whom the table can go. A null roster array
 // names nobody and tells nothing about who is in the match.
-bool CollectNames(const ArrayWrapper<PriWrapper>& roster, NameSlots& slots, RosterIdentity& identity) {
-  for (std::string& slot : slots) slot.clear();
+bool CollectNames(const ServerWrapper& event, const ArrayWrapper<PriWrapper>& roster, uintptr_t localEntry,
+                  EnforcementPassMemory& memory) {
+  for (std::string& slot : memory.names) slot.clear();
   if (roster.IsNull()) return false;
-  identity.BeginWalk();
+  memory.roster.BeginWalk(event.memory_address);
+  bool othersPresent = false;
   for (int i = 0; i < roster.Count(); ++i) {
     PriWrapper pri = roster.Get(i);
-    identity.Walk(pri.memory_address);
+    memory.roster.Walk(pri.memory_address);
+    othersPresent = othersPresent || pri.memory_address != localEntry;
     CarWrapper car = QualifyingCar(pri);
     if (!car) continue;
     const int shortcut = pri.GetSpectatorShortcut();
-    if (IsNameSlot(shortcut)) slots[shortcut] = car.GetOwnerName();
+    if (IsNameSlot(shortcut)) memory.names[shortcut] = car.GetOwnerName();
   }
-  return identity.EndWalk();
+  return memory.roster.EndWalk() && othersPresent;
 }
 
-// Emptied online, where this client does not edit the table; composed locally.
-// True when the roster of the match this client runs changed.
-bool WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ArrayWrapper<PriWrapper>& roster,
+// Emptied online, where this client does not edit the table and runs no
+// match; composed locally. True when the players of the match this client
+// runs changed, someone besides this client's player among them.
+bool WriteNamesList(CVarManagerWrapper& cvars, GameWrapper& game, const ServerWrapper& event,
+                    const ArrayWrapper<PriWrapper>& roster, uintptr_t localEntry,
                     EnforcementPassMemory& memory) {
-  bool rosterChanged = false;
+  bool playersChanged = false;
   if (game.IsInOnlineGame()) {
+    memory.roster.Forget();
     memory.namesList.clear();
   } else {
-    rosterChanged = CollectNames(roster, memory.names, memory.roster);
+    playersChanged = CollectNames(event, roster, localEntry, memory);
     ComposeNamesListInto(memory.names, memory.namesList);
   }
   cvars.getCvar(kNamesListCvar).setValue(memory.namesList);
-  return rosterChanged;
+  return playersChanged;
 }
 
 // The decode of "invis_json", shared with the cache, or null when the pass must
@@ -144,7 +154,11 @@ void ApplyTable(CVarManagerWrapper& cvars, const Viewer& viewer, const ArrayWrap
 bool RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
                         WrongShapeReports& reports) {
   ServerWrapper event = ChooseGameEvent(game);
-  if (event.IsNull() || event.GetCars().IsNull()) return false;
+  if (event.IsNull()) {
+    memory.roster.Forget();
+    return false;
+  }
+  if (event.GetCars().IsNull()) return false;
   PlayerControllerWrapper controller = game.GetPlayerController();
   if (!controller) return false;
   const Viewer viewer = ReadViewer(controller);
@@ -152,8 +166,8 @@ bool RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, Enforcemen
 
   // Writing the names list runs that variable's callbacks, which may run a
   // nested pass; the table is read after it, and held while cars are set.
-  const bool rosterChanged = WriteNamesList(cvars, game, roster, memory);
+  const bool playersChanged = WriteNamesList(cvars, game, event, roster, viewer.localEntry, memory);
   const VisibilityTableDecodeCache::SharedDecode decoded = ReadTable(cvars, memory.decodes, reports);
   if (decoded) ApplyTable(cvars, viewer, roster, decoded->table);
-  return rosterChanged;
+  return playersChanged;
 }

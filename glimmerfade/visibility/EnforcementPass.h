@@ -31,10 +31,13 @@ struct EnforcementPassMemory {
 // in "invis_json". A table of the wrong shape is reported once per text
 // (reports are shared with the replication sender).
 //
-// Returns true when the client runs the match (it is not in an online game)
-// and the match's roster is not the one the last such pass walked: a player or
-// a spectator joined or left, or this is the first pass in this match. A pass
-// that stops before the roster (no match, no event or car array, no player
-// controller, no roster array) returns false and remembers nothing.
+// Returns true when the client runs the match (it is not in an online game),
+// someone besides its own player is in it, and the match's roster is not the
+// one the last such pass walked: a player or a spectator joined or left, or
+// this is the first pass in this match. A pass that finds no match (or finds
+// the client in an online game) forgets the roster, so that the next match
+// counts as new whatever addresses its entries have; one that stops at a
+// missing car array, player controller or roster array returns false and
+// remembers nothing new.
 bool RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
                         WrongShapeReports& reports);

@@ -9,34 +9,37 @@
 #include "pluginsdk.h"
 
 // Replication of the visibility table: the client that runs the match sends
-// every change of "invis_json"; clients in an online game apply what arrives.
+// every change of "invis_json" and repeats it; clients in an online game apply
+// what arrives.
 
 namespace {
-// What a message is to carry, or nothing (with a console line for a table
-// that is JSON but cannot be sent). A wrong shape is reported as the
+// What a message is to carry, or nothing. For a change, a table that is JSON
+// but cannot be sent gets a console line; a wrong shape is reported as the
 // enforcement pass reports it, through the same memory, so that a value is
 // reported once whichever of the two meets it first.
 std::optional<ReplicatedFlags> FlagsToSend(CVarManagerWrapper& cvars, const std::string& text,
-                                           WrongShapeReports& reports) {
+                                           WrongShapeReports& reports, SendKind kind) {
+  if (text.empty()) return ReplicatedPart(DefaultVisibilityTable());
   const DecodedVisibilityTable decoded = DecodeVisibilityTable(text);
   if (decoded.outcome == DecodedVisibilityTable::Outcome::NotJson) return std::nullopt;
+  const bool tell = kind == SendKind::Change;
   if (decoded.outcome == DecodedVisibilityTable::Outcome::WrongShape) {
-    reports.ReportOnce(cvars, text, decoded.error);
+    if (tell) reports.ReportOnce(cvars, text, decoded.error);
     return std::nullopt;
   }
   std::optional<ReplicatedFlags> flags = ReplicatedPart(decoded.table);
-  if (!flags) cvars.log("invis_json holds fewer than 9 entries of 3 flags; nothing sent");
+  if (!flags && tell) cvars.log("invis_json holds fewer than 9 entries of 3 flags; nothing sent");
   return flags;
 }
 }  // namespace
 
 void PrepareReplication(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& text,
-                        WrongShapeReports& reports, const TextSink& sendMessage) {
+                        WrongShapeReports& reports, const TextSink& sendMessage, SendKind kind) {
   if (game.IsInOnlineGame()) return;
-  const std::optional<ReplicatedFlags> flags = FlagsToSend(cvars, text, reports);
+  const std::optional<ReplicatedFlags> flags = FlagsToSend(cvars, text, reports, kind);
   if (!flags) return;
   const std::string message = ComposeReplicationMessage(*flags);
-  cvars.log("Sending netcode message " + message);
+  if (kind == SendKind::Change) cvars.log("Sending netcode message " + message);
   sendMessage(message);
 }
 

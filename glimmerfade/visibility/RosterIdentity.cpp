@@ -1,8 +1,11 @@
 #include "RosterIdentity.h"
 
-void RosterIdentity::BeginWalk() {
+void RosterIdentity::BeginWalk(uintptr_t gameEvent) {
+  changed = !remembers || gameEvent != walkedEvent;
+  if (changed) entries.clear();
+  walkedEvent = gameEvent;
+  remembers = true;
   walked = 0;
-  changed = false;
 }
 
 void RosterIdentity::Walk(uintptr_t entry) {
@@ -22,4 +25,9 @@ bool RosterIdentity::EndWalk() {
     changed = true;
   }
   return changed;
+}
+
+void RosterIdentity::Forget() {
+  entries.clear();
+  remembers = false;
 }

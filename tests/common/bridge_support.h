@@ -27,6 +27,9 @@ namespace fs = std::filesystem;
 inline const std::string kReadyLine =
     "NetcodeManager has successfully detected that NetcodePlugin is loaded. Ready to go.";
 inline const std::string kMissingCvar = "NetcodePlugin is loaded, but could not find cvar ";
+// A loaded Glimmerfade always has one timer of its own pending beside the
+// bridge's: its check, once a second, whether the table is due again.
+inline constexpr size_t kResendCheckTimers = 1;
 
 inline std::string GuardLine(const std::string& function) {
   return "NetcodeManager function (NetcodeManager::" + function + ") failed. NetcodePlugin is not loaded.";

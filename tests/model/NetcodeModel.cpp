@@ -87,7 +87,7 @@ void WorldModel::DetectionPass(ClientState& client, bool reset) {
   } else {
     InstallNetcode(client);
   }
-  AddTimer(client, kRetrySeconds, /*install=*/false);
+  AddTimer(client, kRetrySeconds, ClientState::TimerKind::Detection);
 }
 
 // The variables are looked up once; a missing one leaves the bridge not ready for good.

@@ -161,6 +161,19 @@ std::string ReplicationMessage(const Table& table) {
   return message;
 }
 
+std::optional<std::string> MessageToSend(const std::string& invisJson) {
+  if (invisJson.empty()) return ReplicationMessage(DefaultTable());
+  const Decoded decoded = DecodeTable(invisJson);
+  if (!IsComplete(decoded)) return std::nullopt;
+  return ReplicationMessage(decoded.rows);
+}
+
+bool RepeatDue(int64_t secondsSinceChange) {
+  for (int64_t quick : {1, 3, 6, 10, 20})
+    if (secondsSinceChange == quick) return true;
+  return secondsSinceChange > 20 && (secondsSinceChange - 20) % 30 == 0;
+}
+
 std::optional<Table> ReceivedTable(const std::string& message) {
   std::vector<std::string> pieces;
   std::string rest = message;

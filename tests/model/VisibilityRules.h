@@ -6,6 +6,7 @@
 // and the incoming envelope. Nothing here calls plug-in code.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,6 +75,13 @@ std::vector<std::pair<int, std::string>> PanelNodes(const std::string& namesList
 // and the table an online client stores for a received one (nullopt: dropped).
 std::string ReplicationMessage(const Table& table);
 std::optional<Table> ReceivedTable(const std::string& message);
+// The message the match's host sends for the text of its "invis_json": an
+// empty one stands for the table that shows every car; nullopt when nothing
+// is sent.
+std::optional<std::string> MessageToSend(const std::string& invisJson);
+// Whether the host sends its table again this many whole seconds after its
+// last change: 1, 3, 6, 10 and 20 seconds after, then every 30 seconds.
+bool RepeatDue(int64_t secondsSinceChange);
 
 // The content of an incoming "NETCODE_Message_In" text when it is meant for
 // the plug-in of that class name; nullopt when it is not.

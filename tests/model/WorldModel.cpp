@@ -487,13 +487,15 @@ void WorldModel::Turn(ClientState& client) {
         due = it;
     }
     if (due == client.timers.end() || due->due > now) break;
-    const bool install = due->install;
+    const ClientState::TimerKind kind = due->kind;
     client.timers.erase(due);
-    if (install) {
+    if (kind == ClientState::TimerKind::Install) {
       client.installPending = false;
       client.netcodeFile = true;
-    } else {
+    } else if (kind == ClientState::TimerKind::Detection) {
       DetectionPass(client, false);
+    } else {
+      CheckResend(client);
     }
   }
   while (!client.inbox.empty() && client.inbox.front().due <= now) {
@@ -513,8 +515,8 @@ void WorldModel::Turn(ClientState& client) {
   EnforcementPass(client);
 }
 
-void WorldModel::AddTimer(ClientState& client, double delay, bool install) {
-  client.timers.push_back({Now() + delay, client.nextSeq++, install});
+void WorldModel::AddTimer(ClientState& client, double delay, ClientState::TimerKind kind) {
+  client.timers.push_back({Now() + delay, client.nextSeq++, kind});
 }
 
 void WorldModel::Enter(ClientState& client, bool online) {
@@ -530,7 +532,7 @@ void WorldModel::Enter(ClientState& client, bool online) {
 void WorldModel::InstallNetcode(ClientState& client) {
   if (client.netcodeFile || client.netcode != Availability::Installable || client.installPending) return;
   client.installPending = true;
-  AddTimer(client, installDelay, /*install=*/true);
+  AddTimer(client, installDelay, ClientState::TimerKind::Install);
 }
 
 // The parsed message names the sender when its address is a player entry of
@@ -556,6 +558,9 @@ void WorldModel::LoadGlimmerfade(ClientState& client) {
   client.roster.reset();
   DetectionPass(client, /*reset=*/true);
   if (client.netcodeVariables.count(kLogLevel)) client.netcodeLevel = "1";
+  client.secondsSinceChange = 20;
+  client.bridgeWasReady = client.bridgeReady;
+  AddTimer(client, 1.0, ClientState::TimerKind::ResendCheck);
   const bool saved = client.glimmerfadeVariables || client.settingsSaved;
   client.glimmerfadeVariables = true;
   if (!saved) {
@@ -575,7 +580,9 @@ void WorldModel::UnloadGlimmerfade(ClientState& client) {
   client.hooked = false;
   client.tasks.clear();
   client.timers.erase(std::remove_if(client.timers.begin(), client.timers.end(),
-                                     [](const ClientState::Timer& timer) { return !timer.install; }),
+                                     [](const ClientState::Timer& timer) {
+                                       return timer.kind != ClientState::TimerKind::Install;
+                                     }),
                       client.timers.end());
 }
 
@@ -595,18 +602,45 @@ void WorldModel::SetEnabled(ClientState& client, const std::string& value) {
 }
 
 // The task sends the table "invis_json" holds when it runs, if it holds a
-// complete one and the client is still not in an online game.
+// complete one (or none: then the table that shows every car) and the client
+// is still not in an online game. A change starts the quick repeats again.
 void WorldModel::SendTable(ClientState& client) {
+  client.secondsSinceChange = 0;
   if (client.IsOnline()) return;
   const Decoded decoded = DecodeTable(client.invisJson);
   if (decoded.kind == Decoded::Kind::WrongShape)
     client.expected.prefixes.insert("invis_json does not hold a visibility table: ");
   if (decoded.kind == Decoded::Kind::Rows && !IsComplete(decoded))
     client.expected.lines.insert("invis_json holds fewer than 9 entries of 3 flags; nothing sent");
-  if (!IsComplete(decoded)) return;
-  const std::string message = ReplicationMessage(decoded.rows);
-  client.expected.sends.push_back("Sending netcode message " + message);
-  Send(client, message);
+  const std::optional<std::string> message = MessageToSend(client.invisJson);
+  if (!message) return;
+  client.expected.sends.push_back("Sending netcode message " + *message);
+  Send(client, *message);
+}
+
+// Once a second: the host of a match with someone else in it sends its table
+// again, silently, when a repeat is due or its bridge has just become ready;
+// outside a match it runs, it forgets the roster.
+void WorldModel::CheckResend(ClientState& client) {
+  AddTimer(client, 1.0, ClientState::TimerKind::ResendCheck);
+  const bool becameReady = client.bridgeReady && !client.bridgeWasReady;
+  client.bridgeWasReady = client.bridgeReady;
+  bool due = RepeatDue(++client.secondsSinceChange);
+  const bool runsMatch = client.inMatch && !client.online;
+  if (!runsMatch) client.roster.reset();
+  if (becameReady) {
+    client.secondsSinceChange = 0;
+    due = true;
+  }
+  if (!due || !client.bridgeReady || !runsMatch || !OthersInMatch(client)) return;
+  if (const std::optional<std::string> message = MessageToSend(client.invisJson)) Send(client, *message);
+}
+
+// Anyone in the match but the player this client controls.
+bool WorldModel::OthersInMatch(const ClientState& client) const {
+  const Owner* own =
+      client.hasController && !client.controlled.empty() ? FindPlayer(client.controlled) : nullptr;
+  return std::any_of(players.begin(), players.end(), [&](const Owner& p) { return &p != own; });
 }
 
 // The vehicle-input event is raised once per car of the match, so a client
@@ -616,12 +650,13 @@ void WorldModel::EnforcementPass(ClientState& client) {
   if (!Hooked(client) || !client.inMatch || !anyCar || !client.hasController) return;
   if (!Enforces(client.online, playlist)) return;
   // The client that runs the match sends its table again when its players
-  // change (one joined or left, or this is the first pass in the match).
+  // change (one joined or left, or this is the first pass in the match) and
+  // someone besides its own player is there.
   std::vector<int> roster;
   for (const Owner& player : players) roster.push_back(playerIds.at(player.name));
   if (!client.online && client.roster != roster) {
     client.roster = roster;
-    QueueSend(client);
+    if (OthersInMatch(client)) QueueSend(client);
   }
   const PassResult result = Pass(DecodeTable(client.invisJson), client.online, ViewerOf(client), players);
   client.namesList = result.namesList;

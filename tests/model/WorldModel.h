@@ -85,11 +85,20 @@ struct ClientState {
   // (the module is new, or the client entered a match and has a new replica).
   std::optional<std::vector<int>> roster;
 
+  // When the match's host sends its table again: whole seconds since its last
+  // change (it starts in the steady rhythm), and whether its bridge was ready
+  // at the last check.
+  int64_t secondsSinceChange = 20;
+  bool bridgeWasReady = false;
+
   // Game loop.
+  // The host's install of NetcodePlugin, the bridge's detection pass, or
+  // Glimmerfade's check, once a second, whether its table is due again.
+  enum class TimerKind { Install, Detection, ResendCheck };
   struct Timer {
     double due = 0;
     uint64_t seq = 0;
-    bool install = false;  // the host's install of NetcodePlugin; otherwise a detection pass
+    TimerKind kind = TimerKind::Detection;
   };
   // A game-thread task that a change queued: it sends the table "invis_json"
   // holds when it runs, or hooks or unhooks as "shroudweave_enabled" says then.
@@ -158,7 +167,7 @@ class WorldModel {
   double Now() const;
   void Tick();
   void Turn(ClientState& client);
-  void AddTimer(ClientState& client, double delay, bool install);
+  void AddTimer(ClientState& client, double delay, ClientState::TimerKind kind);
   void Enter(ClientState& client, bool online);
   void InstallNetcode(ClientState& client);
   std::string SenderName(const ClientState& receiver, int senderId) const;
@@ -176,6 +185,8 @@ class WorldModel {
   void DrawPage(ClientState& client);
   void QueueSend(ClientState& client);
   void SendTable(ClientState& client);
+  void CheckResend(ClientState& client);
+  bool OthersInMatch(const ClientState& client) const;
   void EnforcementPass(ClientState& client);
   // Glimmerfade's bridge (NetcodeModel.cpp).
   void DetectionPass(ClientState& client, bool reset);

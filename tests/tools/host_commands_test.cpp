@@ -137,25 +137,28 @@ TEST(HostCommands, RestartKeepsOrForgetsTheSavedSettings) {
   EXPECT_TRUE(run.Has("restarted alice with a fresh data folder\n")) << run.output;
 }
 
-// Everything the host holds for Glimmerfade (a hook, callbacks, a bound
-// integer, queued send tasks: the first pass in the match queued one, the
-// table typed after it another) goes with its unload; NetcodePlugin keeps its own.
+// Everything the host holds for Glimmerfade (a hook, its timer, callbacks, a
+// bound integer, queued send tasks: the first pass in the match queued one,
+// the table typed after it another) goes with its unload; NetcodePlugin keeps
+// its own.
 TEST(HostCommands, NothingIsHeldForAnUnloadedPlugin) {
   const ScriptRun run = RunSimScript(
-      "sim match m 6\nsim player add m Alice shortcut=1\nsim client alice\nplugin load Glimmerfade\n"
+      "sim match m 6\nsim player add m Alice shortcut=1\nsim player add m Bruno shortcut=2\n"
+      "sim client alice\nplugin load Glimmerfade\n"
       "sim run m\nsim control Alice\nshroudweave_enabled 1\nsim tick\ninvis_json " +
       tables::Json(tables::Cleared({{1, 2}})) +
       "\n"
       "sim echo loaded\nsim state\nplugin unload Glimmerfade\nsim echo unloaded\nsim state\n"
       "plugin unload NetcodePlugin\nsim echo nothing loaded\nsim state\nsim tick 5\n");
   ASSERT_EQ(run.failures, 0) << run.output;
-  EXPECT_NE(run.Section("loaded").find(
-                "  Glimmerfade:\n" + std::string("    hook Function TAGame.Car_TA.SetVehicleInput\n") +
-                "    game-thread tasks 2\n    on-change callback of NETCODE_Message_In\n"
-                "    on-change callback of invis_json\n"
-                "    on-change callback of shroudweave_enabled\n"
-                "    integer bound to NETCODE_Log_Level\n"),
-            std::string::npos)
+  EXPECT_NE(
+      run.Section("loaded").find(
+          "  Glimmerfade:\n" + std::string("    hook Function TAGame.Car_TA.SetVehicleInput\n") +
+          "    timer due at 1.000 s\n    game-thread tasks 2\n    on-change callback of NETCODE_Message_In\n"
+          "    on-change callback of invis_json\n"
+          "    on-change callback of shroudweave_enabled\n"
+          "    integer bound to NETCODE_Log_Level\n"),
+      std::string::npos)
       << run.output;
   const std::string netcodeOnly =
       ":\n  NetcodePlugin:\n    on-change callback of NETCODE_Message_Out\n    network listener on netcode\n";

@@ -82,7 +82,8 @@ TEST_F(Replication, SenderLogsThenSendsNineRowsOfThreeFlags) {
       {EncodeVisibilityTable(tables::With({{8, {false, false, false}}})),
        "Sending netcode message " + lastRowOff, true},
       {EncodeVisibilityTable(longer), "Sending netcode message " + lastRowOff, true},
-      {"", "", false},
+      // A host that never set a table sends the one that shows every car.
+      {"", "Sending netcode message " + tables::kAllVisibleMessage, true},
       {"not json", "", false},
       {"{}", wrongShape("{}"), false},
       {R"({"invisDeque":[[true,1,true]]})", wrongShape(R"({"invisDeque":[[true,1,true]]})"), false},
