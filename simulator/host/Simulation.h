@@ -164,6 +164,9 @@ class CORVANE_SIM_API Simulation {
   void SetInstallDelay(double seconds);
   void SetNetworkDelay(double seconds);
   double NetworkDelay() const;
+  // Each message between two clients is lost with this chance (0 to 100
+  // percent), drawn from the seed: the same seed loses the same messages.
+  void SetNetworkLoss(double percent, uint64_t seed);
   // What plug-in modules read with clock(): the process's own processor clock
   // (the default), or this simulation's, which advances with Tick, 1/120 s of
   // processor time a tick, from 0 when the simulation began. One for the process.

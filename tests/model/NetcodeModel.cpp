@@ -53,14 +53,19 @@ void WorldModel::LoadNetcode(ClientState& client) {
 }
 
 // A value of "NETCODE_Message_Out" travels to the match's other clients, when
-// the loaded NetcodePlugin registered that variable (and so listens to it).
+// the loaded NetcodePlugin registered that variable (and so listens to it);
+// the network loses some on the way, as the simulator's rule says.
 void WorldModel::CarryOut(ClientState& client, const std::string& payload) {
   if (!client.netcodeLoaded || !client.variant.out || !client.inMatch) return;
   const Owner* own =
       client.hasController && !client.controlled.empty() ? FindPlayer(client.controlled) : nullptr;
   const int senderId = own ? playerIds.at(own->name) : 0;
-  for (ClientState& other : clients)
-    if (&other != &client && other.inMatch) other.inbox.push_back({Now() + networkDelay, payload, senderId});
+  const uint64_t message = messagesSent++;
+  for (size_t i = 0; i < clients.size(); ++i) {
+    ClientState& other = clients[i];
+    if (&other == &client || !other.inMatch || networkLoss.Drops(message, i)) continue;
+    other.inbox.push_back({Now() + networkDelay, payload, senderId});
+  }
 }
 
 // The receiver's NetcodePlugin writes what arrives into "NETCODE_Message_In" while that exists.

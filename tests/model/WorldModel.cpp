@@ -202,6 +202,7 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
   if (command == "panel" && current && (args.size() == 1 || args[1] == "Glimmerfade")) DrawPage(*current);
   if (command == "cars" || command == "console" || command == "panel") return current != nullptr;
   if (command == "restart") return ApplyRestart(args);
+  if (command == "network") return ApplyNetwork(args);
   if (command == "echo") return true;
   if (command == "open" || command == "click") return ApplyPanel(args);
   if (command == "null") return ApplyNull(args);
@@ -379,6 +380,23 @@ bool WorldModel::ApplyRestart(const std::vector<std::string>& args) {
   client.viewerTeam.reset();
   client.netcodeFile = client.netcode == Availability::Loaded || client.netcode == Availability::Present;
   if (client.netcode == Availability::Loaded) LoadNetcode(client);
+  return true;
+}
+
+// sim network loss PERCENT [seed=N]
+bool WorldModel::ApplyNetwork(const std::vector<std::string>& args) {
+  if (!Arguments(args, 2, 3) || args[1] != "loss") return false;
+  char* end = nullptr;
+  const double percent = std::strtod(args[2].c_str(), &end);
+  if (args[2].empty() || *end != '\0' || !(percent >= 0) || percent > 100) return false;
+  uint64_t seed = 1;
+  if (args.size() > 3) {
+    const std::string text = args[3].rfind("seed=", 0) == 0 ? args[3].substr(5) : "";
+    seed = std::strtoull(text.c_str(), &end, 10);
+    if (text.empty() || text[0] == '-' || *end != '\0') return false;
+  }
+  networkLoss.percent = percent;
+  networkLoss.seed = seed;
   return true;
 }
 

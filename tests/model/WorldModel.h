@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/world/NetworkLoss.h"
 #include "model/VisibilityRules.h"
 
 namespace model {
@@ -161,6 +162,7 @@ class WorldModel {
   bool ApplyNetcodeVar(const std::vector<std::string>& args);
   bool ApplyIncoming(const std::vector<std::string>& args);
   bool ApplyRestart(const std::vector<std::string>& args);
+  bool ApplyNetwork(const std::vector<std::string>& args);
   void Type(ClientState& client, const std::string& line);
 
   // The host.
@@ -205,6 +207,8 @@ class WorldModel {
   int64_t ticks = 0;
   double installDelay = 1.5;
   double networkDelay = 0.05;
+  sim::NetworkLoss networkLoss;  // the simulator's own rule of which messages are lost
+  uint64_t messagesSent = 0;
   size_t tablesApplied = 0;
 };
 

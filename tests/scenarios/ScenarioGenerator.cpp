@@ -319,6 +319,11 @@ Step Generator::PluginReload(const model::WorldModel& world) {
 }
 
 Step Generator::DelayChange() {
+  if (random.Chance(35)) {
+    static const std::vector<std::string> losses = {"0", "0", "10", "30", "60", "100"};
+    const std::string seed = random.Chance(50) ? "" : " seed=" + Number(random.Below(1000));
+    return Step{{"sim network loss " + random.PickFrom(losses) + seed}};
+  }
   if (random.Chance(60)) {
     static const std::vector<std::string> delays = {"0", "0.02", "0.05", "0.3", "1"};
     return Step{{"sim delay network " + random.PickFrom(delays)}};

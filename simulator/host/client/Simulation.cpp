@@ -70,10 +70,12 @@ void Broadcast(Client::Impl& sender, const std::string& channel, const std::stri
   if (!sent) return;
   const ControllerObject* controller = sender.world.Controller();
   const int senderPlayer = controller && controller->pri ? controller->pri->playerId : 0;
-  for (const auto& client : simulation.clients) {
-    Client::Impl& receiver = client->Internals();
+  const uint64_t message = simulation.messagesSent++;
+  for (size_t i = 0; i < simulation.clients.size(); ++i) {
+    Client::Impl& receiver = simulation.clients[i]->Internals();
     const Replica* received = receiver.world.Current();
     if (&receiver == &sender || !received || received->match != sent->match) continue;
+    if (simulation.networkLoss.Drops(message, i)) continue;
     receiver.loop.Deliver(
         NetDelivery{simulation.Now() + simulation.networkDelay, channel, senderPlayer, payload});
   }
@@ -165,6 +167,12 @@ void Simulation::SetInstallDelay(double seconds) { pimpl->installDelay = seconds
 void Simulation::SetNetworkDelay(double seconds) {
   HostLock lock(pimpl->mutex);
   pimpl->networkDelay = seconds > 0 ? seconds : 0;
+}
+
+void Simulation::SetNetworkLoss(double percent, uint64_t seed) {
+  HostLock lock(pimpl->mutex);
+  pimpl->networkLoss.percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  pimpl->networkLoss.seed = seed;
 }
 
 double Simulation::NetworkDelay() const {

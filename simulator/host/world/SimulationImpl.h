@@ -18,6 +18,7 @@
 
 #include "host/Simulation.h"
 #include "host/threads/HostLock.h"
+#include "host/world/NetworkLoss.h"
 #include "host/threads/RenderThread.h"
 
 namespace sim {
@@ -28,6 +29,8 @@ struct Simulation::Impl {
   std::atomic<int64_t> ticks{0};
   double installDelay = 1.5;                     // game thread only
   double networkDelay = 0.05;                    // under the lock
+  NetworkLoss networkLoss;                       // under the lock
+  uint64_t messagesSent = 0;                     // under the lock: numbers each send for networkLoss
   std::vector<std::unique_ptr<Client>> clients;  // creation order; added under the lock
   std::vector<std::unique_ptr<Match>> matches;   // game thread only
 
