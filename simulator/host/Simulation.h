@@ -167,6 +167,9 @@ class CORVANE_SIM_API Simulation {
   // Each message between two clients is lost with this chance (0 to 100
   // percent), drawn from the seed: the same seed loses the same messages.
   void SetNetworkLoss(double percent, uint64_t seed);
+  // Messages sent over the simulated network so far: each send to the other
+  // clients of the sender's match counts once, lost or not.
+  uint64_t MessagesSent() const;
   // What plug-in modules read with clock(): the process's own processor clock
   // (the default), or this simulation's, which advances with Tick, 1/120 s of
   // processor time a tick, from 0 when the simulation began. One for the process.

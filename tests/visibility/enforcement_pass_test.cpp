@@ -13,6 +13,7 @@
 #include "plugin/Shroudweave.h"
 #include "visibility/EnforcementPass.h"
 #include "visibility/NamesList.h"
+#include "visibility/RosterIdentity.h"
 #include "visibility/VisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
@@ -338,5 +339,29 @@ TEST_F(EnforcementPass, NoValueOfTheTableEscapesIntoTheHost) {
     EXPECT_EQ(HiddenCars(), hidden) << value;
     EXPECT_EQ(Names(), pass.namesList) << value;
   }
+}
+
+// A game reuses the memory of a match it left, so the next match may hand out
+// the old addresses in the old order; its first walk must still count as a
+// change, once the client was seen outside a match or walks another event.
+TEST(RosterIdentity, TheFirstWalkOfEveryMatchIsAChangeWhateverItsAddresses) {
+  const auto walk = [](RosterIdentity& identity, uintptr_t event, std::vector<uintptr_t> entries) {
+    identity.BeginWalk(event);
+    for (uintptr_t entry : entries) identity.Walk(entry);
+    return identity.EndWalk();
+  };
+  RosterIdentity identity;
+  EXPECT_TRUE(walk(identity, 0x100, {0x10, 0x20}));
+  EXPECT_FALSE(walk(identity, 0x100, {0x10, 0x20}));
+  EXPECT_TRUE(walk(identity, 0x100, {0x10, 0x20, 0x30}));  // a joiner
+  EXPECT_TRUE(walk(identity, 0x100, {0x10, 0x30}));        // a leaver
+  identity.Forget();                                       // the match is left
+  EXPECT_TRUE(walk(identity, 0x100, {0x10, 0x30}));        // the next one reuses every address
+  EXPECT_FALSE(walk(identity, 0x100, {0x10, 0x30}));
+  EXPECT_TRUE(walk(identity, 0x200, {0x10, 0x30}));  // another game event, the same entries
+  EXPECT_TRUE(walk(identity, 0x200, {}));
+  identity.Forget();
+  EXPECT_TRUE(walk(identity, 0x200, {}));  // even an empty first walk: whoever comes next is new
+  EXPECT_FALSE(walk(identity, 0x200, {}));
 }
 }  // namespace

@@ -11,6 +11,7 @@
 // against the model of the rules (tests/model/), which shares no code with either.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,29 +30,39 @@
 
 namespace {
 
-// Whether a pass walks the roster of a match this client runs.
-bool WalksRosterOfOwnMatch(GameWrapper& game) {
-  if (game.IsInOnlineGame() || !game.IsInGame()) return false;
-  ServerWrapper event = game.GetGameEventAsServer();
-  return !event.IsNull() && !event.GetCars().IsNull() && game.GetPlayerController() &&
-         !event.GetPRIs().IsNull();
+// Whether the client runs a match a pass can see: not online, in a game with
+// a game event.
+bool RunsAMatch(GameWrapper& game) {
+  return !game.IsInOnlineGame() && game.IsInGame() && !game.GetGameEventAsServer().IsNull();
 }
 
-// The project's pass keeping nothing between calls but the roster it walked
-// last, whole: it decodes "invis_json" and composes the names list afresh every
-// time. When the roster of the match this client runs is another than that,
-// it stores "invis_json" again, which has the module send the table, as the
-// module's own pass has it sent.
+// Whether a pass walks the roster of a match this client runs.
+bool WalksRosterOfOwnMatch(GameWrapper& game) {
+  if (!RunsAMatch(game)) return false;
+  ServerWrapper event = game.GetGameEventAsServer();
+  return !event.GetCars().IsNull() && game.GetPlayerController() && !event.GetPRIs().IsNull();
+}
+
+// The project's pass keeping nothing between calls but the match it walked
+// last (its game event and roster), whole: it decodes "invis_json" and
+// composes the names list afresh every time. When the match this client runs
+// is another than that, and someone besides the local player is in it, it
+// stores "invis_json" again, which has the module send the table, as the
+// module's own pass has it sent. Outside a match it runs, it forgets.
 void RunReferencePass(CVarManagerWrapper& cvars, GameWrapper& game, WrongShapeReports& reports,
-                      std::vector<uintptr_t>& rosterSeen) {
+                      std::optional<std::vector<uintptr_t>>& matchSeen) {
   EnforcementPassMemory nothingKept;
   RunEnforcementPass(cvars, game, nothingKept, reports);
+  if (!RunsAMatch(game)) matchSeen.reset();
   if (!WalksRosterOfOwnMatch(game)) return;
-  ArrayWrapper<PriWrapper> pris = game.GetGameEventAsServer().GetPRIs();
-  std::vector<uintptr_t> roster;
-  for (int i = 0; i < pris.Count(); ++i) roster.push_back(pris.Get(i).memory_address);
-  if (roster == rosterSeen) return;
-  rosterSeen = roster;
+  ServerWrapper event = game.GetGameEventAsServer();
+  ArrayWrapper<PriWrapper> pris = event.GetPRIs();
+  std::vector<uintptr_t> match{event.memory_address};
+  for (int i = 0; i < pris.Count(); ++i) match.push_back(pris.Get(i).memory_address);
+  if (match == matchSeen) return;
+  matchSeen = match;
+  const uintptr_t local = game.GetPlayerController().GetPRI().memory_address;
+  if (std::none_of(match.begin() + 1, match.end(), [&](uintptr_t entry) { return entry != local; })) return;
   CVarWrapper invisJson = cvars.getCvar(kInvisJsonCvar);
   invisJson.setValue(invisJson.getStringValue());
 }
@@ -159,7 +170,7 @@ class Leg {
       std::shared_ptr<CVarManagerWrapper> cvars = client->CvarManager();
       std::shared_ptr<GameWrapper> game = client->Game();
       WrongShapeReports* kept = &reports;
-      std::vector<uintptr_t>* seen = &rosterSeen;
+      std::optional<std::vector<uintptr_t>>* seen = &rosterSeen;
       game->HookEventPost(kVehicleInputEvent, [this, cvars, game, kept, seen](std::string) {
         const size_t before = client->ConsoleSize();
         RunReferencePass(*cvars, *game, *kept, *seen);
@@ -227,7 +238,7 @@ class Leg {
   std::set<size_t> passLines;  // console lines the reference pass wrote
   std::set<size_t> silenced;   // sender lines the shared memory would not write
   WrongShapeReports reports;
-  std::vector<uintptr_t> rosterSeen;
+  std::optional<std::vector<uintptr_t>> rosterSeen;
 };
 
 // ---- the model's view of a leg ----

@@ -175,6 +175,11 @@ void Simulation::SetNetworkLoss(double percent, uint64_t seed) {
   pimpl->networkLoss.seed = seed;
 }
 
+uint64_t Simulation::MessagesSent() const {
+  HostLock lock(pimpl->mutex);
+  return pimpl->messagesSent;
+}
+
 double Simulation::NetworkDelay() const {
   HostLock lock(pimpl->mutex);
   return pimpl->networkDelay;

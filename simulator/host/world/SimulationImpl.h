@@ -18,8 +18,8 @@
 
 #include "host/Simulation.h"
 #include "host/threads/HostLock.h"
-#include "host/world/NetworkLoss.h"
 #include "host/threads/RenderThread.h"
+#include "host/world/NetworkLoss.h"
 
 namespace sim {
 
