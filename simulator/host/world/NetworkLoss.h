@@ -20,13 +20,13 @@ struct NetworkLoss {
   // numbered `receiver` (clients in the order they were made, from 0).
   bool Drops(uint64_t message, size_t receiver) const {
     if (percent <= 0) return false;
-    const uint64_t draw = Mix(seed ^ Mix(message * kGolden + receiver)) % kDrawRange;
-    return static_cast<double>(draw) < percent * (kDrawRange / 100);
+    const uint64_t draw = Mix(seed ^ Mix(message * kGolden + receiver)) % (100 * kDrawsPerPercent);
+    return static_cast<double>(draw) < percent * kDrawsPerPercent;
   }
 
  private:
   static constexpr uint64_t kGolden = 0x9E3779B97F4A7C15ull;
-  static constexpr uint64_t kDrawRange = 1000000;
+  static constexpr uint64_t kDrawsPerPercent = 10000;
   // SplitMix64's finaliser.
   static uint64_t Mix(uint64_t x) {
     x += kGolden;
