@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+namespace glimmerfade {
+
 // Brackets do not nest: the first "]" at or after position closes the field.
 std::string ExtractBracketed(const std::string& text, size_t position, size_t& end) {
   if (text.empty() || position >= text.size() || text[position] != '[') return {};
@@ -29,3 +31,5 @@ NetcodeMessage ParseMessage(const std::string& text) {
   if (end + 1 <= text.size()) message.messageContent = text.substr(end + 1);
   return message;
 }
+
+}  // namespace glimmerfade

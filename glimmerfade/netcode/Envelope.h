@@ -5,6 +5,8 @@
 
 #include "wrappers/PriWrapper.h"
 
+namespace glimmerfade {
+
 // The envelope of an incoming message, as NetcodePlugin writes it into
 // "NETCODE_Message_In": "[CLASS][SENDER]CONTENT". CLASS names the plug-in the
 // message is for, SENDER is the address of the sending player's entry in this
@@ -23,3 +25,5 @@ NetcodeMessage ParseMessage(const std::string& text);
 // set to that "]" (npos and an empty text when there is none); an empty text
 // and end unchanged when there is no "[" at position.
 std::string ExtractBracketed(const std::string& text, size_t position, size_t& end);
+
+}  // namespace glimmerfade

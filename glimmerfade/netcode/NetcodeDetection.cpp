@@ -6,6 +6,8 @@
 
 #include "NetcodeManager.h"
 
+namespace glimmerfade {
+
 namespace {
 
 const char* const kNetcodePluginClass = "NetcodePlugin";
@@ -93,3 +95,5 @@ void NetcodeManager::OnNetcodePluginDetected() {
   netcodeLoaded = true;
   LogFromLevel1("NetcodeManager has successfully detected that NetcodePlugin is loaded. Ready to go.");
 }
+
+}  // namespace glimmerfade

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <utility>
 
+namespace glimmerfade {
+
 NetcodeManager::NetcodeManager(std::shared_ptr<CVarManagerWrapper> cvars, std::shared_ptr<GameWrapper> game,
                                PluginDescriptor info,
                                std::function<void(const std::string&, PriWrapper)> onMessage)
@@ -39,3 +41,5 @@ void NetcodeManager::LogFromLevel1(const std::string& text) {
 void NetcodeManager::LogFromLevel3(const std::string& text) {
   if (LevelAbove(2)) cvarManager->log("(C: " + std::to_string(clock()) + ")   " + text);
 }
+
+}  // namespace glimmerfade

@@ -9,6 +9,8 @@
 #include "LifetimeGuard.h"
 #include "pluginsdk.h"
 
+namespace glimmerfade {
+
 // NetcodePlugin's console variables.
 inline constexpr char kNetcodeLogLevelCvar[] = "NETCODE_Log_Level";
 inline constexpr char kNetcodeMessageInCvar[] = "NETCODE_Message_In";
@@ -73,3 +75,5 @@ class NetcodeManager {
   // The detection timer and the message callback go through it.
   LifetimeGuard<NetcodeManager> guard{*this};
 };
+
+}  // namespace glimmerfade

@@ -1,6 +1,8 @@
 // Sending and receiving through NetcodePlugin's variables, and the parsed message's C line.
 #include "NetcodeManager.h"
 
+namespace glimmerfade {
+
 void NetcodeManager::SendNewMessage(const std::string& message) {
   if (!CheckNetcodeLoaded("NetcodeManager::SendNewMessage")) return;
   std::string envelope = std::string("[") + pluginInfo.pluginClass + "]" + message;
@@ -47,3 +49,5 @@ bool NetcodeManager::IsPlayerOfCurrentGame(const PriWrapper& player) {
   }
   return false;
 }
+
+}  // namespace glimmerfade

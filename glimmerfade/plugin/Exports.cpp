@@ -5,7 +5,10 @@
 #include <utility>
 
 #include "GlimmerfadeVersion.h"
+#include "PluginNames.h"
 #include "Shroudweave.h"
+
+using glimmerfade::Shroudweave;
 
 namespace {
 // The module's one plug-in object; the host may hold further copies.
@@ -32,10 +35,29 @@ static_assert(sizeof(std::shared_ptr<Shroudweave>) == sizeof(std::shared_ptr<Cor
               "the host reads one shared pointer as the other");
 }  // namespace
 
+namespace {
+// The record as the module's own code reads it, under a name no other module
+// shares: where names are bound once for the whole process (a WebAssembly
+// side module), "exports" may be the first loaded module's.
+constexpr PluginDescriptor kDescriptor = {
+    CORVANE_SDK_VERSION,        // sdkVersion
+    GLIMMERFADE_SOURCE_PATH,    // sourcePath
+    glimmerfade::kPluginClass,  // pluginClass
+    glimmerfade::kDisplayName,  // displayName
+    GLIMMERFADE_VERSION_TEXT,   // versionText
+    PLUGINTYPE_FREEPLAY,        // typeFlags
+    &getPlugin,
+    &deleteMe,
+};
+}  // namespace
+
+// Initialised from a constant: it holds its values before any code runs.
+PluginDescriptor exports = kDescriptor;
+
 uintptr_t getPlugin() {
   // The object and the shared pointer's control block are allocated apart.
   // NOLINTNEXTLINE(modernize-make-shared)
-  if (!pluginInstance) pluginInstance = std::shared_ptr<Shroudweave>(new Shroudweave());
+  if (!pluginInstance) pluginInstance = std::shared_ptr<Shroudweave>(new Shroudweave(kDescriptor));
   return reinterpret_cast<uintptr_t>(&pluginInstance);
 }
 
@@ -46,21 +68,3 @@ void deleteMe() {
   pluginInstance.reset();
   last.reset();
 }
-
-namespace {
-constexpr PluginDescriptor kDescriptor = {
-    CORVANE_SDK_VERSION,       // sdkVersion
-    GLIMMERFADE_SOURCE_PATH,   // sourcePath
-    "Shroudweave",             // pluginClass
-    kDisplayName,              // displayName
-    GLIMMERFADE_VERSION_TEXT,  // versionText
-    PLUGINTYPE_FREEPLAY,       // typeFlags
-    &getPlugin,
-    &deleteMe,
-};
-}  // namespace
-
-// Initialised from a constant: it holds its values before any code runs.
-PluginDescriptor exports = kDescriptor;
-
-const PluginDescriptor& OwnDescriptor() { return kDescriptor; }

@@ -9,8 +9,3 @@
 CORVANE_PLUGIN_ENTRY_FUNCTION uintptr_t getPlugin();
 CORVANE_PLUGIN_ENTRY_FUNCTION void deleteMe();
 CORVANE_PLUGIN_ENTRY PluginDescriptor exports;
-
-// The same record as the module's own code reads it, under a name no other
-// module shares: where names are bound once for the whole process (a
-// WebAssembly side module), "exports" may be the first loaded module's.
-const PluginDescriptor& OwnDescriptor();

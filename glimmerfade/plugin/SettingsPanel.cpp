@@ -6,10 +6,13 @@
 #include <optional>
 
 #include "NamesList.h"
+#include "PluginNames.h"
 #include "ReplicationMessage.h"
 #include "Shroudweave.h"
 #include "VisibilityTable.h"
 #include "VisibilityTableDecodeCache.h"
+
+namespace glimmerfade {
 
 namespace {
 const char* const kEnableLabel = "Enable plugin";
@@ -122,3 +125,5 @@ std::string Shroudweave::GetDisplayName() { return kDisplayName; }
 void Shroudweave::AttachImGuiContext(uintptr_t ctx) {
   ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));  // NOLINT(performance-no-int-to-ptr)
 }
+
+}  // namespace glimmerfade

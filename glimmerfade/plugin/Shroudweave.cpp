@@ -1,15 +1,16 @@
 #include "Shroudweave.h"
 
-#include "Exports.h"
 #include "MatchAudience.h"
 #include "NamesList.h"
 #include "NetcodeManager.h"
 #include "Replication.h"
 #include "VisibilityTable.h"
 
+namespace glimmerfade {
+
 void Shroudweave::onLoad() {
   netcode = std::make_shared<NetcodeManager>(
-      cvarManager, gameWrapper, OwnDescriptor(),
+      cvarManager, gameWrapper, ownRecord,
       guard.Bind([](Shroudweave& self, const std::string& message, PriWrapper sender) {
         self.onNetcodeMessage(message, sender);
       }));
@@ -112,3 +113,5 @@ void Shroudweave::CheckResend() {
   }
   if (due && ready && audience == MatchAudience::Others) SendCurrentTable(SendKind::Repeat);
 }
+
+}  // namespace glimmerfade

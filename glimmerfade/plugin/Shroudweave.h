@@ -10,12 +10,12 @@
 #include "WrongShapeReports.h"
 #include "pluginsdk.h"
 
+namespace glimmerfade {
+
 class NetcodeManager;
 
 // The plug-in's switch: 1 hooks the vehicle-input event, 0 unhooks it.
 inline constexpr char kEnabledCvar[] = "shroudweave_enabled";
-// The plug-in's name for users: its settings page and its information record.
-inline constexpr char kDisplayName[] = "Glimmerfade";
 
 // The Glimmerfade plug-in object: hides chosen players' cars from chosen viewers.
 // Its work is done by the visibility and bridge code it forwards to; it keeps
@@ -32,6 +32,8 @@ inline constexpr char kDisplayName[] = "Glimmerfade";
 // host when it is due (ResendSchedule.h).
 class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugin::PluginSettingsWindow {
  public:
+  // record: the module's information record, whose copy the bridge keeps.
+  explicit Shroudweave(const PluginDescriptor& record) : ownRecord(record) {}
   void onLoad() override;
 
   // Settings window (SettingsPanel.cpp)
@@ -62,6 +64,7 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   void ScheduleResendCheck();
   void CheckResend();
 
+  const PluginDescriptor ownRecord;
   std::shared_ptr<NetcodeManager> netcode;
   // Wrong-shaped "invis_json" texts already reported; the game thread's alone.
   WrongShapeReports wrongShapeReports;
@@ -75,3 +78,5 @@ class Shroudweave : public Corvane::Plugin::CorvanePlugin, public Corvane::Plugi
   // Every callback, hook and task the host keeps goes through it.
   LifetimeGuard<Shroudweave> guard{*this};
 };
+
+}  // namespace glimmerfade

@@ -3,6 +3,8 @@
 #include <memory>
 #include <utility>
 
+namespace glimmerfade {
+
 // Keeps the host's deferred calls from reaching an object that is gone.
 //
 // The host keeps what a plug-in hands it (on-change callbacks, event hooks,
@@ -48,3 +50,5 @@ class LifetimeGuard {
  private:
   std::shared_ptr<Owner*> token;
 };
+
+}  // namespace glimmerfade

@@ -7,6 +7,8 @@
 #include "VisibilityTable.h"
 #include "pluginsdk.h"
 
+namespace glimmerfade {
+
 // The enforcement pass: after every run of the vehicle-input function, hide or
 // show every qualifying car on this client, and keep the names list current.
 
@@ -171,3 +173,5 @@ bool RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, Enforcemen
   if (decoded) ApplyTable(cvars, viewer, roster, decoded->table);
   return playersChanged;
 }
+
+}  // namespace glimmerfade

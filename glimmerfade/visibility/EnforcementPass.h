@@ -10,6 +10,8 @@
 class CVarManagerWrapper;
 class GameWrapper;
 
+namespace glimmerfade {
+
 // The only playlist whose online matches are enforced; a local match always is.
 inline constexpr int kEnforcedOnlinePlaylist = 24;
 
@@ -41,3 +43,5 @@ struct EnforcementPassMemory {
 // remembers nothing new.
 bool RunEnforcementPass(CVarManagerWrapper& cvars, GameWrapper& game, EnforcementPassMemory& memory,
                         WrongShapeReports& reports);
+
+}  // namespace glimmerfade

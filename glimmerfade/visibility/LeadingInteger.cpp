@@ -3,6 +3,8 @@
 #include <charconv>
 #include <system_error>
 
+namespace glimmerfade {
+
 namespace {
 
 // White space as the C locale's isspace sees it.
@@ -26,3 +28,5 @@ LeadingInteger ReadLeadingInteger(std::string_view text) {
   if (read.ec == std::errc::result_out_of_range) return {LeadingInteger::Status::OutOfRange, 0};
   return {LeadingInteger::Status::Read, value};
 }
+
+}  // namespace glimmerfade

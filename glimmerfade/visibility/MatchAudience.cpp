@@ -4,6 +4,8 @@
 
 #include "pluginsdk.h"
 
+namespace glimmerfade {
+
 MatchAudience AudienceOfMatchRun(GameWrapper& game) {
   if (game.IsInOnlineGame() || !game.IsInGame()) return MatchAudience::NoMatchRun;
   ServerWrapper event = game.GetGameEventAsServer();
@@ -16,3 +18,5 @@ MatchAudience AudienceOfMatchRun(GameWrapper& game) {
     if (roster.Get(i).memory_address != localEntry) return MatchAudience::Others;
   return MatchAudience::Alone;
 }
+
+}  // namespace glimmerfade

@@ -2,6 +2,8 @@
 
 #include "LeadingInteger.h"
 
+namespace glimmerfade {
+
 namespace {
 // One entry a listed slot.
 constexpr int kListedEntries = kLastListedSlot - kFirstListedSlot + 1;
@@ -47,3 +49,5 @@ NameSlots ReadNamesList(std::string_view text) {
   }
   return slots;
 }
+
+}  // namespace glimmerfade

@@ -6,6 +6,8 @@
 
 #include "PlayerSlots.h"
 
+namespace glimmerfade {
+
 // The console variable that lists the match's players by spectator shortcut
 // number, for the settings panel's rows.
 inline constexpr char kNamesListCvar[] = "names_specshortcuts";
@@ -21,3 +23,5 @@ void ComposeNamesListInto(const NameSlots& slots, std::string& list);
 // Reads the first 8 entries of a names list into slots. Entries without a
 // readable number, or with a number outside 0 to 8, are skipped.
 NameSlots ReadNamesList(std::string_view text);
+
+}  // namespace glimmerfade

@@ -8,6 +8,8 @@
 #include "WrongShapeReports.h"
 #include "pluginsdk.h"
 
+namespace glimmerfade {
+
 // Replication of the visibility table: the client that runs the match sends
 // every change of "invis_json" and repeats it; clients in an online game apply
 // what arrives.
@@ -50,3 +52,5 @@ void ApplyReceivedTable(CVarManagerWrapper& cvars, GameWrapper& game, const std:
   if (!cvars.getCvar(kInvisJsonCvar)) return;
   StoreInvisibilityStates(cvars, std::move(*table));
 }
+
+}  // namespace glimmerfade

@@ -5,6 +5,9 @@
 
 class CVarManagerWrapper;
 class GameWrapper;
+
+namespace glimmerfade {
+
 class WrongShapeReports;
 
 // Where a message goes on to: the caller decides how (the plug-in: its bridge).
@@ -29,3 +32,5 @@ void PrepareReplication(CVarManagerWrapper& cvars, GameWrapper& game, const std:
 // A client in an online game stores the table a received message gives into
 // "invis_json"; a client that runs its own match ignores messages.
 void ApplyReceivedTable(CVarManagerWrapper& cvars, GameWrapper& game, const std::string& message);
+
+}  // namespace glimmerfade

@@ -4,6 +4,8 @@
 
 #include "LeadingInteger.h"
 
+namespace glimmerfade {
+
 namespace {
 constexpr size_t kPieces = kTableEntries;  // one a row
 // A row's flag part: a digit a flag, commas between ("1,0,1").
@@ -84,3 +86,5 @@ std::optional<VisibilityTable> ParseReplicationMessage(std::string_view message)
     if (!ApplyPiece(piece, table)) return std::nullopt;
   return table;
 }
+
+}  // namespace glimmerfade

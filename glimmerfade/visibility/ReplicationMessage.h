@@ -7,6 +7,8 @@
 
 #include "VisibilityTable.h"
 
+namespace glimmerfade {
+
 // The text that carries a visibility table between clients: 9 rows
 // "N:F,F,F" (flags "1" or "0") joined by ";", 71 characters in all, e.g.
 // "0:1,1,1;1:1,1,1;...;8:1,1,1".
@@ -26,3 +28,5 @@ std::string ComposeReplicationMessage(const ReplicatedFlags& flags);
 // rejected (nullopt) when a flag part is shorter than 5 characters or a row
 // number does not fit an int.
 std::optional<VisibilityTable> ParseReplicationMessage(std::string_view message);
+
+}  // namespace glimmerfade

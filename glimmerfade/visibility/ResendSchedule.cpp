@@ -1,5 +1,7 @@
 #include "ResendSchedule.h"
 
+namespace glimmerfade {
+
 bool ResendSchedule::SecondPassed() {
   ++secondsSinceChange;
   // Kept within one steady period past the quick repeats, so it never overflows.
@@ -10,3 +12,5 @@ bool ResendSchedule::SecondPassed() {
     if (second == secondsSinceChange) return true;
   return false;
 }
+
+}  // namespace glimmerfade

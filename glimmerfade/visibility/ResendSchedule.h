@@ -1,5 +1,7 @@
 #pragma once
 
+namespace glimmerfade {
+
 // When the client that runs a match sends its table again, unasked.
 //
 // A message can be lost, and a player can join, load Glimmerfade or get
@@ -29,3 +31,5 @@ class ResendSchedule {
   // repeats every 30 seconds from its load.
   int secondsSinceChange = kLastQuickRepeat;
 };
+
+}  // namespace glimmerfade

@@ -1,5 +1,7 @@
 #include "RosterIdentity.h"
 
+namespace glimmerfade {
+
 void RosterIdentity::BeginWalk(uintptr_t gameEvent) {
   changed = !remembers || gameEvent != walkedEvent;
   if (changed) entries.clear();
@@ -31,3 +33,5 @@ void RosterIdentity::Forget() {
   entries.clear();
   remembers = false;
 }
+
+}  // namespace glimmerfade

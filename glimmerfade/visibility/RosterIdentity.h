@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace glimmerfade {
+
 // Who is in a match: the address of its game event and of every entry of its
 // roster, in roster order, spectators and entries without a car included. The
 // client that runs the match sends its table again when this changes, so that
@@ -34,3 +36,5 @@ class RosterIdentity {
   size_t walked = 0;
   bool changed = false;
 };
+
+}  // namespace glimmerfade

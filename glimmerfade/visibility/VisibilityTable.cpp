@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+namespace glimmerfade {
+
 namespace {
 const char* const kTableMember = "invisDeque";
 }
@@ -37,3 +39,5 @@ std::string EncodeVisibilityTable(const VisibilityTable& playerInvisibilityState
   document[kTableMember] = playerInvisibilityStates;
   return document.dump();
 }
+
+}  // namespace glimmerfade

@@ -7,6 +7,8 @@
 
 class CVarManagerWrapper;
 
+namespace glimmerfade {
+
 // The console variable that holds the visibility table as JSON.
 inline constexpr char kInvisJsonCvar[] = "invis_json";
 
@@ -39,3 +41,5 @@ std::string EncodeVisibilityTable(const VisibilityTable& playerInvisibilityState
 
 // Writes the table's JSON form into "invis_json".
 void StoreInvisibilityStates(CVarManagerWrapper& cvarManager, VisibilityTable playerInvisibilityStates);
+
+}  // namespace glimmerfade

@@ -1,5 +1,7 @@
 #include "VisibilityTableDecodeCache.h"
 
+namespace glimmerfade {
+
 VisibilityTableDecodeCache::SharedDecode VisibilityTableDecodeCache::Decode(const std::string& text) {
   if (keptDecode && text == keptText) return keptDecode;
   // Forget the old pair first: if decoding throws (out of memory), no stale
@@ -10,3 +12,5 @@ VisibilityTableDecodeCache::SharedDecode VisibilityTableDecodeCache::Decode(cons
   keptDecode = decoded;
   return decoded;
 }
+
+}  // namespace glimmerfade

@@ -5,6 +5,8 @@
 
 #include "VisibilityTable.h"
 
+namespace glimmerfade {
+
 // The decode of the last "invis_json" text, kept for the next reader. A decode
 // depends on nothing but the text, so while the text stays byte for byte the
 // same the kept result is exactly what decoding again would give: the same
@@ -22,3 +24,5 @@ class VisibilityTableDecodeCache {
   std::string keptText;
   SharedDecode keptDecode;
 };
+
+}  // namespace glimmerfade

@@ -4,6 +4,8 @@
 
 #include "wrappers/CVarManagerWrapper.h"
 
+namespace glimmerfade {
+
 void WrongShapeReports::ReportOnce(CVarManagerWrapper& cvars, const std::string& text,
                                    const std::string& reason) {
   if (WasReported(text)) return;
@@ -20,3 +22,5 @@ void WrongShapeReports::Remember(const std::string& text) {
   if (reported.size() == kRemembered) reported.pop_front();
   reported.push_back(text);
 }
+
+}  // namespace glimmerfade

@@ -5,6 +5,8 @@
 
 class CVarManagerWrapper;
 
+namespace glimmerfade {
+
 // The start of the console line for an "invis_json" that is JSON but not a
 // visibility table; the JSON library's reason follows.
 inline constexpr char kWrongShapeReport[] = "invis_json does not hold a visibility table: ";
@@ -30,3 +32,5 @@ class WrongShapeReports {
   static constexpr size_t kRemembered = 32;
   std::deque<std::string> reported;  // oldest first
 };
+
+}  // namespace glimmerfade

@@ -24,6 +24,8 @@
 
 namespace bench {
 
+using namespace glimmerfade;
+
 constexpr int kPlayers = 8;
 
 // What the floor does to each roster entry, decided beforehand.

@@ -15,7 +15,7 @@
 class MatchWorld {
  public:
   explicit MatchWorld(sim::Simulation& in, const std::string& name = "arena",
-                      int playlist = kEnforcedOnlinePlaylist)
+                      int playlist = glimmerfade::kEnforcedOnlinePlaylist)
       : simulation(in), match(in.CreateMatch(name, playlist)) {}
 
   void AddPlayers(const std::vector<sim::PlayerSetup>& players) {

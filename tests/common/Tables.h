@@ -15,6 +15,8 @@
 
 namespace tables {
 
+using namespace glimmerfade;
+
 inline VisibilityTable AllVisible() {
   return VisibilityTable(kTableEntries, std::deque<bool>(kEntryFlags, true));
 }

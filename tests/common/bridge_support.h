@@ -20,6 +20,8 @@
 
 namespace netcode_test {
 
+using namespace glimmerfade;
+
 using console_lines::Count;
 
 namespace fs = std::filesystem;

@@ -17,6 +17,8 @@
 #include "visibility/NamesList.h"
 
 namespace panel_test {
+
+using namespace glimmerfade;
 namespace fs = std::filesystem;
 
 const char* const kCredit = "Plugin made by Marrowby#0000 - DM me on discord for custom plugin commissions!";

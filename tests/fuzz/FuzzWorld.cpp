@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "plugin/Exports.h"
+
 namespace fuzz {
 
 void Require(bool holds, const char* property) {
@@ -23,7 +25,7 @@ void ScratchWorld::RequireNoFaults() {
 }
 
 std::unique_ptr<Shroudweave> MakeDetachedPlugin(sim::Client& client) {
-  auto plugin = std::make_unique<Shroudweave>();
+  auto plugin = std::make_unique<Shroudweave>(exports);
   plugin->cvarManager = client.CvarManager();
   plugin->gameWrapper = client.Game();
   return plugin;

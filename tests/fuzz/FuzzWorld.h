@@ -15,6 +15,8 @@
 
 namespace fuzz {
 
+using namespace glimmerfade;
+
 // Aborts (a finding for the fuzzer) when a property does not hold.
 void Require(bool holds, const char* property);
 

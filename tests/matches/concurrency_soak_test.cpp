@@ -35,6 +35,8 @@
 #include "visibility/VisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const char* const kPage = "Glimmerfade";

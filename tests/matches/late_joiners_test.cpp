@@ -18,6 +18,8 @@
 #include "tools/ScriptRunner.h"
 #include "visibility/VisibilityTable.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const std::string kTable = tables::Json(tables::Cleared({{2, 1}}));  // Bruno hidden from opponents

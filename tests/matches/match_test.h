@@ -16,6 +16,8 @@
 
 namespace match_test {
 
+using namespace glimmerfade;
+
 using namespace netcode_test;
 
 // A table with a flag pattern of its own for every number: 27 bits of n, each

@@ -8,6 +8,8 @@
 #include "visibility/EnforcementPass.h"
 #include "visibility/VisibilityTable.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 // Shortcut numbers: Alpha 1, Bravo 2, Charlie 3, Delta 4 (Delta has no client).

@@ -10,6 +10,8 @@
 
 #include "support/LifetimeGuard.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 struct Owner {

@@ -5,6 +5,8 @@
 #include "common/InvisJsonSamples.h"
 #include "visibility/EnforcementPass.h"
 
+using namespace glimmerfade;
+
 namespace scenario {
 namespace {
 constexpr int kOtherPlaylist = 7;  // one whose online matches are not enforced

@@ -7,6 +7,8 @@
 #include "common/Tables.h"
 #include "visibility/EnforcementPass.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 using sim_script::RunSimScript;

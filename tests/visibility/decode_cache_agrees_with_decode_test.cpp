@@ -14,6 +14,8 @@
 #include "plugin/Shroudweave.h"
 #include "visibility/VisibilityTableDecodeCache.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const std::string kAllTrue =

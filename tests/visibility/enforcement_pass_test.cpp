@@ -17,6 +17,8 @@
 #include "visibility/VisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const std::deque<bool> kOnlySpectators = {false, false, true};

@@ -8,6 +8,8 @@
 #include "visibility/LeadingInteger.h"
 #include "visibility/NamesList.h"
 
+using namespace glimmerfade;
+
 namespace {
 NameSlots Slots(std::initializer_list<std::pair<int, std::string>> names) {
   NameSlots slots;

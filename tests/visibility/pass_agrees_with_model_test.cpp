@@ -28,6 +28,8 @@
 #include "pluginsdk.h"
 #include "visibility/EnforcementPass.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 // Whether the client runs a match a pass can see: not online, in a game with

@@ -10,9 +10,12 @@
 #include "common/SimulationTest.h"
 #include "common/Tables.h"
 #include "netcode/NetcodeManager.h"
+#include "plugin/Exports.h"
 #include "plugin/Shroudweave.h"
 #include "visibility/VisibilityTable.h"
 #include "visibility/WrongShapeReports.h"
+
+using namespace glimmerfade;
 
 namespace {
 
@@ -143,7 +146,7 @@ TEST_F(Replication, QueuedSendOutlivingThePluginObjectDoesNothing) {
   Sim().RunPending();
   for (bool destroyFirst : {false, true}) {
     SCOPED_TRACE(destroyFirst ? "destroyed before the task runs" : "alive when the task runs");
-    auto plugin = std::make_unique<Shroudweave>();
+    auto plugin = std::make_unique<Shroudweave>(exports);
     plugin->cvarManager = runner.CvarManager();
     plugin->gameWrapper = runner.Game();
     plugin->onLoad();

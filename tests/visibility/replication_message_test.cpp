@@ -7,6 +7,8 @@
 #include "common/Tables.h"
 #include "visibility/ReplicationMessage.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 TEST(ReplicationMessage, EveryComposedTableParsesBackExactly) {

@@ -6,6 +6,8 @@
 
 #include "visibility/VisibilityTable.h"
 
+using namespace glimmerfade;
+
 namespace {
 const std::string kDefaultText =
     R"({"invisDeque":[[true,true,true],[true,true,true],[true,true,true],[true,true,true],[true,true,true],)"
