@@ -106,6 +106,14 @@ struct HostHoldings {
   }
 };
 
+// A line of one client's console, with its place among the lines of every
+// client: the order in which the host wrote them, whichever thread wrote them.
+struct ConsoleLine {
+  const Client* client = nullptr;
+  uint64_t order = 0;  // lines written on every client's console before this one
+  std::string text;
+};
+
 // One player entry of a match (host-side, authoritative).
 struct Player {
   PlayerSetup setup;
@@ -124,6 +132,11 @@ class CORVANE_SIM_API Simulation {
   Client& AddClient(const std::string& name);
   Client* FindClient(const std::string& name);
   std::vector<Client*> Clients();
+
+  // Every client's console lines from the given place on (0: from the first),
+  // clients interleaved in the order the lines were written. None is missing
+  // up to the last line returned: the next call can start at its order + 1.
+  std::vector<ConsoleLine> ConsoleLinesFrom(uint64_t order) const;
 
   Match& CreateMatch(const std::string& name, int playlistId);
   Match* FindMatch(const std::string& name);
