@@ -278,6 +278,10 @@ class CORVANE_SIM_API Client {
 
   // World. Run: this client hosts the match (IsInGame, GetGameEventAsServer).
   // Join: this client is in the match online (IsInOnlineGame, GetOnlineGame).
+  // Only in worlds a game can be in: std::invalid_argument, changing nothing,
+  // when another client runs the match, or when this client is to run a match
+  // it joined or join a match it runs. A match that no client runs can be
+  // joined (a dedicated server's).
   void RunMatch(Match& match);
   void JoinMatch(Match& match);
   void LeaveMatch();

@@ -105,9 +105,6 @@ size_t Client::PendingTasks() const {
   return pimpl->loop.Tasks();
 }
 
-void Client::RunMatch(Match& match) { pimpl->world.Enter(match, false); }
-void Client::JoinMatch(Match& match) { pimpl->world.Enter(match, true); }
-
 void Client::LeaveMatch() { pimpl->world.Leave(); }
 
 Match* Client::CurrentMatch() const {

@@ -51,6 +51,9 @@ struct Client::Impl final : PluginsClient {
   // Game thread only, outside every plug-in call of this client
   // (host/client/ClientRestart.cpp).
   bool Restart(bool keepData);
+  // Runs (online: joins) the match, or throws std::invalid_argument, changing
+  // nothing, in a world no game can be in (host/client/MatchEntry.cpp).
+  void EnterMatch(Match& match, bool online);
 
   // NetcodePlugin and packages (host/client/ClientCommands.cpp).
   NetcodeAvailability netcode = NetcodeAvailability::Unavailable;
