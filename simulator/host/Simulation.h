@@ -272,8 +272,10 @@ class CORVANE_SIM_API Client {
   // hooks, timers, tasks, listeners, the settings window, the match and the
   // world settings are dropped; the console keeps its lines. keepData false
   // starts with an empty data folder (no plug-in files, no saved settings).
-  // NetcodePlugin is then made available as before. False, doing nothing,
-  // while plug-in code runs.
+  // NetcodePlugin is then made available as before. False, with the reason on
+  // the console: doing nothing, while plug-in code runs or off the game
+  // thread; with the game closed and nothing started, when the data folder
+  // cannot be emptied or made.
   bool Restart(bool keepData);
 
   // World. Run: this client hosts the match (IsInGame, GetGameEventAsServer).

@@ -57,7 +57,8 @@ void Restart(SimContext& context, const std::vector<std::string>& args) {
   const std::string mode = args.size() > 1 ? args[1] : "kept";
   if (mode != "kept" && mode != "fresh") throw SimError("usage: sim " + SimCommands().at("restart").usage);
   sim::Client& client = context.Current();
-  if (!client.Restart(mode == "kept")) throw SimError("cannot restart " + client.Name() + " now");
+  if (!client.Restart(mode == "kept"))
+    throw SimError(client.Name() + "'s game did not start again; its console line above says why");
   if (mode == "fresh" && !client.InstallPluginFile("Glimmerfade"))
     throw SimError("cannot install Glimmerfade for " + client.Name());
   context.out << "restarted " << client.Name() << " with " << (mode == "kept" ? "its kept" : "a fresh")
