@@ -106,6 +106,14 @@ struct HostHoldings {
   }
 };
 
+// A line of one client's console, with its place among the lines of every
+// client: the order in which the host wrote them, whichever thread wrote them.
+struct ConsoleLine {
+  const Client* client = nullptr;
+  uint64_t order = 0;  // lines written on every client's console before this one
+  std::string text;
+};
+
 // One player entry of a match (host-side, authoritative).
 struct Player {
   PlayerSetup setup;
@@ -124,6 +132,11 @@ class CORVANE_SIM_API Simulation {
   Client& AddClient(const std::string& name);
   Client* FindClient(const std::string& name);
   std::vector<Client*> Clients();
+
+  // Every client's console lines from the given place on (0: from the first),
+  // clients interleaved in the order the lines were written. None is missing
+  // up to the last line returned: the next call can start at its order + 1.
+  std::vector<ConsoleLine> ConsoleLinesFrom(uint64_t order) const;
 
   Match& CreateMatch(const std::string& name, int playlistId);
   Match* FindMatch(const std::string& name);
@@ -265,12 +278,18 @@ class CORVANE_SIM_API Client {
   // hooks, timers, tasks, listeners, the settings window, the match and the
   // world settings are dropped; the console keeps its lines. keepData false
   // starts with an empty data folder (no plug-in files, no saved settings).
-  // NetcodePlugin is then made available as before. False, doing nothing,
-  // while plug-in code runs.
+  // NetcodePlugin is then made available as before. False, with the reason on
+  // the console: doing nothing, while plug-in code runs or off the game
+  // thread; with the game closed and nothing started, when the data folder
+  // cannot be emptied or made.
   bool Restart(bool keepData);
 
   // World. Run: this client hosts the match (IsInGame, GetGameEventAsServer).
   // Join: this client is in the match online (IsInOnlineGame, GetOnlineGame).
+  // Only in worlds a game can be in: std::invalid_argument, changing nothing,
+  // when another client runs the match, or when this client is to run a match
+  // it joined or join a match it runs. A match that no client runs can be
+  // joined (a dedicated server's).
   void RunMatch(Match& match);
   void JoinMatch(Match& match);
   void LeaveMatch();

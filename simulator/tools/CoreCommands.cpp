@@ -230,7 +230,6 @@ std::string ShownName(sim::Match& match, const sim::Player& player) {
 void Cars(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 0, 0);
   sim::Client& client = context.Current();
-  context.PrintConsole(client);
   sim::Match* match = client.CurrentMatch();
   if (!match) {
     context.out << "cars on " << client.Name() << ": not in a match\n";
@@ -253,13 +252,12 @@ void Cars(SimContext& context, const std::vector<std::string>& args) {
 
 void ConsoleCommand(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 0, 0);
-  context.PrintConsole(context.Current());
+  context.transcript.PrintConsoles();
 }
 
-// Prints a heading, so that a script's output reads in sections. Console lines
-// written before it are printed first, so that they stay in their section.
+// Prints a heading, so that a script's output reads in sections: console
+// lines written before it come before it, as every line a command prints.
 void Echo(SimContext& context, const std::vector<std::string>& args) {
-  for (sim::Client* client : context.sim.Clients()) context.PrintConsole(*client);
   std::string text;
   for (size_t i = 1; i < args.size(); ++i) text += (i > 1 ? " " : "") + args[i];
   context.out << "\n== " << text << " ==\n";
@@ -296,7 +294,8 @@ const SimCommandRegistrar kCoreCommands[] = {
     SimCommandRegistrar({"wait", "wait SECONDS", "ticks covering the time", Wait}),
     SimCommandRegistrar({"delay", "delay install|network SECONDS", "sets a simulated delay", Delay}),
     SimCommandRegistrar({"cars", "cars", "table of the current client's cars", Cars}),
-    SimCommandRegistrar({"console", "console", "current client's new console lines", ConsoleCommand}),
+    SimCommandRegistrar(
+        {"console", "console", "prints every client's console lines not printed yet", ConsoleCommand}),
     SimCommandRegistrar({"echo", "echo TEXT", "prints TEXT as a heading", Echo}),
 };
 

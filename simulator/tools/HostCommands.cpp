@@ -46,7 +46,6 @@ void PrintHoldings(std::ostream& out, const sim::HostHoldings& held) {
 void State(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 0, 0);
   sim::Client& client = context.Current();
-  context.PrintConsole(client);
   const std::vector<sim::HostHoldings> holdings = client.Holdings();
   context.out << "host state of " << client.Name() << " at " << Seconds(context.sim.Now()) << ":\n";
   if (holdings.empty()) context.out << "  no plug-in loaded, nothing held\n";
@@ -58,8 +57,8 @@ void Restart(SimContext& context, const std::vector<std::string>& args) {
   const std::string mode = args.size() > 1 ? args[1] : "kept";
   if (mode != "kept" && mode != "fresh") throw SimError("usage: sim " + SimCommands().at("restart").usage);
   sim::Client& client = context.Current();
-  context.PrintConsole(client);
-  if (!client.Restart(mode == "kept")) throw SimError("cannot restart " + client.Name() + " now");
+  if (!client.Restart(mode == "kept"))
+    throw SimError(client.Name() + "'s game did not start again; its console line above says why");
   if (mode == "fresh" && !client.InstallPluginFile("Glimmerfade"))
     throw SimError("cannot install Glimmerfade for " + client.Name());
   context.out << "restarted " << client.Name() << " with " << (mode == "kept" ? "its kept" : "a fresh")
@@ -93,7 +92,7 @@ void NetcodeFile(SimContext& context, const std::vector<std::string>& args) {
 
 const SimCommandRegistrar kHostCommands[] = {
     SimCommandRegistrar({"state", "state",
-                         "prints the current client's console, then what the host holds for each plug-in: "
+                         "prints what the host holds for each plug-in of the current client: "
                          "hooks, timers, game-thread tasks, on-change callbacks, bound integers, network "
                          "listeners",
                          State}),

@@ -33,7 +33,7 @@ std::optional<std::string> ReadLine(SimContext& context, std::istream& input, bo
 #else
   (void)editing;
 #endif
-  context.out << Prompt(context) << std::flush;
+  context.transcript.Prompt(Prompt(context));
   std::string line;
   if (!std::getline(input, line)) return std::nullopt;
   return line;

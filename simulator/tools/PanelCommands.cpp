@@ -37,9 +37,11 @@ std::string PathText(const std::vector<std::string>& path) {
   return text;
 }
 
+// Drawn before anything is printed, so that what the draw writes on the
+// console comes before the page.
 void PrintPage(SimContext& context, sim::Client& client, const std::string& plugin) {
-  context.out << "settings page " << plugin << " on " << client.Name() << ":\n";
   const std::string page = client.DrawSettings(plugin);
+  context.out << "settings page " << plugin << " on " << client.Name() << ":\n";
   if (page.empty()) context.out << "  (nothing drawn)\n";
   std::istringstream lines(page);
   for (std::string line; std::getline(lines, line);) context.out << "  " << line << "\n";
@@ -47,9 +49,7 @@ void PrintPage(SimContext& context, sim::Client& client, const std::string& plug
 
 void Panel(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 0, 1);
-  sim::Client& client = context.Current();
-  context.PrintConsole(client);
-  PrintPage(context, client, args.size() > 1 ? args[1] : kPage);
+  PrintPage(context, context.Current(), args.size() > 1 ? args[1] : kPage);
 }
 
 void Click(SimContext& context, const std::vector<std::string>& args) {
@@ -81,8 +81,8 @@ void ImGuiContextCommand(SimContext& context, const std::vector<std::string>& ar
 
 const SimCommandRegistrar kPanelCommands[] = {
     SimCommandRegistrar({"panel", "panel [PLUGIN]",
-                         "prints the current client's console, then the plug-in's settings page (default "
-                         "Glimmerfade) as drawn",
+                         "prints the current client's settings page of the plug-in (default Glimmerfade) "
+                         "as drawn",
                          Panel}),
     SimCommandRegistrar({"open", "open NODE [/ NODE...]",
                          "opens a node of the Glimmerfade page (a player's name; NAME#2 for the second of "

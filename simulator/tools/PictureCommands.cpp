@@ -53,7 +53,6 @@ void Screenshot(SimContext& context, const std::vector<std::string>& args) {
   if (plugin == kView || plugin == kViews) return SaveViews(context, args[1], plugin == kViews, scale);
   sim::Client& client = context.Current();
   const std::string error = client.SaveSettingsPicture(args[1], plugin, scale, crop);
-  context.PrintConsole(client);
   if (!error.empty()) throw SimError(error);
   context.out << "saved " << client.Name() << "'s " << plugin << " page as " << args[1] << "\n";
 }

@@ -43,6 +43,4 @@ int RunScript(SimContext& context, std::istream& script) {
   return failures;
 }
 
-void PrintConsoles(SimContext& context) {
-  for (sim::Client* client : context.sim.Clients()) context.PrintConsole(*client);
-}
+void PrintConsoles(SimContext& context) { context.transcript.PrintConsoles(); }

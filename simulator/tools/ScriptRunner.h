@@ -15,7 +15,7 @@ bool RunLine(SimContext& context, const std::string& line, const std::string& wh
 // Returns the number of failed lines.
 int RunScript(SimContext& context, std::istream& script);
 
-// Prints every client's console lines not printed yet, clients in creation order.
+// Prints every client's console lines not printed yet, in the order they were written.
 void PrintConsoles(SimContext& context);
 
 // The script run when the command gets no file.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Transcript.h"
 #include "host/Simulation.h"
 #include "host/modules/ModuleLoader.h"
 
@@ -21,12 +22,16 @@ struct SimError : std::runtime_error {
 };
 
 struct SimContext {
-  SimContext(sim::Simulation& simulation, std::ostream& output) : sim(simulation), out(output) {}
+  SimContext(sim::Simulation& simulation, std::ostream& output)
+      : sim(simulation), transcript(simulation, output), out(transcript.Lines()) {}
 
   sim::Simulation& sim;
+  // What the session prints, in the order things happened (Transcript.h).
+  Transcript transcript;
+  // Where a command prints its own lines: each comes out after every console
+  // line written before it.
   std::ostream& out;
   sim::Client* current = nullptr;
-  std::map<const sim::Client*, size_t> printed;  // console lines already printed, per client
 
   bool quit = false;  // "sim quit": no further lines are read
 
@@ -36,8 +41,6 @@ struct SimContext {
   // match has it, "#ID" (the id the simulator prints) or "@SLOT" (the
   // spectator shortcut, while no other player has it).
   sim::Player& PlayerNamed(sim::Match& match, const std::string& reference) const;
-  // Prints the console lines the client wrote since they were last printed.
-  void PrintConsole(const sim::Client& client);
 };
 
 // args[0] is the command name itself.

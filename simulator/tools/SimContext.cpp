@@ -72,21 +72,6 @@ sim::Player& SimContext::PlayerNamed(sim::Match& match, const std::string& refer
   throw SimError("no player \"" + reference + "\" in " + match.Name());
 }
 
-void SimContext::PrintConsole(const sim::Client& client) {
-  size_t& done = printed[&client];
-  for (const std::string& entry : client.ConsoleSince(done)) {
-    // An entry may hold line feeds; every printed line carries the client's name.
-    size_t start = 0;
-    for (;;) {
-      const size_t end = entry.find('\n', start);
-      out << "[" << client.Name() << "] " << entry.substr(start, end - start) << "\n";
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-  }
-  done = client.ConsoleSize();
-}
-
 int IntArgument(const std::string& text, const std::string& what) {
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);

@@ -1,7 +1,10 @@
 // The simulated host's console: echo, variables, plug-in commands, package
 // installation and unknown commands, each with its exact line.
 
+#include <atomic>
 #include <fstream>
+#include <map>
+#include <thread>
 
 #include "common/SimulationTest.h"
 #include "host/modules/ModuleLoader.h"
@@ -69,6 +72,37 @@ TEST_F(HostConsole, PluginLogLinesAndCommandEchoesKeepTheirOrder) {
   const std::vector<std::string> expected = {"first", "] probe_saved", "probe_saved = \"default\"",
                                              "probe_saved = \"default\"", "last"};
   EXPECT_EQ(client.ConsoleSince(client.ConsoleSize() - 5), expected);
+}
+
+// Two threads write on two clients' consoles while a reader takes every
+// client's lines in turns: each line comes out once, in its client's order.
+// (A walk of the clients outside one lock could hand out a later line of one
+// client before an earlier one of the other, which the reader would skip.)
+TEST_F(HostConsole, EveryClientsLinesComeOutOnceInOrderWhileThreadsWrite) {
+  sim::Client& first = Sim().AddClient("first");
+  sim::Client& second = Sim().AddClient("second");
+  const std::vector<sim::ConsoleLine> before = Sim().ConsoleLinesFrom(0);
+  uint64_t from = before.empty() ? 0 : before.back().order + 1;
+  constexpr int kLines = 20000;
+  std::atomic<int> writing{2};
+  const auto write = [&](sim::Client* client) {
+    for (int i = 0; i < kLines; ++i) client->CvarManager()->log(std::to_string(i));
+    --writing;
+  };
+  std::thread one(write, &first), other(write, &second);
+  std::map<const sim::Client*, int> next;
+  const auto take = [&] {
+    for (const sim::ConsoleLine& line : Sim().ConsoleLinesFrom(from)) {
+      ASSERT_EQ(line.text, std::to_string(next[line.client]++)) << line.client->Name();
+      from = line.order + 1;
+    }
+  };
+  while (writing > 0 && !HasFailure()) take();
+  one.join();
+  other.join();
+  take();
+  EXPECT_EQ(next[&first], kLines);
+  EXPECT_EQ(next[&second], kLines);
 }
 
 TEST_F(HostConsole, NetcodeInstallFollowsTheClientsAvailability) {

@@ -197,6 +197,7 @@ TEST_F(HostWorld, RunAndJoinDecideWhichGameQueriesAnswer) {
   EXPECT_FALSE(game.IsInOnlineGame());
   EXPECT_FALSE(game.GetGameEventAsServer().IsNull());
   EXPECT_TRUE(game.GetOnlineGame().IsNull());
+  client.LeaveMatch();
   client.JoinMatch(match);
   EXPECT_FALSE(game.IsInGame());
   EXPECT_TRUE(game.IsInOnlineGame());

@@ -201,6 +201,20 @@ TEST_F(HostPlugins, GlimmerfadeUnloadAndReloadInARunningClient) {
 // On Windows, which neither replaces nor deletes a loaded module's file, the
 // loaded file is moved aside (the second install replaces an unloaded file)
 // and removed once it is unloaded.
+// A restart whose data folder cannot be made (a file stands in its place)
+// fails and says why on the client's console; once it can, the game starts again.
+TEST_F(HostPlugins, RestartOverADataFolderThatCannotBeMadeFailsAndSaysWhy) {
+  sim::Client& client = NewClient("solo", {});
+  std::filesystem::remove_all(client.DataFolder());
+  std::ofstream(client.DataFolder()) << "not a folder";
+  EXPECT_FALSE(client.Restart(true));
+  const std::string reason = "Cannot make the data folder " + client.DataFolder().string() + ": ";
+  EXPECT_EQ(client.Console().back().rfind(reason, 0), 0u) << client.Console().back();
+  std::filesystem::remove(client.DataFolder());
+  EXPECT_TRUE(client.Restart(true));
+  EXPECT_TRUE(std::filesystem::is_directory(client.PluginsFolder()));
+}
+
 TEST_F(HostPlugins, InstallingOverALoadedModuleKeepsItRunningUntilUnloaded) {
   sim::Client& client = NewClient("solo");
   client.SetNetcodeAvailability(sim::NetcodeAvailability::Unavailable);

@@ -162,6 +162,7 @@ bool WorldModel::ApplySim(const std::vector<std::string>& args) {
   if (command == "player") return ApplyPlayer(args);
   if (command == "run" || command == "join") {
     if (!Arguments(args, 1, 1) || !current || !matchExists || args[1] != kMatch) return false;
+    if (!CanEnter(*current, command == "join")) return false;
     Enter(*current, command == "join");
     return true;
   }
@@ -535,6 +536,14 @@ void WorldModel::Turn(ClientState& client) {
 
 void WorldModel::AddTimer(ClientState& client, double delay, ClientState::TimerKind kind) {
   client.timers.push_back({Now() + delay, client.nextSeq++, kind});
+}
+
+// A match has one host, which does not join it; a client that joined it does not host it.
+bool WorldModel::CanEnter(const ClientState& client, bool online) const {
+  if (client.inMatch && client.online != online) return false;
+  return online || std::none_of(clients.begin(), clients.end(), [&](const ClientState& other) {
+           return &other != &client && other.inMatch && !other.online;
+         });
 }
 
 void WorldModel::Enter(ClientState& client, bool online) {

@@ -170,6 +170,7 @@ class WorldModel {
   void Tick();
   void Turn(ClientState& client);
   void AddTimer(ClientState& client, double delay, ClientState::TimerKind kind);
+  bool CanEnter(const ClientState& client, bool online) const;
   void Enter(ClientState& client, bool online);
   void InstallNetcode(ClientState& client);
   std::string SenderName(const ClientState& receiver, int senderId) const;

@@ -284,7 +284,10 @@ Step Generator::MatchChange(const model::WorldModel& world) {
   const model::ClientState& client = SomeClient(world, false);
   const int roll = random.Below(100);
   if (roll < 40) return On(client.name, "sim leave");
-  // The first client is the one that runs the match; now and then another does too.
+  // The first client is the one that runs the match; now and then the roles
+  // are tried the other way round, which the model refuses where no game
+  // allows it (a second host, a host joining its own match, a joined client
+  // hosting it).
   const bool first = &client == &world.Clients().front();
   const bool run = first ? random.Chance(90) : random.Chance(8);
   return On(client.name, run ? "sim run arena" : "sim join arena");

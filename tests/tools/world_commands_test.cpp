@@ -150,4 +150,30 @@ TEST(WorldCommands, SameNamePlayersAreToldApartByIdOrSlot) {
   EXPECT_TRUE(run.Has("error: line 17: no player #7 in m")) << run.output;
 }
 
+// A match has one host, which does not join it, and a client that joined it
+// does not host it: each such line fails with its number, what was asked and
+// why, and changes nothing. Joining a match that no client runs (a dedicated
+// server's) and running one whose host left are allowed.
+TEST(WorldCommands, WorldsNoGameCanBeInAreRefused) {
+  const ScriptRun run = RunSimScript(
+      "sim match arena 24\nsim client dmitri unavailable\nsim join arena\n"
+      "sim client alice unavailable\nsim run arena\nsim join arena\n"
+      "sim client bruno unavailable\nsim run arena\nsim join arena\nsim run arena\n"
+      "sim use alice\nsim leave\nsim use bruno\nsim leave\nsim run arena\nsim use alice\nsim run arena\n");
+  EXPECT_EQ(run.failures, 4) << run.output;
+  const std::string cannot = "cannot run match \"arena\": ";
+  EXPECT_TRUE(
+      run.Has("error: line 6: alice cannot join match \"arena\": alice runs it, and a match's host "
+              "does not join it\n"))
+      << run.output;
+  EXPECT_TRUE(run.Has("error: line 8: bruno " + cannot +
+                      "alice runs it already, and a match has one host (join it instead)\n"))
+      << run.output;
+  EXPECT_TRUE(
+      run.Has("error: line 10: bruno " + cannot +
+              "bruno has joined it, and a client that joined a match does not host it (leave it first)\n"))
+      << run.output;
+  EXPECT_TRUE(run.Has("error: line 17: alice " + cannot + "bruno runs it already")) << run.output;
+}
+
 }  // namespace

@@ -397,16 +397,17 @@ class Script {
     return ChangeMatch();
   }
 
-  // Local and online (in the enforced playlist or another), or no match at all.
+  // Local and online (in the enforced playlist or another), or no match at
+  // all. The client leaves first: no game lets it run a match it joined.
   std::string ChangeMatch() {
     const int roll = Pick(rng, 100);
     const int choice = roll < 40 ? 0 : roll < 70 ? 1 : roll < 85 ? 2 : 3;
     const int playlist = choice == 2 ? kOtherPlaylist : kEnforcedOnlinePlaylist;
     OnBoth([&](Leg& leg) {
       leg.Match().SetPlaylistId(playlist);
+      leg.Client().LeaveMatch();
       if (choice == 0) leg.Client().RunMatch(leg.Match());
       if (choice == 1 || choice == 2) leg.Client().JoinMatch(leg.Match());
-      if (choice == 3) leg.Client().LeaveMatch();
     });
     const char* what[] = {"run the match", "join online, the enforced playlist",
                           "join online, another playlist", "leave"};

@@ -2,7 +2,6 @@
 // the client's rooms.
 
 #include <algorithm>
-#include <system_error>
 
 #include "host/client/ClientImpl.h"
 #include "host/pictures/MatchScene.h"
@@ -20,8 +19,7 @@ Client::Impl::Impl(Simulation::Impl& simulation, std::string clientName, std::fi
       loop(simulation, plugins, world),
       console(simulation, *this, plugins, loop, dataFolder / "config.cfg"),
       settings(simulation, console, plugins, name) {
-  std::error_code error;
-  std::filesystem::create_directories(dataFolder / "plugins", error);
+  MakeDataFolder(false);
   AddCommands();
   console.LoadConfig();
 }
@@ -104,9 +102,6 @@ size_t Client::PendingTasks() const {
   HostLock lock(pimpl->sim.mutex);
   return pimpl->loop.Tasks();
 }
-
-void Client::RunMatch(Match& match) { pimpl->world.Enter(match, false); }
-void Client::JoinMatch(Match& match) { pimpl->world.Enter(match, true); }
 
 void Client::LeaveMatch() { pimpl->world.Leave(); }
 

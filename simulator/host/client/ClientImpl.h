@@ -49,8 +49,15 @@ struct Client::Impl final : PluginsClient {
   // vehicle-input event per car; the settings file last.
   void RunTurn(bool raiseEvents);
   // Game thread only, outside every plug-in call of this client
-  // (host/client/ClientRestart.cpp).
+  // (host/client/ClientRestart.cpp); false, with the reason on the console,
+  // elsewhere or when the data folder cannot be made.
   bool Restart(bool keepData);
+  // Makes the data folder with its plugins folder, emptied first if asked;
+  // false, with the reason on the console, when it cannot.
+  bool MakeDataFolder(bool emptied);
+  // Runs (online: joins) the match, or throws std::invalid_argument, changing
+  // nothing, in a world no game can be in (host/client/MatchEntry.cpp).
+  void EnterMatch(Match& match, bool online);
 
   // NetcodePlugin and packages (host/client/ClientCommands.cpp).
   NetcodeAvailability netcode = NetcodeAvailability::Unavailable;

@@ -7,21 +7,33 @@
 
 namespace sim {
 
-// Game thread only, outside every plug-in call of this client.
 bool Client::Impl::Restart(bool keepData) {
-  if (!sim.OnGameThread() || plugins.Busy()) return false;
+  if (!sim.OnGameThread() || plugins.Busy()) {
+    console.Log(std::string("Cannot restart the game ") +
+                (sim.OnGameThread() ? "while plug-in code runs" : "off the game thread"));
+    return false;
+  }
   plugins.UnloadAll();
   if (keepData) console.SaveConfig();
   sim.OnRenderThread([this] { settings.DropWindow(); });
   settings.WithholdContext(false);
 
   DropEverything();
-  std::error_code error;
-  if (!keepData) std::filesystem::remove_all(dataFolder, error);
-  std::filesystem::create_directories(dataFolder / "plugins", error);
+  if (!MakeDataFolder(!keepData)) return false;
   console.LoadConfig();
   ApplyNetcodeAvailability();
   return true;
+}
+
+bool Client::Impl::MakeDataFolder(bool emptied) {
+  std::error_code error;
+  if (emptied) std::filesystem::remove_all(dataFolder, error);
+  const char* failed = error ? "empty" : "make";
+  if (!error) std::filesystem::create_directories(dataFolder / "plugins", error);
+  if (!error) return true;
+  console.Log(std::string("Cannot ") + failed + " the data folder " + dataFolder.string() + ": " +
+              error.message());
+  return false;
 }
 
 // What the running game held, once its plug-ins are unloaded. Callbacks and

@@ -3,6 +3,7 @@
 
 #include "host/Simulation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
@@ -119,6 +120,19 @@ Client* Simulation::FindClient(const std::string& name) {
 }
 
 std::vector<Client*> Simulation::Clients() { return pimpl->ClientList(); }
+
+// Under one lock, so that no client writes a line between two clients' walks.
+std::vector<ConsoleLine> Simulation::ConsoleLinesFrom(uint64_t order) const {
+  std::vector<ConsoleLine> lines;
+  {
+    HostLock lock(pimpl->mutex);
+    for (const auto& client : pimpl->clients)
+      client->Internals().console.AddLinesFrom(order, client.get(), lines);
+  }
+  std::sort(lines.begin(), lines.end(),
+            [](const ConsoleLine& a, const ConsoleLine& b) { return a.order < b.order; });
+  return lines;
+}
 
 Match& Simulation::CreateMatch(const std::string& name, int playlistId) {
   if (Match* existing = FindMatch(name)) return *existing;

@@ -2,6 +2,8 @@
 
 #include "host/console/Console.h"
 
+#include <algorithm>
+
 #include "host/console/ConsoleWords.h"
 
 namespace sim {
@@ -17,6 +19,7 @@ Console::Console(Simulation::Impl& simulation, Client::Impl& ofClient, Plugins& 
 void Console::Log(std::string line) {
   HostLock lock(sim.mutex);
   lines.push_back(std::move(line));
+  lineOrders.push_back(sim.consoleLinesWritten++);
 }
 
 std::vector<std::string> Console::Lines() const {
@@ -33,6 +36,13 @@ std::vector<std::string> Console::LinesSince(size_t index) const {
   HostLock lock(sim.mutex);
   if (index >= lines.size()) return {};
   return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(index), lines.end());
+}
+
+void Console::AddLinesFrom(uint64_t order, const Client* owner, std::vector<ConsoleLine>& into) const {
+  HostLock lock(sim.mutex);
+  const auto first = std::lower_bound(lineOrders.begin(), lineOrders.end(), order);
+  for (auto place = first; place != lineOrders.end(); ++place)
+    into.push_back({owner, *place, lines[static_cast<size_t>(place - lineOrders.begin())]});
 }
 
 std::vector<std::string> Console::History() const {

@@ -11,6 +11,7 @@
 // the wrappers reach it for the SDK's console calls.
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -39,6 +40,9 @@ class Console {
   std::vector<std::string> Lines() const;
   size_t LineCount() const;
   std::vector<std::string> LinesSince(size_t index) const;
+  // Appends the lines from the given place among every client's lines on
+  // (ConsoleLine::order), as lines of the given client.
+  void AddLinesFrom(uint64_t order, const Client* owner, std::vector<ConsoleLine>& into) const;
   std::vector<std::string> History() const;
   // Runs a console command on the game thread; from any other thread it is
   // handed to the game loop, which runs it at its next turn (or as soon as it
@@ -89,6 +93,7 @@ class Console {
   GameLoop& loop;
   const std::filesystem::path configPath;
   std::vector<std::string> lines;
+  std::vector<uint64_t> lineOrders;  // each line's place among every client's lines
   std::vector<std::string> commandHistory;
   std::map<std::string, Command> commands;  // filled while the client is made
   std::map<std::string, std::unique_ptr<Cvar>> cvars;

@@ -3,8 +3,10 @@
 
 #include "host/modules/ClockImport.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <system_error>
 
 #if defined(_WIN32)
 #ifndef NOMINMAX
@@ -23,29 +25,42 @@ namespace sim {
 namespace {
 // Unused where modules keep the process's own clock() (WebAssembly).
 [[maybe_unused]] const char* const kClock = "clock";
+
+// Counts one slot, written when reason is empty.
+[[maybe_unused]] void Count(ClockRedirection& redirection, const std::string& reason) {
+  if (reason.empty()) {
+    ++redirection.redirected;
+    return;
+  }
+  if (redirection.unwritten++ == 0) redirection.reason = reason;
+}
 }  // namespace
 
 #if defined(_WIN32)
 
 namespace {
 
-void WriteSlot(ULONG_PTR* slot, ClockFunction replacement) {
+// "" once written, otherwise why not.
+std::string WriteSlot(ULONG_PTR* slot, ClockFunction replacement) {
   DWORD previous = 0;
-  if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous)) return;
+  if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous))
+    return "VirtualProtect: " +
+           std::error_code(static_cast<int>(GetLastError()), std::system_category()).message();
   *slot = reinterpret_cast<ULONG_PTR>(replacement);
   VirtualProtect(slot, sizeof *slot, previous, &previous);
+  return "";
 }
 
 }  // namespace
 
-int RedirectClockImport(void* module, ClockFunction replacement) {
-  if (!module) return 0;
+ClockRedirection RedirectClockImport(void* module, ClockFunction replacement) {
+  ClockRedirection redirection;
+  if (!module) return redirection;
   auto* base = static_cast<unsigned char*>(module);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
   const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (imports.VirtualAddress == 0) return 0;
-  int redirected = 0;
+  if (imports.VirtualAddress == 0) return redirection;
   for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        entry->Name != 0; ++entry) {
     // The names come from the lookup table; the address table holds what was bound.
@@ -56,11 +71,10 @@ int RedirectClockImport(void* module, ClockFunction replacement) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
       const auto* named = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
       if (std::strcmp(reinterpret_cast<const char*>(named->Name), kClock) != 0) continue;
-      WriteSlot(&slots->u1.Function, replacement);
-      ++redirected;
+      Count(redirection, WriteSlot(&slots->u1.Function, replacement));
     }
   }
-  return redirected;
+  return redirection;
 }
 
 #elif defined(__LP64__)
@@ -142,52 +156,56 @@ int FindReadOnlyPart(dl_phdr_info* info, size_t, void* data) {
   return 1;
 }
 
-void WriteSlot(uintptr_t slot, ClockFunction replacement, const ReadOnlyAfterRelocation& readOnly) {
+// "" once written, otherwise why not.
+std::string WriteSlot(uintptr_t slot, ClockFunction replacement, const ReadOnlyAfterRelocation& readOnly) {
   const auto pageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   const uintptr_t first = slot & ~(pageSize - 1);
   const size_t length = ((slot + sizeof replacement - 1) & ~(pageSize - 1)) + pageSize - first;
   // NOLINTBEGIN(performance-no-int-to-ptr): the slot's address comes from the dynamic section, an integer
   void* pages = reinterpret_cast<void*>(first);
-  if (mprotect(pages, length, PROT_READ | PROT_WRITE) != 0) return;
+  if (mprotect(pages, length, PROT_READ | PROT_WRITE) != 0)
+    return "mprotect: " + std::error_code(errno, std::generic_category()).message();
   std::memcpy(reinterpret_cast<void*>(slot), &replacement, sizeof replacement);
   // NOLINTEND(performance-no-int-to-ptr)
   if (slot >= readOnly.start && slot < readOnly.end) mprotect(pages, length, PROT_READ);
+  return "";
 }
 
 // Every relocation of the table against clock() with no addend fills its slot
 // with clock()'s address alone: a PLT slot, a GOT entry or a data pointer.
-int Redirect(const DynamicTables& tables, const ElfW(Rela) * table, size_t bytes, const link_map& module,
-             ClockFunction replacement, const ReadOnlyAfterRelocation& readOnly) {
-  if (!table || !tables.symbols || !tables.names) return 0;
-  int redirected = 0;
+void Redirect(const DynamicTables& tables, const ElfW(Rela) * table, size_t bytes, const link_map& module,
+              ClockFunction replacement, const ReadOnlyAfterRelocation& readOnly,
+              ClockRedirection& redirection) {
+  if (!table || !tables.symbols || !tables.names) return;
   for (size_t i = 0; i < bytes / sizeof(ElfW(Rela)); ++i) {
     const ElfW(Rela)& relocation = table[i];
     const size_t symbol = ELF64_R_SYM(relocation.r_info);
     if (symbol == 0 || relocation.r_addend != 0) continue;
     if (std::strcmp(tables.names + tables.symbols[symbol].st_name, kClock) != 0) continue;
-    WriteSlot(module.l_addr + relocation.r_offset, replacement, readOnly);
-    ++redirected;
+    Count(redirection, WriteSlot(module.l_addr + relocation.r_offset, replacement, readOnly));
   }
-  return redirected;
 }
 
 }  // namespace
 
-int RedirectClockImport(void* module, ClockFunction replacement) {
+ClockRedirection RedirectClockImport(void* module, ClockFunction replacement) {
+  ClockRedirection redirection;
   link_map* map = nullptr;
-  if (!module || dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map) return 0;
+  if (!module || dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || !map) return redirection;
   ReadOnlyAfterRelocation readOnly;
   readOnly.base = map->l_addr;
   dl_iterate_phdr(&FindReadOnlyPart, &readOnly);
   const DynamicTables tables = TablesOf(*map);
-  return Redirect(tables, tables.relocations, tables.relocationBytes, *map, replacement, readOnly) +
-         Redirect(tables, tables.pltRelocations, tables.pltRelocationBytes, *map, replacement, readOnly);
+  Redirect(tables, tables.relocations, tables.relocationBytes, *map, replacement, readOnly, redirection);
+  Redirect(tables, tables.pltRelocations, tables.pltRelocationBytes, *map, replacement, readOnly,
+           redirection);
+  return redirection;
 }
 
 #else
 
 // Other systems: modules keep the process's own clock().
-int RedirectClockImport(void*, ClockFunction) { return 0; }
+ClockRedirection RedirectClockImport(void*, ClockFunction) { return {}; }
 
 #endif
 

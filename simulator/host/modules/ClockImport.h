@@ -5,13 +5,23 @@
 // the module's code stays as it was built.
 
 #include <ctime>
+#include <string>
 
 namespace sim {
 
 using ClockFunction = std::clock_t (*)();
 
-// module: what OpenModule returned. Returns how many import slots now point
-// at the replacement (0 when the module does not import clock()).
-int RedirectClockImport(void* module, ClockFunction replacement);
+// The import slots of clock() found in a module: those that now point at the
+// replacement, and those the system would not let the host write, which go
+// on reading the process's own clock() (with the system's reason for the first).
+struct ClockRedirection {
+  int redirected = 0;
+  int unwritten = 0;
+  std::string reason;
+};
+
+// module: what OpenModule returned. No slot is found when the module does not
+// import clock().
+ClockRedirection RedirectClockImport(void* module, ClockFunction replacement);
 
 }  // namespace sim

@@ -73,6 +73,17 @@ PluginRecord* Plugins::Find(const std::string& pluginName) const {
   return nullptr;
 }
 
+// The module's clock() is the host's to decide; the load says so when the host
+// could not point it at its own: the module's readings then do not follow the
+// simulated processor clock.
+void Plugins::ReportUnwrittenClockSlots(const std::string& pluginName, const ClockRedirection& clock) {
+  if (clock.unwritten == 0) return;
+  composer.Log("Plug-in " + pluginName + " reads the process's own clock(): the host pointed " +
+               std::to_string(clock.redirected) + " of its " +
+               std::to_string(clock.redirected + clock.unwritten) +
+               " import slots of clock() at its own, and could not write the others (" + clock.reason + ")");
+}
+
 GameWrapper* Plugins::GameWrapperOf(PluginRecord* owner) const {
   return owner && owner->gameWrapper ? owner->gameWrapper.get() : hostGame.get();
 }
@@ -105,7 +116,7 @@ bool Plugins::Load(const std::string& pluginName) {
   std::string openError;
   void* module = OpenModule(file, openError);
   if (!module) return fail(openError);
-  RedirectClockImport(module, &PluginProcessorClock);  // the module's clock() is the host's to decide
+  ReportUnwrittenClockSlots(pluginName, RedirectClockImport(module, &PluginProcessorClock));
   auto* info = static_cast<PluginDescriptor*>(ModuleSymbol(module, "exports"));
   auto closeAndFail = [&](const std::string& reason) {
     CloseModule(module);

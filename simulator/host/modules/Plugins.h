@@ -31,6 +31,7 @@
 
 namespace sim {
 
+struct ClockRedirection;
 struct PluginRecord;
 
 // What the addresses of the host's CVarManagerWrapper, GameWrapper and
@@ -170,6 +171,7 @@ class Plugins {
   static constexpr int kMaxNestedCalls = 200;
 
  private:
+  void ReportUnwrittenClockSlots(const std::string& pluginName, const ClockRedirection& clock);
   void UnloadNow(PluginRecord* record);
   void RunDeferredUnloads();
   void ReportException(PluginRecord* owner, const char* kind, const std::string& detail, const char* what);

@@ -33,6 +33,9 @@ struct Simulation::Impl {
   uint64_t messagesSent = 0;                     // under the lock: numbers each send for networkLoss
   std::vector<std::unique_ptr<Client>> clients;  // creation order; added under the lock
   std::vector<std::unique_ptr<Match>> matches;   // game thread only
+  // Lines written on every client's console so far: the next line's place
+  // among them (ConsoleLine::order). Under the lock.
+  uint64_t consoleLinesWritten = 0;
 
   // The host's data lock (host/threads/HostLock.h).
   mutable HostMutex mutex;

@@ -36,7 +36,7 @@ PageMatch::~PageMatch() {
 
 std::string PageMatch::RunLine(const std::string& line) {
   // Only what this line makes the consoles write is printed with it.
-  for (sim::Client* client : simulation->Clients()) context->printed[client] = client->ConsoleSize();
+  context->transcript.SkipConsoles();
   output.str("");
   ::RunLine(*context, line, "");
   PrintConsoles(*context);
