@@ -8,6 +8,8 @@
 #include "netcode/NetcodeManager.h"
 #include "plugin/Exports.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const std::string kOwnClass = "Shroudweave";

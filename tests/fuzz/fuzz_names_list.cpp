@@ -9,6 +9,8 @@
 #include "FuzzWorld.h"
 #include "visibility/NamesList.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 constexpr int kEntriesRead = 8;

@@ -4,6 +4,8 @@
 #include "visibility/ReplicationMessage.h"
 #include "visibility/VisibilityTable.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const char* const kUnchanged = "previous";

@@ -16,6 +16,8 @@
 #include "visibility/NamesList.h"
 #include "visibility/VisibilityTable.h"
 
+using namespace glimmerfade;
+
 namespace {
 
 const char* const kNamesUnchanged = "unchanged";
