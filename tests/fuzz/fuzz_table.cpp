@@ -91,6 +91,7 @@ struct TableWorld : fuzz::ScratchWorld {
     for (const std::string& name : previous) match.RemovePlayer(name);
     match.SetPlaylistId(scenario.playlist);
     match.SetHasCarArray(scenario.mode != Mode::LocalWithoutCarArray);
+    client.LeaveMatch();  // a client that runs a match does not join it, nor host one it joined
     if (scenario.mode == Mode::OnlineEnforced || scenario.mode == Mode::OnlineOtherPlaylist)
       client.JoinMatch(match);
     else
