@@ -1,7 +1,8 @@
-# Runs one fuzz target for SECONDS on a fresh copy of its seed corpus in WORK,
+# Runs one fuzz target for SECONDS on a fresh copy of its corpus in WORK,
 # keeps its output in WORK/fuzz.log, and fails on any finding.
 # GLIMMERFADE_FUZZ_SECONDS in the environment, when set, stands for SECONDS.
-# cmake -DFUZZER=... -DSEEDS=... -DDICTIONARY=... -DWORK=... -DSECONDS=... -P RunFuzzer.cmake
+# LEAKS_AT_EXIT: leaks are looked for at exit only, not after every input.
+# cmake -DFUZZER=... -DSEEDS=... -DDICTIONARY=... -DWORK=... -DSECONDS=... [-DLEAKS_AT_EXIT=ON] -P RunFuzzer.cmake
 if(DEFINED ENV{GLIMMERFADE_FUZZ_SECONDS})
   set(SECONDS $ENV{GLIMMERFADE_FUZZ_SECONDS})
 endif()
@@ -10,6 +11,9 @@ file(MAKE_DIRECTORY ${WORK}/artifacts)
 file(COPY ${SEEDS}/ DESTINATION ${WORK}/corpus)
 
 set(options -max_total_time=${SECONDS} -timeout=10 -print_final_stats=1 -artifact_prefix=${WORK}/artifacts/)
+if(LEAKS_AT_EXIT)
+  list(APPEND options -detect_leaks=0)
+endif()
 if(EXISTS ${DICTIONARY})
   list(APPEND options -dict=${DICTIONARY})
 endif()
