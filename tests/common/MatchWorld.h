@@ -12,6 +12,10 @@
 #include "host/Simulation.h"
 #include "visibility/EnforcementPass.h"
 
+// A playlist whose online matches are not enforced, beside the one that is
+// (kEnforcedOnlinePlaylist).
+inline constexpr int kOtherPlaylist = 7;
+
 class MatchWorld {
  public:
   explicit MatchWorld(sim::Simulation& in, const std::string& name = "arena",

@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "common/InvisJsonSamples.h"
+#include "common/MatchWorld.h"
 #include "visibility/EnforcementPass.h"
 
 using namespace glimmerfade;
 
 namespace scenario {
 namespace {
-constexpr int kOtherPlaylist = 7;  // one whose online matches are not enforced
 const std::vector<std::string> kClientNames = {"alice", "bruno", "carmen", "dmitri"};
 // One name with a comma, which the names list carries whole, and one with a
 // semicolon, which it cannot carry.

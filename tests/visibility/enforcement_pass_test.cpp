@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/MatchWorld.h"
 #include "common/SimulationTest.h"
 #include "common/Tables.h"
 #include "model/VisibilityRules.h"
@@ -22,7 +23,6 @@ using namespace glimmerfade;
 namespace {
 
 const std::deque<bool> kOnlySpectators = {false, false, true};
-constexpr int kOtherPlaylist = 7;
 
 class EnforcementPass : public SimulationTest {
  protected:

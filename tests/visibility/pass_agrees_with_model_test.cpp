@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/InvisJsonSamples.h"
+#include "common/MatchWorld.h"
 #include "common/ScratchFolder.h"
 #include "host/Simulation.h"
 #include "model/VisibilityRules.h"
@@ -70,7 +71,6 @@ void RunReferencePass(CVarManagerWrapper& cvars, GameWrapper& game, WrongShapeRe
 }
 
 using Rng = std::mt19937;
-constexpr int kOtherPlaylist = 7;
 
 int Pick(Rng& rng, int below) { return std::uniform_int_distribution<int>(0, below - 1)(rng); }
 bool Chance(Rng& rng, int percent) { return Pick(rng, 100) < percent; }
