@@ -10,7 +10,6 @@
 #include "SimCommands.h"
 
 namespace {
-const char* const kPage = "Glimmerfade";
 
 std::string Joined(const std::vector<std::string>& words, size_t first, size_t last) {
   std::string text;
@@ -49,16 +48,16 @@ void PrintPage(SimContext& context, sim::Client& client, const std::string& plug
 
 void Panel(SimContext& context, const std::vector<std::string>& args) {
   RequireArguments(args, 0, 1);
-  PrintPage(context, context.Current(), args.size() > 1 ? args[1] : kPage);
+  PrintPage(context, context.Current(), args.size() > 1 ? args[1] : kGlimmerfadePage);
 }
 
 void Click(SimContext& context, const std::vector<std::string>& args) {
   if (args.size() < 2) throw SimError("usage: sim " + SimCommands().at("click").usage);
   const std::vector<std::string> path = LabelPath(args);
   sim::Client& client = context.Current();
-  if (!client.ClickWidget(kPage, path))
-    throw SimError("no widget \"" + PathText(path) + "\" shown on " + client.Name() + "'s " + kPage +
-                   " page");
+  if (!client.ClickWidget(kGlimmerfadePage, path))
+    throw SimError("no widget \"" + PathText(path) + "\" shown on " + client.Name() + "'s " +
+                   kGlimmerfadePage + " page");
   context.out << "clicked " << PathText(path) << " on " << client.Name() << "\n";
 }
 
@@ -67,9 +66,10 @@ void Open(SimContext& context, const std::vector<std::string>& args) {
   if (args.size() < 2) throw SimError("usage: sim " + SimCommands().at("open").usage);
   const std::vector<std::string> path = LabelPath(args);
   sim::Client& client = context.Current();
-  const std::optional<bool> open = client.SettingsNodeOpen(kPage, path);
-  if (!open || (!*open && !client.ClickWidget(kPage, path)))
-    throw SimError("no node \"" + PathText(path) + "\" shown on " + client.Name() + "'s " + kPage + " page");
+  const std::optional<bool> open = client.SettingsNodeOpen(kGlimmerfadePage, path);
+  if (!open || (!*open && !client.ClickWidget(kGlimmerfadePage, path)))
+    throw SimError("no node \"" + PathText(path) + "\" shown on " + client.Name() + "'s " + kGlimmerfadePage +
+                   " page");
 }
 
 void ImGuiContextCommand(SimContext& context, const std::vector<std::string>& args) {

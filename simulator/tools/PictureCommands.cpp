@@ -5,7 +5,6 @@
 #include "host/pictures/MatchViewPicture.h"
 
 namespace {
-const char* const kPage = "Glimmerfade";
 const char* const kView = "view";
 const char* const kViews = "views";
 const std::string kScaleWord = "scale=";
@@ -48,7 +47,7 @@ void Screenshot(SimContext& context, const std::vector<std::string>& args) {
   }
   std::string plugin;
   for (const std::string& word : words) plugin += (plugin.empty() ? "" : " ") + word;
-  if (plugin.empty()) plugin = kPage;
+  if (plugin.empty()) plugin = kGlimmerfadePage;
 
   if (plugin == kView || plugin == kViews) return SaveViews(context, args[1], plugin == kViews, scale);
   sim::Client& client = context.Current();

@@ -16,6 +16,10 @@
 #include "host/Simulation.h"
 #include "host/modules/ModuleLoader.h"
 
+// The settings page that page commands (panel, open, click, screenshot) act on
+// unless they name another: the plug-in the simulator is for.
+inline constexpr char kGlimmerfadePage[] = "Glimmerfade";
+
 // What a handler reports when its arguments or the world do not allow the command.
 struct SimError : std::runtime_error {
   using std::runtime_error::runtime_error;
