@@ -26,7 +26,7 @@ option(GLIMMERFADE_STDLIB_MODULES
        OFF)
 option(GLIMMERFADE_FUZZ "Build the libFuzzer targets (clang, in the sanitizer build)" OFF)
 option(GLIMMERFADE_CLANG_TIDY "Run clang-tidy (.clang-tidy) on the plug-in's code as it builds; a finding fails the build (the lint preset)" OFF)
-set(GLIMMERFADE_FUZZ_SECONDS 60 CACHE STRING "How long each fuzz test runs, in seconds")
+set(GLIMMERFADE_FUZZ_SECONDS 10 CACHE STRING "How long each fuzz test runs, in seconds (scripts/fuzz.sh runs them longer)")
 
 # Windows and WebAssembly builds. Visual C++ needs the Dear ImGui sources of the
 # version the host runs; mingw-w64 and emscripten fetch Debian's source package
