@@ -4,7 +4,7 @@
 # include check (CheckRooms.cmake) and the link check (CheckLinks.cmake) both
 # read them from here.
 set(host_floors
-  "face"
+  "base"
   "threads"
   "world"
   "modules,pictures"
@@ -12,7 +12,8 @@ set(host_floors
   "console"
   "settings"
   "client"
-  "wrappers")
+  "wrappers"
+  "facade")
 
 set(floor 0)
 foreach(rooms IN LISTS host_floors)
@@ -23,12 +24,13 @@ foreach(rooms IN LISTS host_floors)
   math(EXPR floor "${floor} + 1")
 endforeach()
 
-# The room of a path under host/: its folder, or the face for a top file.
+# The room of a path under host/: its folder; a file at the top of host/
+# (Simulation.h, the public face) is the facade's.
 function(room_of path out)
   if(path MATCHES "^([^/]+)/")
     set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
   else()
-    set(${out} "face" PARENT_SCOPE)
+    set(${out} "facade" PARENT_SCOPE)
   endif()
 endfunction()
 
