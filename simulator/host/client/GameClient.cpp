@@ -2,11 +2,13 @@
 
 #include "host/client/GameClient.h"
 
+#include <utility>
+
 namespace sim {
 
 std::atomic<int> forgivingClients{0};
 
-GameClient::GameClient(World& ofWorld, Clients& ofClients, std::string clientName,
+GameClient::GameClient(World& ofWorld, GameClients& ofClients, std::string clientName,
                        std::filesystem::path folder)
     : world(ofWorld),
       clients(ofClients),

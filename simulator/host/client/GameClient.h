@@ -7,7 +7,7 @@
 // folder, NetcodePlugin's availability and the package install, a restart,
 // whether calls on dead game objects are forgiven, and the turn that runs the
 // rooms in order. Each room reaches another only through the references it
-// was made with. The simulation's clients (host/client/Clients.h) make and
+// was made with. The simulation's clients (host/client/GameClients.h) make and
 // walk it; the wrappers (host/wrappers/) reach it through their handles.
 
 #include <atomic>
@@ -25,16 +25,16 @@
 
 namespace sim {
 
-class Clients;
+class GameClients;
 
 struct GameClient final : PluginsClient {
-  GameClient(World& ofWorld, Clients& ofClients, std::string clientName, std::filesystem::path folder);
+  GameClient(World& ofWorld, GameClients& ofClients, std::string clientName, std::filesystem::path folder);
   ~GameClient();
   GameClient(const GameClient&) = delete;
   GameClient& operator=(const GameClient&) = delete;
 
   World& world;
-  Clients& clients;  // the simulation's clients, this one among them
+  GameClients& clients;  // the simulation's clients, this one among them
   const std::string name;
   const std::filesystem::path dataFolder;
 

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "host/client/Clients.h"
+#include "host/client/GameClients.h"
 
 namespace sim {
 namespace {

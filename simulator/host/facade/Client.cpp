@@ -2,6 +2,8 @@
 // plug-in modules, match and what plug-ins hold, each reached through the
 // room of the client that owns it.
 
+#include <utility>
+
 #include "host/facade/Faces.h"
 
 namespace sim {

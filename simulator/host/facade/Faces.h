@@ -6,11 +6,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "host/Simulation.h"
-#include "host/client/Clients.h"
 #include "host/client/GameClient.h"
+#include "host/client/GameClients.h"
 #include "host/world/World.h"
 #include "host/world/WorldMatch.h"
 
@@ -18,10 +19,10 @@ namespace sim {
 
 struct Simulation::Impl {
   Impl(std::filesystem::path root, std::filesystem::path moduleDir)
-      : world(root, moduleDir), clients(world) {}
+      : world(std::move(root), std::move(moduleDir)), clients(world) {}
 
   World world;
-  sim::Clients clients;                              // qualified: Simulation::Clients is a member function
+  GameClients clients;
   std::vector<std::unique_ptr<Client>> clientFaces;  // as the clients were made; added under the lock
   std::vector<std::unique_ptr<Match>> matchFaces;    // as the matches were made; game thread only
 

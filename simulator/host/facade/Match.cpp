@@ -1,5 +1,7 @@
 // A match as its users see it: the world's match (host/world/WorldMatch.h).
 
+#include <utility>
+
 #include "host/facade/Faces.h"
 
 namespace sim {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <system_error>
+#include <utility>
 
 #include "host/facade/Faces.h"
 #include "host/pictures/MatchViewPicture.h"
@@ -138,7 +139,7 @@ size_t Simulation::UnattributedFaults() { return sim::UnattributedFaults(); }
 
 void Simulation::SetRenderFreeRunning(bool free, double framesPerSecond) {
   if (!free && !RenderFreeRunning()) return;
-  sim::Clients& clients = pimpl->clients;
+  GameClients& clients = pimpl->clients;
   pimpl->world.Render().FreeRun(
       free ? std::function<void()>([&clients] { clients.DrawFreeFrame(); }) : std::function<void()>(),
       framesPerSecond);

@@ -2,6 +2,8 @@
 
 #include "host/world/World.h"
 
+#include <utility>
+
 namespace sim {
 
 World::World(std::filesystem::path rootFolder, std::filesystem::path modules)

@@ -4,7 +4,7 @@
 // clock, its lock, its matches, the count of console lines that orders every
 // client's lines among the others', and its render thread. Every room above
 // reaches it; the clients themselves, and what walks them (ticks, the
-// network, free-running frames), are the client room's (host/client/Clients.h).
+// network, free-running frames), are the client room's (host/client/GameClients.h).
 
 #include <atomic>
 #include <cstdint>

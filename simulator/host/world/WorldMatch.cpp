@@ -3,6 +3,7 @@
 #include "host/world/WorldMatch.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/world/World.h"
 

@@ -2,7 +2,7 @@
 
 #include "host/wrappers/SimNetwork.h"
 
-#include "host/client/Clients.h"
+#include "host/client/GameClients.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Clients: the game clients of a simulation, in the order they were made, and
+// GameClients: the game clients of a simulation, in the order they were made, and
 // what walks them: the turns of a tick, the simulated network between them,
 // bringing those that take part in a match up to date with it (the world's
 // matchChanged), and their settings windows on the render thread.
@@ -15,12 +15,12 @@
 
 namespace sim {
 
-class Clients {
+class GameClients {
  public:
-  explicit Clients(World& ofWorld);
-  ~Clients() { Clear(); }
-  Clients(const Clients&) = delete;
-  Clients& operator=(const Clients&) = delete;
+  explicit GameClients(World& ofWorld);
+  ~GameClients() { Clear(); }
+  GameClients(const GameClients&) = delete;
+  GameClients& operator=(const GameClients&) = delete;
 
   // Makes a client, with its data folder under the world's root: named after
   // the client when the name makes a folder name, otherwise after its place.

@@ -1,7 +1,9 @@
 // The simulation's clients and what walks them (ticks, the network between
 // them, their settings windows on the render thread).
 
-#include "host/client/Clients.h"
+#include "host/client/GameClients.h"
+
+#include <utility>
 
 #include "host/settings/SettingsWindow.h"
 
@@ -17,15 +19,15 @@ bool ValidClientName(const std::string& name) {
 
 }  // namespace
 
-Clients::Clients(World& ofWorld) : world(ofWorld) {
+GameClients::GameClients(World& ofWorld) : world(ofWorld) {
   world.matchChanged = [this](WorldMatch& match) { MatchChanged(match); };
 }
 
-void Clients::Clear() {
+void GameClients::Clear() {
   while (!clients.empty()) clients.pop_back();
 }
 
-GameClient& Clients::Add(const std::string& name) {
+GameClient& GameClients::Add(const std::string& name) {
   const std::string folderName = ValidClientName(name) ? name : "client" + std::to_string(clients.size());
   auto client = std::make_unique<GameClient>(world, *this, name, world.root / folderName);
   HostLock lock(world.mutex);  // the render thread walks the clients
@@ -33,7 +35,7 @@ GameClient& Clients::Add(const std::string& name) {
   return *clients.back();
 }
 
-std::vector<GameClient*> Clients::List() const {
+std::vector<GameClient*> GameClients::List() const {
   HostLock lock(world.mutex);
   std::vector<GameClient*> result;
   for (const auto& client : clients) result.push_back(client.get());
@@ -41,7 +43,7 @@ std::vector<GameClient*> Clients::List() const {
 }
 
 // Clients are only added on the game thread, which ticks: it walks the list as it is.
-void Clients::Tick() {
+void GameClients::Tick() {
   ++world.ticks;
   // By index: a turn that adds a client (a task, say) must not end the walk.
   for (size_t c = 0; c < clients.size(); ++c)  // NOLINT(modernize-loop-convert)
@@ -49,20 +51,20 @@ void Clients::Tick() {
   world.DrawFreeFrameAfterTick();
 }
 
-void Clients::RunPending() {
+void GameClients::RunPending() {
   for (size_t c = 0; c < clients.size(); ++c)  // NOLINT(modernize-loop-convert): as in Tick
     clients[c]->RunTurn(false);
 }
 
 // Brings every client that takes part in the match up to date with it.
-void Clients::MatchChanged(WorldMatch& match) {
+void GameClients::MatchChanged(WorldMatch& match) {
   for (GameClient* client : List()) {
     if (client->match.Current() && client->match.Current()->match == &match) client->match.Sync();
   }
 }
 
 // Any thread that sets a variable may send: under the lock throughout.
-void Clients::Broadcast(GameClient& sender, const std::string& channel, const std::string& payload) {
+void GameClients::Broadcast(GameClient& sender, const std::string& channel, const std::string& payload) {
   HostLock lock(world.mutex);
   const Replica* sent = sender.match.Current();
   if (!sent) return;
@@ -78,11 +80,11 @@ void Clients::Broadcast(GameClient& sender, const std::string& channel, const st
   }
 }
 
-void Clients::DrawFreeFrame() {
+void GameClients::DrawFreeFrame() {
   for (GameClient* client : List()) client->settings.Window().Redraw();
 }
 
-void Clients::EndRenderThread() {
+void GameClients::EndRenderThread() {
   CheckNotLockedToWait(world.mutex, "the end of the render thread");
   std::unique_ptr<RenderThread> ending;
   {
