@@ -28,8 +28,10 @@ class WrongShapeReports {
   bool WasReported(const std::string& text) const;
   void Remember(const std::string& text);
 
- private:
+  // Texts remembered at most.
   static constexpr size_t kRemembered = 32;
+
+ private:
   std::deque<std::string> reported;  // oldest first
 };
 

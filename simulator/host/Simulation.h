@@ -6,7 +6,9 @@
 // takes part sees through its own replicas; one simulated clock.
 //
 // This is the host side. Plug-ins reach it only through the SDK (sdk/); tests,
-// the simulator command and the simulated peers use this header.
+// the simulator command, the simulated peers and the page use this header. It
+// is the host's public face, above every room of host/, which it composes
+// (host/facade/); no room includes it.
 
 #include <cstdint>
 #include <filesystem>
@@ -16,7 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "host/SimApi.h"
+#include "host/base/HostValues.h"
+#include "host/base/SimApi.h"
+#include "host/pictures/MatchScene.h"
 
 class CVarManagerWrapper;
 class GameWrapper;
@@ -25,86 +29,7 @@ namespace sim {
 
 class Client;
 class Match;
-
-// How a client can get the NetcodePlugin module.
-enum class NetcodeAvailability {
-  Loaded,       // in the plugins folder and loaded at client start
-  Present,      // in the plugins folder, not loaded
-  Installable,  // not in the folder; "cpm_install 166" places it there after a delay
-  Unavailable,  // not in the folder and not installable
-};
-
-struct PlayerSetup {
-  std::string name;
-  int team = 0;  // 0, 1, or 255 (no team)
-  bool spectator = false;
-  int shortcut = 0;  // spectator shortcut number
-  bool hasCar = true;
-  // The car's own team number and owner name, when they differ from the
-  // entry's (a car can lag behind a team change, or carry another name).
-  std::optional<int> carTeam = std::nullopt;
-  std::optional<std::string> carOwnerName = std::nullopt;
-};
-
-// Objects a client's host can hand out as null, each at the step where a
-// plug-in asks for it: the world objects while the client is in a match, the
-// plug-in manager at any time.
-enum class WorldObject {
-  OnlineGame,     // GetOnlineGame, while IsInOnlineGame stays true
-  GameEvent,      // GetGameEventAsServer, while IsInGame stays true
-  Playlist,       // the game event's GetPlaylist
-  CarArray,       // the game event's GetCars
-  PlayerArray,    // the game event's GetPRIs
-  PluginManager,  // GameWrapper::GetPluginManager
-};
-
-// What a console variable was registered with, and its value.
-struct CvarSettings {
-  std::string name;
-  std::string value;
-  std::string defaultValue;
-  std::string description;
-  bool searchable = true;
-  bool hasMin = false;
-  float min = 0.0f;
-  bool hasMax = false;
-  float max = 0.0f;
-  bool saved = true;
-};
-
-// A console variable as the host keeps it.
-struct CvarInfo : CvarSettings {
-  size_t callbacks = 0;  // on-change callbacks attached
-  size_t boundInts = 0;  // integers kept equal to the value
-};
-
-// Everything plug-ins have registered with one client, counted.
-struct HostRegistrations {
-  size_t hooks = 0;
-  size_t cvarCallbacks = 0;
-  size_t boundInts = 0;
-  size_t timers = 0;
-  size_t tasks = 0;
-  size_t netListeners = 0;
-};
-
-// What the host holds for one owner: a loaded plug-in, the host itself, or a
-// plug-in that is no longer loaded (which should never hold anything).
-struct HostHoldings {
-  enum class Owner { LoadedPlugin, Host, UnloadedPlugin };
-  Owner owner = Owner::Host;
-  std::string plugin;                      // the loaded plug-in's name
-  std::vector<std::string> hooks;          // event names
-  std::vector<double> timers;              // due times, seconds of simulated time
-  size_t tasks = 0;                        // game-thread tasks queued
-  std::vector<std::string> cvarCallbacks;  // variable names, one per on-change callback
-  std::vector<std::string> boundInts;      // variable names, one per bound integer
-  std::vector<std::string> netListeners;   // network channels
-  bool Empty() const {
-    return hooks.empty() && timers.empty() && tasks == 0 && cvarCallbacks.empty() && boundInts.empty() &&
-           netListeners.empty();
-  }
-};
+class SettingsWindow;
 
 // A line of one client's console, with its place among the lines of every
 // client: the order in which the host wrote them, whichever thread wrote them.
@@ -112,12 +37,6 @@ struct ConsoleLine {
   const Client* client = nullptr;
   uint64_t order = 0;  // lines written on every client's console before this one
   std::string text;
-};
-
-// One player entry of a match (host-side, authoritative).
-struct Player {
-  PlayerSetup setup;
-  int id = 0;  // stable id within the match
 };
 
 class CORVANE_SIM_API Simulation {
@@ -171,6 +90,11 @@ class CORVANE_SIM_API Simulation {
   // Runs job on the render thread and returns once it has run (at once in a
   // build without threads): for whatever draws with the host's Dear ImGui.
   void OnRenderThread(const std::function<void()>& job);
+  // Saves the scenes (Client::Scene) side by side as a PNG picture of match
+  // views, drawn on the render thread. scale 2 (up to 4) makes every side
+  // twice as long. Returns "" once the file is written, otherwise why it was not.
+  std::string SaveMatchViewPicture(const std::vector<MatchScene>& scenes, const std::filesystem::path& file,
+                                   int scale = 1);
 
   std::filesystem::path ModuleDir() const;
   // Delay between a "cpm_install" and the file appearing, and network latency.
@@ -197,7 +121,6 @@ class CORVANE_SIM_API Simulation {
   static size_t UnattributedFaults();
 
   struct Impl;
-  Impl& Internals() { return *pimpl; }
 
  private:
   std::unique_ptr<Impl> pimpl;
@@ -226,9 +149,10 @@ class CORVANE_SIM_API Match {
   struct Impl;
   explicit Match(std::unique_ptr<Impl> impl);
   ~Match();
-  Impl& Internals() { return *pimpl; }
 
  private:
+  friend class Simulation;
+  friend class Client;
   std::unique_ptr<Impl> pimpl;
 };
 
@@ -384,12 +308,21 @@ class CORVANE_SIM_API Client {
                                   const std::string& pluginName = "Glimmerfade", int scale = 1,
                                   bool crop = false);
 
+  // What the client's screen shows of its match: its cars, each hidden or
+  // shown on this client (host/pictures/MatchView.h draws it).
+  MatchScene Scene() const;
+  // The client's settings window itself (host/settings/SettingsWindow.h),
+  // made on first use: for a front-end that draws its frames (the browser
+  // page) and for a test that offers it a page of its own. Render thread only
+  // (Simulation::OnRenderThread).
+  SettingsWindow& SettingsWindowOnRenderThread();
+
   struct Impl;
   explicit Client(std::unique_ptr<Impl> impl);
   ~Client();
-  Impl& Internals() { return *pimpl; }
 
  private:
+  friend class Simulation;
   std::unique_ptr<Impl> pimpl;
 };
 

@@ -2,7 +2,6 @@
 // as a PNG file, exactly as its window draws it now.
 
 #include "SimCommands.h"
-#include "host/pictures/MatchViewPicture.h"
 
 namespace {
 const char* const kView = "view";
@@ -15,11 +14,11 @@ const std::string kCropWord = "crop=";
 void SaveViews(SimContext& context, const std::string& file, bool everyClient, int scale) {
   std::vector<sim::MatchScene> scenes;
   if (everyClient) {
-    for (sim::Client* client : context.sim.Clients()) scenes.push_back(sim::SceneOf(*client));
+    for (sim::Client* client : context.sim.Clients()) scenes.push_back(client->Scene());
   } else {
-    scenes.push_back(sim::SceneOf(context.Current()));
+    scenes.push_back(context.Current().Scene());
   }
-  const std::string error = sim::SaveMatchViewPicture(context.sim, scenes, file, scale);
+  const std::string error = context.sim.SaveMatchViewPicture(scenes, file, scale);
   if (!error.empty()) throw SimError(error);
   context.out << "saved " << (everyClient ? "every client's" : context.Current().Name() + "'s")
               << " match view as " << file << "\n";

@@ -8,7 +8,6 @@
 
 #include "common/panel_fixture.h"
 #include "host/pictures/MatchView.h"
-#include "host/pictures/MatchViewPicture.h"
 
 #if GLIMMERFADE_PICTURES
 #include <stb_image.h>
@@ -252,8 +251,8 @@ TEST_F(PictureTest, MatchViewDrawsACarHiddenOnThisClientAsAnOutline) {
   ASSERT_TRUE(client.SetCvar(kEnabledCvar, "1"));
   Sim().Tick();
   const auto bobsShare = [&](const std::string& name) {
-    const sim::MatchScene scene = sim::SceneOf(client);
-    const std::string error = sim::SaveMatchViewPicture(Sim(), {scene}, File(name), 2);
+    const sim::MatchScene scene = client.Scene();
+    const std::string error = Sim().SaveMatchViewPicture({scene}, File(name), 2);
     if (!kPicturesBuilt) {
       EXPECT_EQ(error, kUnavailable);
       return -1.0;

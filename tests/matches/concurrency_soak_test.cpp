@@ -317,24 +317,30 @@ TEST_F(ConcurrencySoak, LogLevelSetOffTheGameThreadWhileTheBridgeLogs) {
   }
 }
 
-// Distinct wrong shapes written by another thread while the game thread
-// ticks: each is reported at most once, whether the pass or the sender's task
-// meets it first, and the one left last is met.
+// Wrong shapes written by another thread while the game thread ticks: each is
+// reported at most once, whether the pass or the sender's task meets it
+// first, and the one left last is met. The writer goes round as many distinct
+// values as the plug-in remembers, 16 times, pausing between values, so that
+// the game thread meets each of them over and over: the distinct values bound
+// the reports.
 TEST_F(ConcurrencySoak, WrongShapesFromAnotherThreadAreReportedOncePerValue) {
   PrepareRounds();
-  const size_t values = 2000, mark = alice.ConsoleSize();
+  const size_t values = WrongShapeReports::kRemembered, writes = 16 * values, mark = alice.ConsoleSize();
   std::atomic<bool> done{false};
   std::thread writer([&] {
     CVarWrapper invisJson = alice.CvarManager()->getCvar(kInvisJsonCvar);
-    for (size_t i = 0; i < values; ++i)
-      invisJson.setValue("{\"invisDeque\":[[true," + std::to_string(i) + "]]}");
+    for (size_t i = 0; i < writes; ++i) {
+      invisJson.setValue("{\"invisDeque\":[[true," + std::to_string(i % values) + "]]}");
+      std::this_thread::sleep_for(kWritePause);
+    }
     done = true;
   });
   while (!done) Sim().Tick();
   writer.join();
   Sim().Tick(2);
   const size_t reports = console_lines::StartingWith(alice.ConsoleSince(mark), kWrongShapeReport).size();
-  std::cout << "wrong shapes: " << values << " values, " << reports << " reports\n";
+  std::cout << "wrong shapes: " << writes << " writes of " << values << " values, " << reports
+            << " reports\n";
   EXPECT_LE(reports, values);
   EXPECT_GE(reports, 1u);
 }

@@ -1,7 +1,6 @@
 // What the settings page shows, drawn by the host's Dear ImGui window with the
 // real module: the enable switch, one node per named slot, and their boxes.
 #include "common/panel_fixture.h"
-#include "host/client/ClientImpl.h"
 #include "host/modules/ModuleLoader.h"
 #include "host/settings/SettingsWindow.h"
 
@@ -96,12 +95,12 @@ class PanelBeforeLoad : public SimulationTest {
     auto getPlugin = reinterpret_cast<uintptr_t (*)()>(sim::ModuleSymbol(module, "getPlugin"));
     ASSERT_NE(getPlugin, nullptr);
     plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(getPlugin());
-    plugin->cvarManager = client.Internals().plugins.HostCvarManager();
-    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.Internals()).AddPage("Unloaded", plugin); });
+    plugin->cvarManager = client.CvarManager();
+    Sim().OnRenderThread([&] { client.SettingsWindowOnRenderThread().AddPage("Unloaded", plugin); });
   }
   void TearDown() override {
     SimulationTest::TearDown();
-    Sim().OnRenderThread([&] { sim::SettingsWindowOf(client.Internals()).RemovePage("Unloaded"); });
+    Sim().OnRenderThread([&] { client.SettingsWindowOnRenderThread().RemovePage("Unloaded"); });
     plugin.reset();
     if (module) {
       reinterpret_cast<void (*)()>(sim::ModuleSymbol(module, "deleteMe"))();
@@ -109,7 +108,7 @@ class PanelBeforeLoad : public SimulationTest {
     }
   }
   void Register(const std::string& name, const std::string& value) {
-    client.Internals().plugins.HostCvarManager()->registerCvar(name, value);
+    client.CvarManager()->registerCvar(name, value);
   }
 };
 

@@ -3,7 +3,7 @@
 
 #include <system_error>
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClient.h"
 #include "host/console/ConsoleWords.h"
 #include "host/modules/ModuleLoader.h"
 
@@ -15,7 +15,7 @@ const char* const kNetcodePluginName = "NetcodePlugin";
 
 }  // namespace
 
-void Client::Impl::AddCommands() {
+void GameClient::AddCommands() {
   console.AddCommand("plugin", [this](const std::string& arguments) { PluginCommand(arguments); });
   console.AddCommand("cpm_install", [this](const std::string& arguments) {
     if (arguments.empty()) {
@@ -26,7 +26,7 @@ void Client::Impl::AddCommands() {
   });
 }
 
-void Client::Impl::PluginCommand(const std::string& arguments) {
+void GameClient::PluginCommand(const std::string& arguments) {
   std::string pluginName;
   const std::string action = FirstWord(arguments, pluginName);
   if (action == "load" && !pluginName.empty()) {
@@ -46,9 +46,9 @@ void Client::Impl::PluginCommand(const std::string& arguments) {
   }
 }
 
-bool Client::Impl::InstallNetcodeFile() { return plugins.InstallFile(kNetcodePluginName, netcodeModule); }
+bool GameClient::InstallNetcodeFile() { return plugins.InstallFile(kNetcodePluginName, netcodeModule); }
 
-void Client::Impl::ApplyNetcodeAvailability() {
+void GameClient::ApplyNetcodeAvailability() {
   if (netcode == NetcodeAvailability::Loaded || netcode == NetcodeAvailability::Present) {
     if (InstallNetcodeFile() && netcode == NetcodeAvailability::Loaded) plugins.Load(kNetcodePluginName);
     return;
@@ -58,7 +58,7 @@ void Client::Impl::ApplyNetcodeAvailability() {
   std::filesystem::remove(dataFolder / "plugins" / ModuleFileName(kNetcodePluginName), error);
 }
 
-void Client::Impl::InstallPackage(const std::string& id) {
+void GameClient::InstallPackage(const std::string& id) {
   const std::string prefix = "cpm_install " + id + ": ";
   if (id != kNetcodePackageId) {
     console.Log(prefix + "failed, unknown package");
@@ -74,7 +74,7 @@ void Client::Impl::InstallPackage(const std::string& id) {
   } else {
     installPending = true;
     console.Log(prefix + "installing NetcodePlugin");
-    loop.AddTimer(nullptr, sim.installDelay, [this, prefix](GameWrapper*) {
+    loop.AddTimer(nullptr, world.installDelay, [this, prefix](GameWrapper*) {
       installPending = false;
       if (InstallNetcodeFile()) console.Log(prefix + "NetcodePlugin installed");
     });

@@ -1,9 +1,9 @@
-// What the host holds for each plug-in of a client: the detail behind
-// Client::Registrations, so that leftovers of an unloaded plug-in show.
+// What the host holds for each plug-in of a client: the counts, and the
+// detail behind them, so that leftovers of an unloaded plug-in show.
 
 #include <map>
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClient.h"
 
 namespace sim {
 namespace {
@@ -17,12 +17,23 @@ HostHoldings HoldingsOf(HostHoldings::Owner owner, const std::string& plugin) {
 
 }  // namespace
 
-std::vector<HostHoldings> Client::Holdings() const {
-  const Impl& client = *pimpl;
-  HostLock lock(client.sim.mutex);
+HostRegistrations GameClient::Registrations() const {
+  HostLock lock(world.mutex);
+  HostRegistrations counts;
+  counts.hooks = loop.Hooks();
+  counts.cvarCallbacks = console.CallbackCount();
+  counts.boundInts = console.BoundIntCount();
+  counts.timers = loop.Timers();
+  counts.tasks = loop.Tasks();
+  counts.netListeners = loop.NetListeners();
+  return counts;
+}
+
+std::vector<HostHoldings> GameClient::Holdings() const {
+  HostLock lock(world.mutex);
   std::vector<HostHoldings> result;
   std::map<const PluginRecord*, size_t> loaded;
-  for (const auto& record : client.plugins.Records()) {
+  for (const auto& record : plugins.Records()) {
     loaded[record.get()] = result.size();
     result.push_back(HoldingsOf(HostHoldings::Owner::LoadedPlugin, record->name));
   }
@@ -34,8 +45,8 @@ std::vector<HostHoldings> Client::Holdings() const {
     return found == loaded.end() ? unloaded : result[found->second];
   };
 
-  client.loop.AddHoldings(holder);
-  client.console.AddHoldings(holder);
+  loop.AddHoldings(holder);
+  console.AddHoldings(holder);
 
   if (!host.Empty()) result.push_back(host);
   if (!unloaded.Empty()) result.push_back(unloaded);

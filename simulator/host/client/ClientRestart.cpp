@@ -3,19 +3,19 @@
 
 #include <system_error>
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClient.h"
 
 namespace sim {
 
-bool Client::Impl::Restart(bool keepData) {
-  if (!sim.OnGameThread() || plugins.Busy()) {
+bool GameClient::Restart(bool keepData) {
+  if (!world.OnGameThread() || plugins.Busy()) {
     console.Log(std::string("Cannot restart the game ") +
-                (sim.OnGameThread() ? "while plug-in code runs" : "off the game thread"));
+                (world.OnGameThread() ? "while plug-in code runs" : "off the game thread"));
     return false;
   }
   plugins.UnloadAll();
   if (keepData) console.SaveConfig();
-  sim.OnRenderThread([this] { settings.DropWindow(); });
+  world.OnRenderThread([this] { settings.DropWindow(); });
   settings.WithholdContext(false);
 
   DropEverything();
@@ -25,7 +25,7 @@ bool Client::Impl::Restart(bool keepData) {
   return true;
 }
 
-bool Client::Impl::MakeDataFolder(bool emptied) {
+bool GameClient::MakeDataFolder(bool emptied) {
   std::error_code error;
   if (emptied) std::filesystem::remove_all(dataFolder, error);
   const char* failed = error ? "empty" : "make";
@@ -39,16 +39,14 @@ bool Client::Impl::MakeDataFolder(bool emptied) {
 // What the running game held, once its plug-ins are unloaded. Callbacks and
 // bound integers are let go of after the lock, as an unload lets go of them:
 // what the host or a test registered may still hold anything.
-void Client::Impl::DropEverything() {
+void GameClient::DropEverything() {
   Dropped dropped;
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   console.TakeAll(dropped);
   loop.TakeAll(dropped);
   plugins.ForgetDeferredUnloads();
   installPending = false;
-  world.Reset();
+  match.Reset();
 }
 
 }  // namespace sim
-
-bool sim::Client::Restart(bool keepData) { return pimpl->Restart(keepData); }

@@ -5,51 +5,48 @@
 
 #include <stdexcept>
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClients.h"
 
 namespace sim {
 namespace {
 
-bool Hosts(const Client::Impl& client, const Match& match) {
-  const Replica* replica = client.world.Current();
+bool Hosts(const GameClient& client, const WorldMatch& match) {
+  const Replica* replica = client.match.Current();
   return replica && replica->match == &match && !replica->online;
 }
 
-bool HasJoined(const Client::Impl& client, const Match& match) {
-  const Replica* replica = client.world.Current();
+bool HasJoined(const GameClient& client, const WorldMatch& match) {
+  const Replica* replica = client.match.Current();
   return replica && replica->match == &match && replica->online;
 }
 
 // The client other than this one that runs the match; nullptr when none does.
-const Client::Impl* OtherHost(const Client::Impl& client, const Match& match) {
-  for (Client* other : client.sim.ClientList()) {
-    if (&other->Internals() != &client && Hosts(other->Internals(), match)) return &other->Internals();
+const GameClient* OtherHost(const GameClient& client, const WorldMatch& match) {
+  for (const GameClient* other : client.clients.List()) {
+    if (other != &client && Hosts(*other, match)) return other;
   }
   return nullptr;
 }
 
 // Why no game lets the client run (or join) the match; "" when one does.
-std::string Impossibility(const Client::Impl& client, const Match& match, bool online) {
+std::string Impossibility(const GameClient& client, const WorldMatch& match, bool online) {
   if (online && Hosts(client, match)) return client.name + " runs it, and a match's host does not join it";
   if (online) return "";
   if (HasJoined(client, match))
     return client.name + " has joined it, and a client that joined a match does not host it (leave it first)";
-  if (const Client::Impl* host = OtherHost(client, match))
+  if (const GameClient* host = OtherHost(client, match))
     return host->name + " runs it already, and a match has one host (join it instead)";
   return "";
 }
 
 }  // namespace
 
-void Client::Impl::EnterMatch(Match& match, bool online) {
-  const std::string impossibility = Impossibility(*this, match, online);
+void GameClient::EnterMatch(WorldMatch& entered, bool online) {
+  const std::string impossibility = Impossibility(*this, entered, online);
   if (!impossibility.empty())
-    throw std::invalid_argument(name + " cannot " + (online ? "join" : "run") + " match \"" + match.Name() +
+    throw std::invalid_argument(name + " cannot " + (online ? "join" : "run") + " match \"" + entered.Name() +
                                 "\": " + impossibility);
-  world.Enter(match, online);
+  match.Enter(entered, online);
 }
 
 }  // namespace sim
-
-void sim::Client::RunMatch(Match& match) { pimpl->EnterMatch(match, false); }
-void sim::Client::JoinMatch(Match& match) { pimpl->EnterMatch(match, true); }

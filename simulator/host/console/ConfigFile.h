@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "host/SimApi.h"
+#include "host/base/SimApi.h"
 
 namespace sim {
 

@@ -8,52 +8,47 @@
 
 namespace sim {
 
-Console::Console(Simulation::Impl& simulation, Client::Impl& ofClient, Plugins& clientPlugins,
-                 GameLoop& gameLoop, std::filesystem::path configFile)
-    : sim(simulation),
-      client(ofClient),
-      plugins(clientPlugins),
-      loop(gameLoop),
-      configPath(std::move(configFile)) {}
+Console::Console(World& ofWorld, Plugins& clientPlugins, GameLoop& gameLoop, std::filesystem::path configFile)
+    : world(ofWorld), plugins(clientPlugins), loop(gameLoop), configPath(std::move(configFile)) {}
 
 void Console::Log(std::string line) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   lines.push_back(std::move(line));
-  lineOrders.push_back(sim.consoleLinesWritten++);
+  lineOrders.push_back(world.consoleLinesWritten++);
 }
 
 std::vector<std::string> Console::Lines() const {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   return lines;
 }
 
 size_t Console::LineCount() const {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   return lines.size();
 }
 
 std::vector<std::string> Console::LinesSince(size_t index) const {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   if (index >= lines.size()) return {};
   return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(index), lines.end());
 }
 
-void Console::AddLinesFrom(uint64_t order, const Client* owner, std::vector<ConsoleLine>& into) const {
-  HostLock lock(sim.mutex);
+void Console::AddLinesFrom(uint64_t order, std::vector<NumberedLine>& into) const {
+  HostLock lock(world.mutex);
   const auto first = std::lower_bound(lineOrders.begin(), lineOrders.end(), order);
   for (auto place = first; place != lineOrders.end(); ++place)
-    into.push_back({owner, *place, lines[static_cast<size_t>(place - lineOrders.begin())]});
+    into.push_back({*place, lines[static_cast<size_t>(place - lineOrders.begin())]});
 }
 
 std::vector<std::string> Console::History() const {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   return commandHistory;
 }
 
 void Console::AddCommand(const std::string& word, Command command) { commands[word] = std::move(command); }
 
 void Console::ExecuteCommand(const std::string& line, bool echo) {
-  if (!sim.OnGameThread()) {
+  if (!world.OnGameThread()) {
     loop.HandOver([this, line, echo] { ExecuteCommand(line, echo); });
     return;
   }
@@ -61,7 +56,7 @@ void Console::ExecuteCommand(const std::string& line, bool echo) {
   const std::string command = TrimSpace(line);
   if (command.empty()) return;
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     commandHistory.push_back(command);
   }
   std::string rest;

@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "host/Simulation.h"
 #include "host/console/CvarImpl.h"
 #include "host/loop/GameLoop.h"
 #include "host/modules/Dropped.h"
@@ -28,10 +27,16 @@
 
 namespace sim {
 
+// A console line with its place among the lines of every client's console
+// (World::consoleLinesWritten): the order in which the host wrote them.
+struct NumberedLine {
+  uint64_t order = 0;
+  std::string text;
+};
+
 class Console {
  public:
-  Console(Simulation::Impl& simulation, Client::Impl& client, Plugins& plugins, GameLoop& loop,
-          std::filesystem::path configFile);
+  Console(World& ofWorld, Plugins& plugins, GameLoop& loop, std::filesystem::path configFile);
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
@@ -40,9 +45,8 @@ class Console {
   std::vector<std::string> Lines() const;
   size_t LineCount() const;
   std::vector<std::string> LinesSince(size_t index) const;
-  // Appends the lines from the given place among every client's lines on
-  // (ConsoleLine::order), as lines of the given client.
-  void AddLinesFrom(uint64_t order, const Client* owner, std::vector<ConsoleLine>& into) const;
+  // Appends the lines from the given place among every client's lines on.
+  void AddLinesFrom(uint64_t order, std::vector<NumberedLine>& into) const;
   std::vector<std::string> History() const;
   // Runs a console command on the game thread; from any other thread it is
   // handed to the game loop, which runs it at its next turn (or as soon as it
@@ -61,9 +65,13 @@ class Console {
   // this thread, whichever it is.
   void SetCvarValue(Cvar& cvar, std::string value);
   std::string CvarValueOf(const Cvar& cvar) const {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     return cvar.value;
   }
+  // An on-change callback and a bound integer, each belonging to the plug-in
+  // whose code runs on this thread now (none: the host's or a test's).
+  void AddCallback(Cvar& cvar, std::function<void(std::string, CVarWrapper)> callback);
+  void BindInt(Cvar& cvar, std::shared_ptr<int> target);
   std::optional<CvarInfo> Describe(const std::string& cvarName);
   // Applies saved values to the variables a plug-in registered while loading.
   void RestoreSavedValues(PluginRecord& record);
@@ -75,7 +83,7 @@ class Console {
   void SaveConfig();
   void SaveConfigIfChanged();
 
-  // Under the lock: what the variables hold, for Client::Registrations and Client::Holdings.
+  // Under the lock: what the variables hold, for the client's registrations and holdings.
   size_t CallbackCount() const;
   size_t BoundIntCount() const;
   template <class Holder>
@@ -87,8 +95,7 @@ class Console {
   void TakeAll(Dropped& dropped);
 
  private:
-  Simulation::Impl& sim;
-  Client::Impl& client;
+  World& world;
   Plugins& plugins;
   GameLoop& loop;
   const std::filesystem::path configPath;

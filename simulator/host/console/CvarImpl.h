@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "host/Simulation.h"
+#include "host/base/HostValues.h"
 #include "wrappers/CVarWrapper.h"
 
 namespace sim {
 
+class Console;
 struct PluginRecord;
 
 struct CvarCallback {
@@ -27,7 +28,7 @@ struct BoundInt {
 };
 
 struct Cvar : CvarSettings {
-  Client::Impl* client = nullptr;  // whose console holds it: the wrappers reach it through this
+  Console* console = nullptr;  // whose console holds it: the wrappers reach it through this
   std::vector<std::shared_ptr<CvarCallback>> callbacks;
   std::vector<BoundInt> boundInts;
 };

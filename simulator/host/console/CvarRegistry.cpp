@@ -61,7 +61,7 @@ std::string ClampToBounds(const Cvar& cvar, std::string value) {
 }
 
 Cvar* Console::FindCvar(const std::string& cvarName) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   auto found = cvars.find(cvarName);
   return found == cvars.end() ? nullptr : found->second.get();
 }
@@ -69,11 +69,11 @@ Cvar* Console::FindCvar(const std::string& cvarName) {
 Cvar& Console::RegisterCvar(const std::string& cvarName, const std::string& defaultValue,
                             const std::string& description, bool searchable, bool hasMin, float min,
                             bool hasMax, float max, bool saved) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   std::unique_ptr<Cvar>& slot = cvars[cvarName];
   if (!slot) {
     slot = std::make_unique<Cvar>();
-    slot->client = &client;
+    slot->console = this;
     slot->name = cvarName;
     slot->defaultValue = defaultValue;
     slot->description = description;
@@ -95,7 +95,7 @@ void Console::SetCvarValue(Cvar& cvar, std::string value) {
   // Callbacks added or removed while these run take effect from the next change.
   std::vector<std::shared_ptr<CvarCallback>> snapshot;
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     oldValue = std::move(cvar.value);
     cvar.value = ClampToBounds(cvar, std::move(value));
     if (cvar.saved && cvar.value != oldValue) configDirty = true;
@@ -113,9 +113,24 @@ void Console::SetCvarValue(Cvar& cvar, std::string value) {
   }
 }
 
+void Console::AddCallback(Cvar& cvar, std::function<void(std::string, CVarWrapper)> callback) {
+  auto entry = std::make_shared<CvarCallback>();
+  entry->owner = plugins.Calling();
+  entry->callback = std::move(callback);
+  HostLock lock(world.mutex);
+  cvar.callbacks.push_back(std::move(entry));
+}
+
+void Console::BindInt(Cvar& cvar, std::shared_ptr<int> target) {
+  PluginRecord* owner = plugins.Calling();
+  HostLock lock(world.mutex);
+  *target = CvarIntValue(cvar.value);
+  cvar.boundInts.push_back({owner, std::move(target)});
+}
+
 void Console::LoadConfig() {
   ConfigValues values = ReadConfigFile(configPath);
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   savedValues = std::move(values);
 }
 
@@ -124,13 +139,13 @@ void Console::LoadConfig() {
 // the file written after it; a change meanwhile marks the settings changed
 // again, for the next turn.
 void Console::SaveConfig() {
-  if (!sim.OnGameThread()) {
+  if (!world.OnGameThread()) {
     configDirty = true;
     return;
   }
   std::string text;
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     for (const auto& [cvarName, cvar] : cvars) {
       if (cvar->saved) savedValues[cvarName] = cvar->value;
     }
@@ -144,11 +159,11 @@ void Console::SaveConfig() {
 }
 
 void Console::SaveConfigIfChanged() {
-  if (configDirty && sim.OnGameThread()) SaveConfig();
+  if (configDirty && world.OnGameThread()) SaveConfig();
 }
 
 std::optional<CvarInfo> Console::Describe(const std::string& cvarName) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   Cvar* cvar = FindCvar(cvarName);
   if (!cvar) return std::nullopt;
   return CvarInfo{{static_cast<const CvarSettings&>(*cvar)}, cvar->callbacks.size(), cvar->boundInts.size()};
@@ -197,7 +212,7 @@ void Console::TakeAll(Dropped& dropped) {
 void Console::RestoreSavedValues(PluginRecord& record) {
   std::vector<std::string> names;
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     names = std::move(record.registeredCvars);
     record.registeredCvars.clear();
   }
@@ -205,7 +220,7 @@ void Console::RestoreSavedValues(PluginRecord& record) {
     Cvar* cvar = FindCvar(cvarName);
     std::optional<std::string> value;
     {
-      HostLock lock(sim.mutex);
+      HostLock lock(world.mutex);
       auto saved = savedValues.find(cvarName);
       if (cvar && cvar->saved && saved != savedValues.end()) value = saved->second;
     }

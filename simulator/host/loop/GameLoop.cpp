@@ -23,14 +23,14 @@ void GameLoop::AddHook(PluginRecord* owner, const std::string& event,
   entry->owner = owner;
   entry->callback = std::move(callback);
   std::vector<std::shared_ptr<HookEntry>> replaced;  // let go of after the lock
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   TakeHooks(owner, event, replaced);  // a second request by the same plug-in replaces the first
   hooks.push_back(std::move(entry));
 }
 
 void GameLoop::RemoveHook(PluginRecord* owner, const std::string& event) {
   std::vector<std::shared_ptr<HookEntry>> removed;  // let go of after the lock
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   TakeHooks(owner, event, removed);
 }
 
@@ -47,20 +47,20 @@ void GameLoop::TakeHooks(PluginRecord* owner, const std::string& event,
 }
 
 bool GameLoop::HasHook(const std::string& event) const {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   return std::any_of(hooks.begin(), hooks.end(), [&](const auto& entry) { return entry->event == event; });
 }
 
 void GameLoop::AddTimer(PluginRecord* owner, double delay, std::function<void(GameWrapper*)> callback) {
   if (!callback) return;
   if (!(delay > 0)) delay = 0;  // negative and NaN delays mean "as soon as possible"
-  HostLock lock(sim.mutex);
-  timers.emplace(std::make_pair(sim.Now() + delay, nextSeq++), TimerEntry{owner, std::move(callback)});
+  HostLock lock(world.mutex);
+  timers.emplace(std::make_pair(world.Now() + delay, nextSeq++), TimerEntry{owner, std::move(callback)});
 }
 
 void GameLoop::AddTask(PluginRecord* owner, std::function<void(GameWrapper*)> callback) {
   if (!callback) return;
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   tasks.push_back(TaskEntry{nextSeq++, owner, std::move(callback)});
 }
 
@@ -69,7 +69,7 @@ void GameLoop::RaiseEvent(const std::string& event) {
   Plugins::BusyScope busy(plugins);
   std::vector<std::shared_ptr<HookEntry>> snapshot;
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     for (const auto& entry : hooks) {
       if (entry->event == event) snapshot.push_back(entry);
     }
@@ -82,19 +82,19 @@ void GameLoop::RaiseEvent(const std::string& event) {
 // The sequence number the next timer or task will take: a turn runs only what
 // was queued before it started.
 uint64_t GameLoop::SeqOfNextQueued() {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   return nextSeq;
 }
 
 // Timers set while this turn runs wait for the next turn, even with no delay.
 void GameLoop::RunDueTimers() {
-  const double now = sim.Now() + kTimeSlack;
+  const double now = world.Now() + kTimeSlack;
   const uint64_t setBeforeTurn = SeqOfNextQueued();
   for (;;) {
     Plugins::BusyScope busy(plugins);
     TimerEntry entry;
     {
-      HostLock lock(sim.mutex);
+      HostLock lock(world.mutex);
       auto due = timers.begin();
       while (due != timers.end() && due->first.first <= now && due->first.second >= setBeforeTurn) ++due;
       if (due == timers.end() || due->first.first > now) break;
@@ -106,13 +106,13 @@ void GameLoop::RunDueTimers() {
 }
 
 void GameLoop::RunNetwork() {
-  const double now = sim.Now() + kTimeSlack;
+  const double now = world.Now() + kTimeSlack;
   for (;;) {
     Plugins::BusyScope busy(plugins);
     NetDelivery delivery;
     std::vector<std::shared_ptr<NetListenerEntry>> snapshot;
     {
-      HostLock lock(sim.mutex);
+      HostLock lock(world.mutex);
       if (inbox.empty() || inbox.front().due > now) break;
       delivery = std::move(inbox.front());
       inbox.pop_front();
@@ -137,7 +137,7 @@ void GameLoop::RunTasks() {
     Plugins::BusyScope busy(plugins);
     TaskEntry task;
     {
-      HostLock lock(sim.mutex);
+      HostLock lock(world.mutex);
       if (tasks.empty() || tasks.front().seq >= queuedBeforeTurn) break;
       task = std::move(tasks.front());
       tasks.pop_front();
@@ -153,12 +153,12 @@ void GameLoop::AddNetListener(PluginRecord* owner, const std::string& channel,
   entry->channel = channel;
   entry->owner = owner;
   entry->callback = std::move(callback);
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   netListeners.push_back(std::move(entry));
 }
 
 void GameLoop::HandOver(std::function<void()> work) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   handed.push_back(std::move(work));
   workHanded = true;
 }
@@ -169,7 +169,7 @@ void GameLoop::RunHandedOver() {
   while (workHanded) {
     std::function<void()> work;
     {
-      HostLock lock(sim.mutex);
+      HostLock lock(world.mutex);
       workHanded = handed.size() > 1;
       if (handed.empty()) break;
       work = std::move(handed.front());

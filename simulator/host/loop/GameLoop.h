@@ -19,7 +19,6 @@
 #include <utility>
 #include <vector>
 
-#include "host/Simulation.h"
 #include "host/modules/Dropped.h"
 #include "host/modules/Plugins.h"
 #include "host/world/ClientMatch.h"
@@ -60,8 +59,8 @@ struct NetDelivery {
 
 class GameLoop {
  public:
-  GameLoop(Simulation::Impl& simulation, Plugins& clientPlugins, const ClientMatch& view)
-      : sim(simulation), plugins(clientPlugins), match(view) {}
+  GameLoop(World& ofWorld, Plugins& clientPlugins, const ClientMatch& view)
+      : world(ofWorld), plugins(clientPlugins), match(view) {}
   GameLoop(const GameLoop&) = delete;
   GameLoop& operator=(const GameLoop&) = delete;
 
@@ -86,7 +85,7 @@ class GameLoop {
   void RunTasks();
   void RaiseEvent(const std::string& event);
 
-  // Under the lock: what the loop holds, for Client::Registrations and Client::Holdings.
+  // Under the lock: what the loop holds, for the client's registrations and holdings.
   std::vector<std::string> HookedEvents() const;
   size_t Hooks() const { return hooks.size(); }
   size_t Timers() const { return timers.size(); }
@@ -105,7 +104,7 @@ class GameLoop {
                  std::vector<std::shared_ptr<HookEntry>>& taken);
   uint64_t SeqOfNextQueued();
 
-  Simulation::Impl& sim;
+  World& world;
   Plugins& plugins;
   const ClientMatch& match;
   std::vector<std::shared_ptr<HookEntry>> hooks;

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/SimApi.h"
+#include "host/base/SimApi.h"
 
 namespace sim {
 

@@ -22,7 +22,7 @@ thread_local std::vector<const Plugins*> openScopes;
 // unload waits for the outer one.
 void Plugins::BusyScope::OpenOnOtherThread() {
   const bool nested = std::find(openScopes.begin(), openScopes.end(), &plugins) != openScopes.end();
-  CheckNotLockedToWait(plugins.sim.mutex, "a plug-in call that waits for an unload");
+  CheckNotLockedToWait(plugins.world.mutex, "a plug-in call that waits for an unload");
   std::unique_lock<std::mutex> lock(plugins.busyGate);
   if (!nested)
     plugins.busyChanged.wait(lock,
@@ -38,7 +38,7 @@ void Plugins::BusyScope::CloseOnOtherThread() {
 }
 
 Plugins::UnloadScope::UnloadScope(Plugins& owner) : plugins(owner) {
-  CheckNotLockedToWait(plugins.sim.mutex, "an unload that waits for other threads' calls");
+  CheckNotLockedToWait(plugins.world.mutex, "an unload that waits for other threads' calls");
   std::unique_lock<std::mutex> lock(plugins.busyGate);
   ++plugins.unloadsWaiting;
   plugins.busyChanged.wait(lock, [&] { return plugins.otherBusy == 0; });
@@ -52,7 +52,7 @@ Plugins::UnloadScope::~UnloadScope() {
 }
 
 PluginRecord* Plugins::OwnerFor(const HostHandle& handle) const {
-  PluginRecord* calling = CallingPlugin(client);
+  PluginRecord* calling = Calling();
   return calling ? calling : handle.owner;
 }
 

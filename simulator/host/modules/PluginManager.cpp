@@ -55,18 +55,16 @@ void RemoveReplacedModules(const std::filesystem::path& folder) {
 
 }  // namespace
 
-Plugins::Plugins(Simulation::Impl& simulation, Client::Impl& ofClient, PluginsClient& owner,
-                 std::filesystem::path pluginsFolder)
-    : sim(simulation),
-      client(ofClient),
+Plugins::Plugins(World& ofWorld, PluginsClient& owner, std::filesystem::path pluginsFolder)
+    : world(ofWorld),
       composer(owner),
       folder(std::move(pluginsFolder)),
-      hostHandle(&ofClient, nullptr),
+      hostHandle(&owner, nullptr),
       hostCvarManager(std::make_shared<CVarManagerWrapper>(HostHandleAddress())),
       hostGame(std::make_shared<GameWrapper>(HostHandleAddress())) {}
 
 PluginRecord* Plugins::Find(const std::string& pluginName) const {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   for (const auto& record : records) {
     if (record->name == pluginName) return record.get();
   }
@@ -95,7 +93,7 @@ bool Plugins::Load(const std::string& pluginName) {
   }
   // Plug-ins are loaded on the game thread: from any other, the load is handed
   // to it as the console command would be.
-  if (!sim.OnGameThread()) {
+  if (!world.OnGameThread()) {
     composer.HandToGameThread("plugin load " + pluginName);
     return true;
   }
@@ -146,7 +144,7 @@ bool Plugins::Load(const std::string& pluginName) {
     record->plugin = *reinterpret_cast<std::shared_ptr<Corvane::Plugin::CorvanePlugin>*>(instanceAddress);
   if (!record->plugin) return closeAndFail("getPlugin gave no plug-in");
 
-  record->handle = handles.emplace_back(std::make_unique<HostHandle>(&client, record.get())).get();
+  record->handle = handles.emplace_back(std::make_unique<HostHandle>(&composer, record.get())).get();
   const auto handleAddress = reinterpret_cast<uintptr_t>(record->handle);
   record->cvarManager = std::make_shared<CVarManagerWrapper>(handleAddress);
   record->gameWrapper = std::make_shared<GameWrapper>(handleAddress);
@@ -160,7 +158,7 @@ bool Plugins::Load(const std::string& pluginName) {
   record->listed->_filename = file.string();
   PluginRecord* loaded = record.get();
   {
-    HostLock lock(sim.mutex);  // the render thread lists the plug-ins whose pages it draws
+    HostLock lock(world.mutex);  // the render thread lists the plug-ins whose pages it draws
     loadedPlugins.push_back(record->listed);
     records.push_back(std::move(record));
   }
@@ -182,7 +180,7 @@ bool Plugins::Load(const std::string& pluginName) {
 bool Plugins::Unload(const std::string& pluginName) {
   // Plug-ins are unloaded on the game thread: from any other, the unload is
   // handed to it as the console command would be.
-  if (!sim.OnGameThread()) {
+  if (!world.OnGameThread()) {
     if (!Find(pluginName)) return false;
     composer.HandToGameThread("plugin unload " + pluginName);
     return true;
@@ -195,7 +193,7 @@ bool Plugins::Unload(const std::string& pluginName) {
   // Plug-in code of this client on the game thread's stack: the game thread
   // unloads once it is free.
   if (busyDepth > 0) {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     if (!record->unloadRequested) deferredUnloads.push_back(record);
     record->unloadRequested = true;
     unloadsDeferred = true;
@@ -211,7 +209,7 @@ void Plugins::RunDeferredUnloads() {
   while (unloadsDeferred) {
     PluginRecord* record = nullptr;
     {
-      HostLock lock(sim.mutex);
+      HostLock lock(world.mutex);
       unloadsDeferred = deferredUnloads.size() > 1;
       if (deferredUnloads.empty()) return;
       record = deferredUnloads.front();
@@ -228,7 +226,7 @@ void Plugins::UnloadNow(PluginRecord* record) {
   UnloadScope unloading(*this);
   BusyScope busy(*this);
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     record->unloadRequested = true;
     deferredUnloads.erase(std::remove(deferredUnloads.begin(), deferredUnloads.end(), record),
                           deferredUnloads.end());
@@ -239,7 +237,7 @@ void Plugins::UnloadNow(PluginRecord* record) {
   std::weak_ptr<Corvane::Plugin::CorvanePlugin> watch = record->plugin;
   std::shared_ptr<Corvane::Plugin::CorvanePlugin> instance;
   {
-    HostLock lock(sim.mutex);
+    HostLock lock(world.mutex);
     loadedPlugins.erase(std::remove(loadedPlugins.begin(), loadedPlugins.end(), record->listed),
                         loadedPlugins.end());
     record->listed.reset();
@@ -262,7 +260,7 @@ void Plugins::UnloadNow(PluginRecord* record) {
     composer.Log("Plug-in " + record->name + " is still referenced; its module stays in memory");
   }
   std::unique_ptr<PluginRecord> gone;
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   auto found =
       std::find_if(records.begin(), records.end(), [&](const auto& each) { return each.get() == record; });
   gone = std::move(*found);
@@ -281,7 +279,7 @@ void Plugins::ForgetDeferredUnloads() {
 bool Plugins::InstallFile(const std::string& pluginName, const std::string& fromModule) {
   if (!ValidPluginName(pluginName) || !ValidPluginName(fromModule)) return false;
   const std::string fileName = ModuleFileName(pluginName);
-  const std::filesystem::path source = sim.moduleDir / ModuleFileName(fromModule);
+  const std::filesystem::path source = world.moduleDir / ModuleFileName(fromModule);
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   RemoveReplacedModules(folder);

@@ -9,7 +9,8 @@
 // keep a client's plug-ins loaded while their code runs on any thread.
 //
 // The client composes it and answers what it asks through PluginsClient (a
-// console line, a command for the game thread, what else a plug-in holds).
+// console line, a command for the game thread, what else a plug-in holds);
+// that is all the plug-in modules know of their client.
 // The console, the game loop and the settings window call plug-in code
 // through Guarded; the wrappers reach their client through its handles.
 
@@ -24,9 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "host/Simulation.h"
 #include "host/modules/RunningClient.h"
-#include "host/world/SimulationImpl.h"
+#include "host/world/World.h"
 #include "pluginsdk.h"
 
 namespace sim {
@@ -34,13 +34,29 @@ namespace sim {
 struct ClockRedirection;
 struct PluginRecord;
 
+// What the plug-in modules need of the client that composes them.
+class PluginsClient {
+ public:
+  // Writes a line on the client's console.
+  virtual void Log(std::string line) = 0;
+  // Runs a console command at the game thread's next turn.
+  virtual void HandToGameThread(const std::string& command) = 0;
+  // The plug-in's onLoad returned: its saved values are restored.
+  virtual void Loaded(PluginRecord& record) = 0;
+  // Takes out of the client's lists everything the plug-in registered.
+  virtual void DropRegistrations(PluginRecord* owner) = 0;
+
+ protected:
+  ~PluginsClient() = default;
+};
+
 // What the addresses of the host's CVarManagerWrapper, GameWrapper and
 // PluginManagerWrapper objects point at. Handles live as long as their client;
 // a revoked handle (its plug-in was unloaded) makes every call harmless.
 struct HostHandle {
-  HostHandle(Client::Impl* handleClient, PluginRecord* handleOwner)
+  HostHandle(PluginsClient* handleClient, PluginRecord* handleOwner)
       : client(handleClient), owner(handleOwner) {}
-  Client::Impl* const client;
+  PluginsClient* const client;
   PluginRecord* const owner;  // nullptr: the host's own handle
   std::atomic<bool> revoked{false};
 };
@@ -68,26 +84,9 @@ struct PluginRecord {
   bool unloadRequested = false;
 };
 
-// What the plug-in modules need of the client that composes them.
-class PluginsClient {
- public:
-  // Writes a line on the client's console.
-  virtual void Log(std::string line) = 0;
-  // Runs a console command at the game thread's next turn.
-  virtual void HandToGameThread(const std::string& command) = 0;
-  // The plug-in's onLoad returned: its saved values are restored.
-  virtual void Loaded(PluginRecord& record) = 0;
-  // Takes out of the client's lists everything the plug-in registered.
-  virtual void DropRegistrations(PluginRecord* owner) = 0;
-
- protected:
-  ~PluginsClient() = default;
-};
-
 class Plugins {
  public:
-  Plugins(Simulation::Impl& simulation, Client::Impl& ofClient, PluginsClient& owner,
-          std::filesystem::path pluginsFolder);
+  Plugins(World& ofWorld, PluginsClient& owner, std::filesystem::path pluginsFolder);
   Plugins(const Plugins&) = delete;
   Plugins& operator=(const Plugins&) = delete;
 
@@ -118,6 +117,8 @@ class Plugins {
   uintptr_t HostHandleAddress() const { return reinterpret_cast<uintptr_t>(&hostHandle); }
   const std::shared_ptr<CVarManagerWrapper>& HostCvarManager() const { return hostCvarManager; }
   const std::shared_ptr<GameWrapper>& HostGame() const { return hostGame; }
+  // The plug-in of this client whose code runs on this thread now, if any.
+  PluginRecord* Calling() const { return CallingPlugin(composer); }
   // The plug-in a registration made now, on this thread, through the handle belongs to.
   PluginRecord* OwnerFor(const HostHandle& handle) const;
   GameWrapper* GameWrapperOf(PluginRecord* owner) const;
@@ -138,7 +139,7 @@ class Plugins {
   // other threads wait to open one while it runs. Declare the scope before
   // any local that holds a plug-in's callback.
   struct BusyScope {
-    explicit BusyScope(Plugins& owner) : plugins(owner), onGameThread(owner.sim.OnGameThread()) {
+    explicit BusyScope(Plugins& owner) : plugins(owner), onGameThread(owner.world.OnGameThread()) {
       if (onGameThread)
         ++plugins.busyDepth;
       else
@@ -176,8 +177,7 @@ class Plugins {
   void RunDeferredUnloads();
   void ReportException(PluginRecord* owner, const char* kind, const std::string& detail, const char* what);
 
-  Simulation::Impl& sim;
-  Client::Impl& client;
+  World& world;
   PluginsClient& composer;
   const std::filesystem::path folder;
 
@@ -208,9 +208,9 @@ class Plugins {
 
 template <class Call>
 void Plugins::Guarded(PluginRecord* owner, const char* kind, const std::string& detail, Call&& call) {
-  if (sim.mutex.HeldByThisThread()) HostLockedAcrossPluginCall(kind, detail);
+  if (world.mutex.HeldByThisThread()) HostLockedAcrossPluginCall(kind, detail);
   BusyScope busy(*this);
-  RunningClientScope running(client, owner);
+  RunningClientScope running(composer, owner);
   if (running.Depth() > kMaxNestedCalls) {
     ReportException(owner, kind, detail, "calls nested too deeply; call skipped");
     return;

@@ -6,7 +6,7 @@ namespace {
 // Thread-local: the game thread, the render thread and the simulations of
 // other threads each run plug-in code of their own.
 struct PluginCall {
-  Client::Impl* client = nullptr;
+  PluginsClient* client = nullptr;
   PluginRecord* plugin = nullptr;
   int depth = 0;  // plug-in calls open
 };
@@ -14,9 +14,9 @@ thread_local PluginCall running;
 
 }  // namespace
 
-Client::Impl* RunningClient() { return running.client; }
+PluginsClient* RunningClient() { return running.client; }
 
-PluginRecord* CallingPlugin(const Client::Impl& client) {
+PluginRecord* CallingPlugin(const PluginsClient& client) {
   const PluginCall& call = running;
   return call.client == &client ? call.plugin : nullptr;
 }
@@ -26,7 +26,7 @@ void ForgetCallingPlugin(const PluginRecord* plugin) {
   if (call.plugin == plugin) call.plugin = nullptr;
 }
 
-RunningClientScope::RunningClientScope(Client::Impl& client, PluginRecord* plugin) {
+RunningClientScope::RunningClientScope(PluginsClient& client, PluginRecord* plugin) {
   PluginCall& call = running;
   previousClient = call.client;
   previousPlugin = call.plugin;

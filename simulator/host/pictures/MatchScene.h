@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/SimApi.h"
-
 namespace sim {
 
-class Client;
 class ClientMatch;
 
 struct ViewedCar {
@@ -32,7 +29,5 @@ struct MatchScene {
 
 // The scene of a client's view of its match.
 MatchScene SceneOf(const std::string& clientName, const ClientMatch& view);
-// The same for a client (host/client/Client.cpp, where a client's view is reached).
-CORVANE_SIM_API MatchScene SceneOf(Client& client);
 
 }  // namespace sim

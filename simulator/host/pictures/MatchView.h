@@ -12,6 +12,7 @@
 
 #include <vector>
 
+#include "host/base/SimApi.h"
 #include "host/pictures/MatchScene.h"
 
 namespace sim {

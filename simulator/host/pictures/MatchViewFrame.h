@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "host/SimApi.h"
+#include "host/base/SimApi.h"
 #include "host/pictures/MatchScene.h"
 
 namespace sim {

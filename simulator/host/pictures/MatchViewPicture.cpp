@@ -9,8 +9,10 @@
 namespace sim {
 namespace {
 constexpr int kMaxScale = 4;
+}  // namespace
 
-std::string DrawAndSave(const std::vector<MatchScene>& scenes, const std::filesystem::path& file, int scale) {
+std::string SaveMatchViewPicture(const std::vector<MatchScene>& scenes, const std::filesystem::path& file,
+                                 int scale) {
   if (scale < 1 || scale > kMaxScale) return "scale is 1 to " + std::to_string(kMaxScale);
   if (scenes.empty()) return "there is no client to picture";
   MatchViewFrame frame;  // outlives the renderer, which detaches from its context when it ends
@@ -27,14 +29,6 @@ std::string DrawAndSave(const std::vector<MatchScene>& scenes, const std::filesy
   std::string png;
   if (error.empty()) error = renderer->EncodePng(picture, png);
   return error.empty() ? WritePictureFile(file, png) : error;
-}
-}  // namespace
-
-std::string SaveMatchViewPicture(Simulation& simulation, const std::vector<MatchScene>& scenes,
-                                 const std::filesystem::path& file, int scale) {
-  std::string error;
-  simulation.OnRenderThread([&] { error = DrawAndSave(scenes, file, scale); });
-  return error;
 }
 
 }  // namespace sim

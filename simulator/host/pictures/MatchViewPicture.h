@@ -7,17 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "host/SimApi.h"
-#include "host/Simulation.h"
 #include "host/pictures/MatchScene.h"
 
 namespace sim {
 
-// Drawn on the simulation's render thread, which draws with the host's Dear
-// ImGui. scale 2 (up to 4) makes every side twice as long. Returns "" once
-// the file is written, otherwise why it was not.
-CORVANE_SIM_API std::string SaveMatchViewPicture(Simulation& simulation,
-                                                 const std::vector<MatchScene>& scenes,
-                                                 const std::filesystem::path& file, int scale = 1);
+// On the render thread, which draws with the host's Dear ImGui. scale 2 (up
+// to 4) makes every side twice as long. Returns "" once the file is written,
+// otherwise why it was not.
+std::string SaveMatchViewPicture(const std::vector<MatchScene>& scenes, const std::filesystem::path& file,
+                                 int scale);
 
 }  // namespace sim

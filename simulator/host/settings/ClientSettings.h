@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "host/Simulation.h"
 #include "host/console/Console.h"
 #include "host/modules/Plugins.h"
 
@@ -21,9 +20,9 @@ class SettingsWindow;
 
 class ClientSettings {
  public:
-  ClientSettings(Simulation::Impl& simulation, Console& clientConsole, Plugins& clientPlugins,
+  ClientSettings(World& ofWorld, Console& clientConsole, Plugins& clientPlugins,
                  const std::string& clientName)
-      : sim(simulation), console(clientConsole), plugins(clientPlugins), name(clientName) {}
+      : world(ofWorld), console(clientConsole), plugins(clientPlugins), name(clientName) {}
   ClientSettings(const ClientSettings&) = delete;
   ClientSettings& operator=(const ClientSettings&) = delete;
 
@@ -36,7 +35,7 @@ class ClientSettings {
   bool ContextWithheld() const { return contextWithheld; }
 
   // What the window draws with.
-  Simulation::Impl& sim;
+  World& world;
   Console& console;
   Plugins& plugins;
   const std::string& name;

@@ -82,7 +82,7 @@ std::vector<SettingsWindow::Page> SettingsWindow::Pages() {
   };
   std::vector<Listed> listed;
   {
-    HostLock lock(client.sim.mutex);
+    HostLock lock(client.world.mutex);
     for (const auto& record : client.plugins.Records())
       listed.push_back({record.get(), record->listed, record->plugin.get()});
   }

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/base/SimApi.h"
 #include "host/settings/ClientSettings.h"
 
 namespace sim {

@@ -40,7 +40,7 @@ std::string SettingsWindow::SavePicture(const std::string& pluginName, const std
 }
 
 std::string SettingsWindow::MissingPageReason(const std::string& pluginName) const {
-  HostLock lock(client.sim.mutex);
+  HostLock lock(client.world.mutex);
   for (const auto& record : client.plugins.Records()) {
     const char* displayName = record->descriptor ? record->descriptor->displayName : nullptr;
     if (record->name == pluginName || (displayName && pluginName == displayName))

@@ -25,7 +25,10 @@
 // It is held for a few lines at a time, so a thread that finds it taken
 // yields until it is free. That keeps taking it to a handful of instructions,
 // which matters on the game thread: an enforcement pass takes it several
-// times, a thousand times a second.
+// times, a thousand times a second. The standard library's recursive mutex,
+// with the holder kept beside it for HeldByThisThread, costs the pass about
+// 290 instructions more (10,620 against 10,331 by scripts/callgrind.sh,
+// 2.8 %), and std::mutex with the depth counted here about 210 (2.0 %).
 
 #include <atomic>
 #include <mutex>

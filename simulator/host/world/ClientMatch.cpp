@@ -5,8 +5,6 @@
 
 #include <algorithm>
 
-#include "host/world/SimulationImpl.h"
-
 namespace sim {
 namespace {
 
@@ -47,8 +45,8 @@ void EraseMissing(Map& objects, const std::set<int>& ids) {
 
 // The game thread changes the replica under the lock, since other threads ask
 // whether the client is in a match (GameWrapper::IsInOnlineGame).
-void ClientMatch::Enter(Match& match, bool online) {
-  HostLock lock(sim.mutex);
+void ClientMatch::Enter(WorldMatch& match, bool online) {
+  HostLock lock(world.mutex);
   replica.reset();
   replica = std::make_unique<Replica>();
   replica->match = &match;
@@ -57,21 +55,21 @@ void ClientMatch::Enter(Match& match, bool online) {
 }
 
 void ClientMatch::Leave() {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   replica.reset();
   UpdateController();
 }
 
 void ClientMatch::Sync() {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   if (!replica) return;
-  Match::Impl& match = replica->match->Internals();
-  replica->event.playlist.id = match.playlistId;
+  const WorldMatch& match = *replica->match;
+  replica->event.playlist.id = match.PlaylistId();
   replica->event.hasPlaylist = !nullObjects.count(WorldObject::Playlist);
-  replica->event.hasCarArray = match.hasCarArray && !nullObjects.count(WorldObject::CarArray);
+  replica->event.hasCarArray = match.HasCarArray() && !nullObjects.count(WorldObject::CarArray);
   replica->event.hasPlayerArray = !nullObjects.count(WorldObject::PlayerArray);
   std::set<int> ids;
-  for (const auto& player : match.players) {
+  for (const auto& player : match.PlayerEntries()) {
     ids.insert(player->id);
     UpdateEntry(*replica, *player);
   }
@@ -81,7 +79,7 @@ void ClientMatch::Sync() {
   auto& cars = replica->event.cars.items;
   pris.clear();
   cars.clear();
-  for (const auto& player : match.players) {
+  for (const auto& player : match.PlayerEntries()) {
     PriObject* pri = replica->pris[player->id].get();
     pris.push_back(pri);
     if (pri->car) cars.push_back(pri->car);
@@ -90,7 +88,7 @@ void ClientMatch::Sync() {
 }
 
 void ClientMatch::UpdateController() {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   PriObject* pri = controlledId != 0          ? FindPri(controlledId)
                    : controlledPlayer.empty() ? nullptr
                                               : FindPri(controlledPlayer);
@@ -99,7 +97,7 @@ void ClientMatch::UpdateController() {
 }
 
 uintptr_t ClientMatch::DestroyCarKeepingItsAddress(const std::string& playerName) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   PriObject* pri = FindPri(playerName);
   if (!pri || !pri->car) return 0;
   std::vector<CarObject*>& cars = replica->event.cars.items;
@@ -111,7 +109,7 @@ uintptr_t ClientMatch::DestroyCarKeepingItsAddress(const std::string& playerName
 }
 
 void ClientMatch::Control(const std::string& playerName) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   hasController = true;
   controlledPlayer = playerName;
   controlledId = 0;
@@ -119,7 +117,7 @@ void ClientMatch::Control(const std::string& playerName) {
 }
 
 void ClientMatch::ControlPlayer(int playerId) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   hasController = true;
   controlledPlayer.clear();
   controlledId = playerId;
@@ -127,18 +125,18 @@ void ClientMatch::ControlPlayer(int playerId) {
 }
 
 void ClientMatch::SetNoController() {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   hasController = false;
 }
 
 void ClientMatch::SetViewerTeam(int team) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   viewerTeam = team;
   UpdateController();
 }
 
 void ClientMatch::SetNullObject(WorldObject object, bool null) {
-  HostLock lock(sim.mutex);
+  HostLock lock(world.mutex);
   if (null)
     nullObjects.insert(object);
   else

@@ -15,14 +15,15 @@
 #include <set>
 #include <string>
 
-#include "host/Simulation.h"
+#include "host/base/HostValues.h"
 #include "host/world/GameObjects.h"
+#include "host/world/World.h"
 
 namespace sim {
 
 // This client's own copies of the objects of the match it takes part in.
 struct Replica {
-  Match* match = nullptr;
+  WorldMatch* match = nullptr;
   bool online = false;
   GameEventObject event;
   std::map<int, std::unique_ptr<PriObject>> pris;  // by player id
@@ -31,12 +32,12 @@ struct Replica {
 
 class ClientMatch {
  public:
-  explicit ClientMatch(Simulation::Impl& simulation) : sim(simulation) {}
+  explicit ClientMatch(World& ofWorld) : world(ofWorld) {}
   ClientMatch(const ClientMatch&) = delete;
   ClientMatch& operator=(const ClientMatch&) = delete;
 
   // Game thread.
-  void Enter(Match& match, bool online);
+  void Enter(WorldMatch& match, bool online);
   void Leave();
   void Sync();
   uintptr_t DestroyCarKeepingItsAddress(const std::string& playerName);
@@ -61,7 +62,7 @@ class ClientMatch {
  private:
   void UpdateController();
 
-  Simulation::Impl& sim;
+  World& world;
   std::unique_ptr<Replica> replica;
   ControllerObject controller;
   bool hasController = true;

@@ -2,25 +2,23 @@
 
 #include <atomic>
 
-#include "host/world/SimulationImpl.h"
-
 namespace sim {
 namespace {
 
-std::atomic<const Simulation::Impl*> followed{nullptr};
+std::atomic<const World*> followed{nullptr};
 
 }  // namespace
 
 std::clock_t PluginProcessorClock() {
-  const Simulation::Impl* simulation = followed.load();
-  if (!simulation) return std::clock();
-  return static_cast<std::clock_t>(simulation->ticks * CLOCKS_PER_SEC / Simulation::Impl::kTicksPerSecond);
+  const World* world = followed.load();
+  if (!world) return std::clock();
+  return static_cast<std::clock_t>(world->ticks * CLOCKS_PER_SEC / World::kTicksPerSecond);
 }
 
-void FollowSimulation(const Simulation::Impl& simulation) { followed.store(&simulation); }
+void FollowSimulation(const World& world) { followed.store(&world); }
 
-void StopFollowing(const Simulation::Impl& simulation) {
-  const Simulation::Impl* expected = &simulation;
+void StopFollowing(const World& world) {
+  const World* expected = &world;
   followed.compare_exchange_strong(expected, nullptr);
 }
 

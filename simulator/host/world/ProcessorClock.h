@@ -8,15 +8,15 @@
 
 #include <ctime>
 
-#include "host/Simulation.h"
+#include "host/world/World.h"
 
 namespace sim {
 
 std::clock_t PluginProcessorClock();
 
-// From now on the clock follows this simulation's ticks.
-void FollowSimulation(const Simulation::Impl& simulation);
-// Back to the process's own clock, if the clock follows that simulation.
-void StopFollowing(const Simulation::Impl& simulation);
+// From now on the clock follows this world's ticks.
+void FollowSimulation(const World& world);
+// Back to the process's own clock, if the clock follows that world.
+void StopFollowing(const World& world);
 
 }  // namespace sim

@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClient.h"
 
 namespace sim {
 namespace {
@@ -23,18 +23,15 @@ Cvar* CvarAt(uintptr_t address) { return reinterpret_cast<Cvar*>(address); }
 // Any thread may set a value: reads take the host's lock.
 std::string ValueAt(uintptr_t address) {
   const Cvar* cvar = CvarAt(address);
-  return cvar->client->console.CvarValueOf(*cvar);
+  return cvar->console->CvarValueOf(*cvar);
 }
 
 }  // namespace
 }  // namespace sim
 
-using sim::Client;
 using sim::Cvar;
 
 // ---- CVarWrapper ----
-
-CVarWrapper::CVarWrapper(uintptr_t mem) : memory_address(mem) {}
 
 std::string CVarWrapper::getCVarName() const {
   return memory_address ? sim::CvarAt(memory_address)->name : "";
@@ -59,7 +56,7 @@ bool CVarWrapper::getBoolValue() const { return getIntValue() != 0; }
 void CVarWrapper::setValue(std::string value) {
   if (!memory_address) return;
   Cvar* cvar = sim::CvarAt(memory_address);
-  cvar->client->console.SetCvarValue(*cvar, std::move(value));
+  cvar->console->SetCvarValue(*cvar, std::move(value));
 }
 
 void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
@@ -67,26 +64,18 @@ void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
 void CVarWrapper::addOnValueChanged(std::function<void(std::string oldValue, CVarWrapper cvar)> callback) {
   if (!memory_address || !callback) return;
   Cvar* cvar = sim::CvarAt(memory_address);
-  auto entry = std::make_shared<sim::CvarCallback>();
-  entry->owner = sim::CallingPlugin(*cvar->client);
-  entry->callback = std::move(callback);
-  sim::HostLock lock(cvar->client->sim.mutex);
-  cvar->callbacks.push_back(std::move(entry));
+  cvar->console->AddCallback(*cvar, std::move(callback));
 }
 
 void CVarWrapper::bindTo(std::shared_ptr<int> var) {
   if (!memory_address || !var) return;
   Cvar* cvar = sim::CvarAt(memory_address);
-  sim::HostLock lock(cvar->client->sim.mutex);
-  *var = sim::CvarIntValue(cvar->value);
-  cvar->boundInts.push_back({sim::CallingPlugin(*cvar->client), std::move(var)});
+  cvar->console->BindInt(*cvar, std::move(var));
 }
 
 bool CVarWrapper::IsNull() const { return memory_address == 0; }
 
 // ---- CVarManagerWrapper ----
-
-CVarManagerWrapper::CVarManagerWrapper(uintptr_t mem) : memory_address(mem) {}
 
 // The SDK declares the strings of its calls by value; the host keeps its
 // signatures. NOLINTBEGIN(performance-unnecessary-value-param)
@@ -95,12 +84,12 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
                                              bool hasMax, float max, bool saveToCfg) {
   sim::HostHandle* handle = sim::LiveHandle(memory_address);
   if (!handle) return CVarWrapper(0);
-  Client::Impl& client = *handle->client;
+  sim::GameClient& client = sim::ClientOf(*handle);
   if (!sim::ValidCvarName(name)) {
     client.console.Log("Cannot register console variable \"" + name + "\": invalid name");
     return CVarWrapper(0);
   }
-  sim::HostLock lock(client.sim.mutex);
+  sim::HostLock lock(client.world.mutex);
   Cvar& cvar = client.console.RegisterCvar(name, defaultValue, description, searchable, hasMin, min, hasMax,
                                            max, saveToCfg);
   if (sim::PluginRecord* owner = client.plugins.OwnerFor(*handle)) owner->registeredCvars.push_back(name);
@@ -110,16 +99,17 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
 CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
   sim::HostHandle* handle = sim::LiveHandle(memory_address);
   if (!handle) return CVarWrapper(0);
-  return CVarWrapper(reinterpret_cast<uintptr_t>(handle->client->console.FindCvar(name)));
+  return CVarWrapper(reinterpret_cast<uintptr_t>(sim::ClientOf(*handle).console.FindCvar(name)));
 }
 
 void CVarManagerWrapper::executeCommand(std::string command, bool log) {
   sim::HostHandle* handle = sim::LiveHandle(memory_address);
   if (!handle) return;
-  handle->client->console.ExecuteCommand(command, log);
+  sim::ClientOf(*handle).console.ExecuteCommand(command, log);
 }
 // NOLINTEND(performance-unnecessary-value-param)
 
 void CVarManagerWrapper::log(std::string text) {
-  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) handle->client->console.Log(std::move(text));
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
+    sim::ClientOf(*handle).console.Log(std::move(text));
 }

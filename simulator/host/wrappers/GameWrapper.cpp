@@ -1,48 +1,46 @@
 // The SDK's GameWrapper and PluginManagerWrapper: a plug-in's access to its
 // client's game, game loop and plug-in list.
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClient.h"
 #include "host/wrappers/ObjectFaults.h"
 
 namespace sim {
 namespace {
 
-Client::Impl* ClientAt(uintptr_t address) {
+GameClient* ClientAt(uintptr_t address) {
   HostHandle* handle = LiveHandle(address);
-  return handle ? handle->client : nullptr;
+  return handle ? &ClientOf(*handle) : nullptr;
 }
 
 // The client's replica is the game thread's to change: the game thread reads
 // it as it is, any other thread (a setter's on-change callback asking whether
 // the client is online) under the host's lock.
-bool InMatch(const Client::Impl& client, bool online) {
-  const Replica* replica = client.world.Current();
+bool InMatch(const GameClient& client, bool online) {
+  const Replica* replica = client.match.Current();
   return replica && replica->online == online;
 }
 
 bool InMatch(uintptr_t address, bool online) {
-  Client::Impl* client = ClientAt(address);
+  GameClient* client = ClientAt(address);
   if (!client) return false;
-  if (client->sim.OnGameThread()) return InMatch(*client, online);
-  HostLock lock(client->sim.mutex);
+  if (client->world.OnGameThread()) return InMatch(*client, online);
+  HostLock lock(client->world.mutex);
   return InMatch(*client, online);
 }
 
 // The event as the game hands it out, which may be null while in a match.
 uintptr_t HandedOutEvent(uintptr_t address, bool online) {
-  Client::Impl* client = ClientAt(address);
+  GameClient* client = ClientAt(address);
   if (!client) return 0;
-  const auto lock = client->sim.LockUnlessGameThread();
-  const Replica* replica = client->world.Current();
+  const auto lock = client->world.LockUnlessGameThread();
+  const Replica* replica = client->match.Current();
   if (!replica || replica->online != online) return 0;
   const WorldObject object = online ? WorldObject::OnlineGame : WorldObject::GameEvent;
-  return client->world.IsNull(object) ? 0 : replica->event.Address();
+  return client->match.IsNull(object) ? 0 : replica->event.Address();
 }
 
 }  // namespace
 }  // namespace sim
-
-GameWrapper::GameWrapper(uintptr_t mem) : memory_address(mem) {}
 
 bool GameWrapper::IsInGame() { return sim::InMatch(memory_address, false); }
 
@@ -57,45 +55,53 @@ ServerWrapper GameWrapper::GetOnlineGame() {
 }
 
 PlayerControllerWrapper GameWrapper::GetPlayerController() {
-  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  sim::GameClient* client = sim::ClientAt(memory_address);
   if (!client) return PlayerControllerWrapper(0);
-  const auto lock = client->sim.LockUnlessGameThread();
-  const sim::ControllerObject* controller = client->world.Controller();
+  const auto lock = client->world.LockUnlessGameThread();
+  const sim::ControllerObject* controller = client->match.Controller();
   return PlayerControllerWrapper(controller ? controller->Address() : 0);
 }
 
 // The SDK declares the event's name by value. NOLINTBEGIN(performance-unnecessary-value-param)
 void GameWrapper::HookEventPost(std::string eventName, std::function<void(std::string eventName)> callback) {
-  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->loop.AddHook(handle->client->plugins.OwnerFor(*handle), eventName, std::move(callback));
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) {
+    sim::GameClient& client = sim::ClientOf(*handle);
+    client.loop.AddHook(client.plugins.OwnerFor(*handle), eventName, std::move(callback));
+  }
 }
 
 void GameWrapper::UnhookEventPost(std::string eventName) {
-  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->loop.RemoveHook(handle->client->plugins.OwnerFor(*handle), eventName);
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) {
+    sim::GameClient& client = sim::ClientOf(*handle);
+    client.loop.RemoveHook(client.plugins.OwnerFor(*handle), eventName);
+  }
 }
 // NOLINTEND(performance-unnecessary-value-param)
 
 void GameWrapper::Execute(std::function<void(GameWrapper*)> theLambda) {
-  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->loop.AddTask(handle->client->plugins.OwnerFor(*handle), std::move(theLambda));
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) {
+    sim::GameClient& client = sim::ClientOf(*handle);
+    client.loop.AddTask(client.plugins.OwnerFor(*handle), std::move(theLambda));
+  }
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> theLambda, float time) {
-  if (sim::HostHandle* handle = sim::LiveHandle(memory_address))
-    handle->client->loop.AddTimer(handle->client->plugins.OwnerFor(*handle), time, std::move(theLambda));
+  if (sim::HostHandle* handle = sim::LiveHandle(memory_address)) {
+    sim::GameClient& client = sim::ClientOf(*handle);
+    client.loop.AddTimer(client.plugins.OwnerFor(*handle), time, std::move(theLambda));
+  }
 }
 
 PluginManagerWrapper GameWrapper::GetPluginManager() {
-  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  sim::GameClient* client = sim::ClientAt(memory_address);
   if (!client) return PluginManagerWrapper(0);
-  const auto lock = client->sim.LockUnlessGameThread();
-  if (client->world.IsNull(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
+  const auto lock = client->world.LockUnlessGameThread();
+  if (client->match.IsNull(sim::WorldObject::PluginManager)) return PluginManagerWrapper(0);
   return PluginManagerWrapper(client->plugins.HostHandleAddress());
 }
 
 std::filesystem::path GameWrapper::GetCorvanePath() {
-  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  sim::GameClient* client = sim::ClientAt(memory_address);
   return client ? client->dataFolder : std::filesystem::path();
 }
 
@@ -107,6 +113,6 @@ std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>>* PluginManagerWrappe
   static std::vector<std::shared_ptr<Corvane::Plugin::LoadedPlugin>> none;
   if (memory_address == 0)
     sim::ReportMissingObject("PluginManagerWrapper::GetLoadedPlugins", memory_address, "plug-in manager");
-  sim::Client::Impl* client = sim::ClientAt(memory_address);
+  sim::GameClient* client = sim::ClientAt(memory_address);
   return client ? client->plugins.LoadedList() : &none;
 }

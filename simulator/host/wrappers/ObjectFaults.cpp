@@ -3,8 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "host/client/ClientImpl.h"
-#include "host/modules/RunningClient.h"
+#include "host/client/GameClient.h"
 
 namespace sim {
 namespace {
@@ -40,7 +39,7 @@ std::string Reason(uintptr_t address) {
 }  // namespace
 
 bool RunningClientForgives() {
-  const Client::Impl* client = RunningClient();
+  const GameClient* client = RunningGameClient();
   return client && !client->strict;
 }
 
@@ -52,7 +51,7 @@ void ReportMissingObject(const char* call, uintptr_t address, const char* wanted
 void ReportFault(const char* call, uintptr_t address, const std::string& problem) {
   if (Forgiving()) return;
   const std::string line = std::string("fault: ") + call + " on " + Hex(address) + ", " + problem;
-  if (Client::Impl* client = RunningClient()) {
+  if (GameClient* client = RunningGameClient()) {
     ++client->faults;
     client->console.Log(line);
     return;
@@ -62,7 +61,5 @@ void ReportFault(const char* call, uintptr_t address, const std::string& problem
 }
 
 size_t UnattributedFaults() { return unattributedFaults.load(); }
-
-size_t Simulation::UnattributedFaults() { return sim::UnattributedFaults(); }
 
 }  // namespace sim

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClient.h"
 #include "host/world/GameObjects.h"
 
 namespace sim {

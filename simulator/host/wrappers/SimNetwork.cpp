@@ -2,20 +2,22 @@
 
 #include "host/wrappers/SimNetwork.h"
 
-#include "host/client/ClientImpl.h"
+#include "host/client/GameClients.h"
 
 namespace sim {
 
 void NetSend(GameWrapper& gameWrapper, const std::string& channel, const std::string& payload) {
-  if (HostHandle* handle = LiveHandle(gameWrapper.memory_address))
-    Broadcast(*handle->client, channel, payload);
+  if (HostHandle* handle = LiveHandle(gameWrapper.memory_address)) {
+    GameClient& sender = ClientOf(*handle);
+    sender.clients.Broadcast(sender, channel, payload);
+  }
 }
 
 void NetListen(GameWrapper& gameWrapper, const std::string& channel,
                std::function<void(uintptr_t senderPri, const std::string& payload)> listener) {
   HostHandle* handle = LiveHandle(gameWrapper.memory_address);
   if (!handle || !listener) return;
-  Client::Impl& client = *handle->client;
+  GameClient& client = ClientOf(*handle);
   client.loop.AddNetListener(client.plugins.OwnerFor(*handle), channel, std::move(listener));
 }
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "host/SimApi.h"
+#include "host/base/SimApi.h"
 
 class GameWrapper;
 

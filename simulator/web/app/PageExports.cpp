@@ -17,7 +17,6 @@
 
 #include "CanvasRenderer.h"
 #include "PageMatch.h"
-#include "host/client/ClientImpl.h"
 #include "host/pictures/MatchView.h"
 #include "host/pictures/MatchViewFrame.h"
 #include "host/settings/SettingsWindow.h"
@@ -83,7 +82,7 @@ sim::Client* Host() {
 void MakeRenderers(Page& page) {
   sim::Client* host = Host();
   if (!host) throw std::runtime_error("the match has no client");
-  ImGuiContext* settingsContext = sim::SettingsWindowOf(host->Internals()).Context();
+  ImGuiContext* settingsContext = host->SettingsWindowOnRenderThread().Context();
   page.settings = std::make_unique<CanvasRenderer>(kSettingsCanvas, *settingsContext->IO.Fonts);
   if (!page.settings->Ready()) throw std::runtime_error("no WebGL2 on the settings canvas");
   page.settingsHeight = static_cast<int>(page.settings->Size().y);
@@ -98,7 +97,7 @@ void MakeRenderers(Page& page) {
 void DrawSettings(Page& page, const sim::SettingsWindow::FrameInput& input) {
   sim::Client* host = Host();
   if (!host) return page.settings->Render(nullptr);
-  sim::SettingsWindow& window = sim::SettingsWindowOf(host->Internals());
+  sim::SettingsWindow& window = host->SettingsWindowOnRenderThread();
   window.SetSize(page.settings->Size());
   sim::SettingsWindow::FrameOutput frame = window.DrawFrame(kPage, input);
   if (!frame.widgets.empty() || !frame.drawData) page.widgets = std::move(frame.widgets);
@@ -114,7 +113,7 @@ void DrawViews(Page& page) {
   const std::vector<sim::Client*> clients = Match().ShownClients();
   for (size_t i = 0; i < page.views.size(); ++i) {
     View& view = *page.views[i];
-    view.scene = i < clients.size() ? sim::SceneOf(*clients[i]) : sim::MatchScene{};
+    view.scene = i < clients.size() ? clients[i]->Scene() : sim::MatchScene{};
     view.renderer->Render(view.frame.Draw({view.scene}, view.renderer->Size()));
   }
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// Simulation::Impl: the world the clients share. It owns the simulation's
-// clock, its lock, its clients and matches, and the render thread. Every room
-// above reaches it; what walks the clients themselves (ticks, the network,
-// free-running frames) is the client room's (host/client/Simulation.cpp),
-// which composes each client.
+// World: what the clients of a simulation share. It owns the simulation's
+// clock, its lock, its matches, the count of console lines that orders every
+// client's lines among the others', and its render thread. Every room above
+// reaches it; the clients themselves, and what walks them (ticks, the
+// network, free-running frames), are the client room's (host/client/GameClients.h).
 
 #include <atomic>
 #include <cstdint>
@@ -16,25 +16,27 @@
 #include <thread>
 #include <vector>
 
-#include "host/Simulation.h"
 #include "host/threads/HostLock.h"
 #include "host/threads/RenderThread.h"
 #include "host/world/NetworkLoss.h"
+#include "host/world/WorldMatch.h"
 
 namespace sim {
 
-struct Simulation::Impl {
-  std::filesystem::path root;
-  std::filesystem::path moduleDir;
+struct World {
+  World(std::filesystem::path rootFolder, std::filesystem::path modules);
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  const std::filesystem::path root;       // each client's data folder is made under it
+  const std::filesystem::path moduleDir;  // where built plug-in modules are found
   std::atomic<int64_t> ticks{0};
-  double installDelay = 1.5;                     // game thread only
-  double networkDelay = 0.05;                    // under the lock
-  NetworkLoss networkLoss;                       // under the lock
-  uint64_t messagesSent = 0;                     // under the lock: numbers each send for networkLoss
-  std::vector<std::unique_ptr<Client>> clients;  // creation order; added under the lock
-  std::vector<std::unique_ptr<Match>> matches;   // game thread only
+  double installDelay = 1.5;   // game thread only
+  double networkDelay = 0.05;  // under the lock
+  NetworkLoss networkLoss;     // under the lock
+  uint64_t messagesSent = 0;   // under the lock: numbers each send for networkLoss
   // Lines written on every client's console so far: the next line's place
-  // among them (ConsoleLine::order). Under the lock.
+  // among them. Under the lock.
   uint64_t consoleLinesWritten = 0;
 
   // The host's data lock (host/threads/HostLock.h).
@@ -62,19 +64,14 @@ struct Simulation::Impl {
   static constexpr int64_t kTicksPerSecond = 120;
   static constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
   double Now() const { return static_cast<double>(ticks.load(std::memory_order_relaxed)) * kTickSeconds; }
-  std::vector<Client*> ClientList() const;
-  // Brings every client that takes part in the match up to date with it: set
-  // by the simulation, which knows its clients; game thread only.
-  std::function<void(Match&)> matchChanged;
-};
 
-struct Match::Impl {
-  Simulation::Impl* sim = nullptr;
-  std::string name;
-  int playlistId = 0;
-  bool hasCarArray = true;
-  int nextPlayerId = 1;
-  std::vector<std::unique_ptr<Player>> players;
+  // Matches, in the order they were made; game thread only.
+  WorldMatch& CreateMatch(const std::string& name, int playlistId);
+  WorldMatch* FindMatch(const std::string& name);
+  std::vector<std::unique_ptr<WorldMatch>> matches;
+  // Brings every client that takes part in the match up to date with it: set
+  // by the room that holds the clients; game thread only.
+  std::function<void(WorldMatch&)> matchChanged;
 };
 
 }  // namespace sim

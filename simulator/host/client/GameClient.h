@@ -1,47 +1,48 @@
 #pragma once
 
-// Client::Impl: one simulated game client, composed of its rooms: its view of
+// GameClient: one simulated game client, composed of its rooms: its view of
 // the match (ClientMatch), its plug-in modules (Plugins), its game loop
 // (GameLoop), its console (Console) and its settings window
 // (ClientSettings). It owns what spans them: the client's name and data
 // folder, NetcodePlugin's availability and the package install, a restart,
 // whether calls on dead game objects are forgiven, and the turn that runs the
 // rooms in order. Each room reaches another only through the references it
-// was made with; the public Client (host/Simulation.h), the simulation's walks
-// of its clients and the wrappers (host/wrappers/) reach a client here.
+// was made with. The simulation's clients (host/client/GameClients.h) make and
+// walk it; the wrappers (host/wrappers/) reach it through their handles.
 
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "host/Simulation.h"
+#include "host/base/HostValues.h"
 #include "host/console/Console.h"
 #include "host/loop/GameLoop.h"
 #include "host/modules/Plugins.h"
 #include "host/settings/ClientSettings.h"
 #include "host/world/ClientMatch.h"
-#include "host/world/SimulationImpl.h"
+#include "host/world/World.h"
 
 namespace sim {
 
-class SettingsWindow;
+class GameClients;
 
-struct Client::Impl final : PluginsClient {
-  Impl(Simulation::Impl& simulation, std::string clientName, std::filesystem::path folder);
-  ~Impl();
-  Impl(const Impl&) = delete;
-  Impl& operator=(const Impl&) = delete;
+struct GameClient final : PluginsClient {
+  GameClient(World& ofWorld, GameClients& ofClients, std::string clientName, std::filesystem::path folder);
+  ~GameClient();
+  GameClient(const GameClient&) = delete;
+  GameClient& operator=(const GameClient&) = delete;
 
-  Simulation::Impl& sim;
-  Client* self = nullptr;
+  World& world;
+  GameClients& clients;  // the simulation's clients, this one among them
   const std::string name;
   const std::filesystem::path dataFolder;
 
   // The rooms, each made with the ones it uses.
-  ClientMatch world;
+  ClientMatch match;
   Plugins plugins;
   GameLoop loop;
-  sim::Console console;  // qualified: Client::Console is a member function
+  Console console;
   ClientSettings settings;
 
   // The game thread's turn (host/client/ClientTurn.cpp): first what other
@@ -57,7 +58,7 @@ struct Client::Impl final : PluginsClient {
   bool MakeDataFolder(bool emptied);
   // Runs (online: joins) the match, or throws std::invalid_argument, changing
   // nothing, in a world no game can be in (host/client/MatchEntry.cpp).
-  void EnterMatch(Match& match, bool online);
+  void EnterMatch(WorldMatch& entered, bool online);
 
   // NetcodePlugin and packages (host/client/ClientCommands.cpp).
   NetcodeAvailability netcode = NetcodeAvailability::Unavailable;
@@ -72,6 +73,11 @@ struct Client::Impl final : PluginsClient {
   std::atomic<bool> strict{true};
   std::atomic<size_t> faults{0};
   void SetStrict(bool on);
+
+  // What plug-ins have registered with the client, counted and per owner
+  // (host/client/ClientHoldings.cpp); any thread.
+  HostRegistrations Registrations() const;
+  std::vector<HostHoldings> Holdings() const;
 
   // What the plug-in modules ask of their client.
   void Log(std::string line) override { console.Log(std::move(line)); }
@@ -90,11 +96,10 @@ struct Client::Impl final : PluginsClient {
 // nothing needs to ask which client's code is running (host/wrappers/ObjectFaults.h).
 extern std::atomic<int> forgivingClients;
 
-// Queues a payload for every other client of the sender's match (host/client/Simulation.cpp).
-void Broadcast(Client::Impl& sender, const std::string& channel, const std::string& payload);
-
-// The client's settings window, made on first use. Render thread only
-// (Simulation::OnRenderThread).
-CORVANE_SIM_API SettingsWindow& SettingsWindowOf(Client::Impl& client);
+// The client behind a handle of its wrappers, and the client whose plug-in
+// code runs on this thread (nullptr: none). Every client the plug-in modules
+// know (PluginsClient) is a GameClient.
+inline GameClient& ClientOf(const HostHandle& handle) { return static_cast<GameClient&>(*handle.client); }
+inline GameClient* RunningGameClient() { return static_cast<GameClient*>(RunningClient()); }
 
 }  // namespace sim
