@@ -25,9 +25,12 @@ foreach(rooms IN LISTS host_floors)
 endforeach()
 
 # The room of a path under host/: its folder; a file at the top of host/
-# (Simulation.h, the public face) is the facade's.
+# (Simulation.h, the public face) is the facade's; the one object a room's
+# files make in a unity build, Unity/unity_ROOM_cxx.cxx.o, is that room's.
 function(room_of path out)
-  if(path MATCHES "^([^/]+)/")
+  if(path MATCHES "^Unity/unity_([a-z]+)_cxx\\.")
+    set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+  elseif(path MATCHES "^([^/]+)/")
     set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
   else()
     set(${out} "facade" PARENT_SCOPE)

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "host/settings/PageText.h"
 #include "host/settings/SettingsWindow.h"
 
 namespace sim {
@@ -27,11 +28,6 @@ constexpr float kRowGap = 1.0f;
 // How far right of a row's left edge the mouse goes: inside the widget drawn
 // there, past the anti-aliased fringe.
 constexpr float kPointInset = 1.5f;
-
-std::string TrimRight(const std::string& text) {
-  const size_t end = text.find_last_not_of(" \t\r");
-  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 

@@ -4,15 +4,11 @@
 // (found where the node is shown; see host/settings/SettingsWindowLayout.cpp).
 #include <sstream>
 
+#include "host/settings/PageText.h"
 #include "host/settings/SettingsWindow.h"
 
 namespace sim {
 namespace {
-std::string TrimRight(const std::string& text) {
-  const size_t end = text.find_last_not_of(" \t\r");
-  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
 std::string Trim(const std::string& text) {
   const size_t begin = text.find_first_not_of(" \t\r\n");
   return begin == std::string::npos ? std::string() : TrimRight(text.substr(begin));
